@@ -1,0 +1,40 @@
+// Everything particular to Tarvolink: its names, its fixed removal plan, the texts and caption of
+// the window, and the bridge between the list's progress and the window.
+#pragma once
+#include <cstdint>
+#include <string>
+
+class TUninstList;
+class TSetupList;
+class TclTarvolinkUninstall;
+
+using TUninstallNotify = void (*)(void* context, TclTarvolinkUninstall* sender);
+
+class TclTarvolinkUninstall {
+public:
+  TclTarvolinkUninstall();
+  ~TclTarvolinkUninstall();
+  TclTarvolinkUninstall(const TclTarvolinkUninstall&) = delete;
+  TclTarvolinkUninstall& operator=(const TclTarvolinkUninstall&) = delete;
+
+  bool Initialize();
+  std::string GetText(int32_t identifier) const;
+  std::string GetCaption() const;
+  int32_t BuildPlan();
+  int32_t AddFile(const std::string& name);
+  int32_t ExecutePlan();
+  int32_t RemoveProductKeys();
+  int32_t AddInfoFileRemoval(const std::string& name);
+  int32_t AddLanguageRemoval(const std::string& code);
+  int32_t AddDiskDriverRemoval();
+  static void HandleListProgress(void* context, TSetupList* sender, int32_t percent,
+                                 const std::string& text, bool& cancel);
+
+  TUninstallNotify OnProgress = nullptr;
+  void* ProgressContext = nullptr;
+  TUninstList* List = nullptr;   // owned
+  uint8_t Charset = 1;
+  bool Cancelled = false;
+  int32_t Percent = 0;
+  std::string StatusText;
+};

@@ -1,0 +1,11 @@
+// The product's records under HKEY_LOCAL_MACHINE: uninstall entry, Run value, maker's key and the
+// Used lists of shared components. A key that does not open with full access counts as missing.
+#pragma once
+#include <string>
+
+bool DeleteRunValue(const std::string& name);
+bool DeleteUninstallKey(const std::string& name);
+std::string ReadUninstallString(const std::string& name);
+bool DeleteProductKey(const std::string& name);
+bool RemoveUsedMark(const std::string& component, const std::string& product);
+bool IsUsedByOthers(const std::string& component, const std::string& product);

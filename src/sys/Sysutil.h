@@ -1,0 +1,15 @@
+// The running Windows reduced to one version code.
+#pragma once
+#include <cstdint>
+
+constexpr int32_t wvUnknown = -1;
+constexpr int32_t wvWinNT4 = 0;
+constexpr int32_t wvWin95 = 1;
+constexpr int32_t wvWin98 = 2;
+constexpr int32_t wvWin2000 = 3;
+constexpr int32_t wvWinXP = 4;
+constexpr int32_t wvWinMe = 5;
+
+int32_t ClassifyVersion(uint32_t platformId, uint32_t major, uint32_t minor);
+int32_t ClassifyWindowsVersion();   // asks the system each time
+int32_t GetWindowsVersion();        // process-wide, asked again while unknown
