@@ -30,8 +30,11 @@ std::string TextOf(HWND wnd) {
 }
 }  // namespace
 
-BoxAnswerer::BoxAnswerer(std::vector<int> answers, HWND watched)
-    : answers_(std::move(answers)), watched_(watched), thread_([this] { Loop(); }) {}
+BoxAnswerer::BoxAnswerer(std::vector<int> answers, HWND watched, DWORD pid)
+    : answers_(std::move(answers)),
+      watched_(watched),
+      pid_(pid ? pid : ::GetCurrentProcessId()),
+      thread_([this] { Loop(); }) {}
 
 BoxAnswerer::~BoxAnswerer() {
   stop_ = true;
@@ -51,7 +54,7 @@ size_t BoxAnswerer::Count() {
 void BoxAnswerer::Loop() {
   size_t next = 0;
   while (!stop_) {
-    FindBox f = {::GetCurrentProcessId(), &handled_, nullptr};
+    FindBox f = {pid_, &handled_, nullptr};
     ::EnumWindows(&FindBoxProc, reinterpret_cast<LPARAM>(&f));
     if (!f.found) {
       ::Sleep(20);
@@ -67,7 +70,10 @@ void BoxAnswerer::Loop() {
     if (HIWORD(def) == DC_HASDEFID) s.defaultId = LOWORD(def);
     s.icon = reinterpret_cast<HICON>(::SendDlgItemMessageA(box, 0x0440, STM_GETICON, 0, 0));
     s.owner = ::GetWindow(box, GW_OWNER);
-    if (watched_) s.watchedEnabled = ::IsWindowEnabled(watched_) != FALSE;
+    if (watched_) {
+      s.watchedEnabled = ::IsWindowEnabled(watched_) != FALSE;
+      s.watchedVisible = ::IsWindowVisible(watched_) != FALSE;
+    }
     int answer = next < answers_.size() ? answers_[next] : IDCANCEL;
     ++next;
     {

@@ -17,12 +17,14 @@ struct SeenBox {
   HICON icon = nullptr;
   HWND owner = nullptr;
   bool watchedEnabled = true;   // state of the watched window while the box was up
+  bool watchedVisible = false;
 };
 
 class BoxAnswerer {
 public:
   // answers: the button id to press for each box in turn (IDOK, IDCANCEL).
-  explicit BoxAnswerer(std::vector<int> answers, HWND watched = nullptr);
+  // Boxes of process pid (0: this one); watched is a window whose state is noted at each box.
+  explicit BoxAnswerer(std::vector<int> answers, HWND watched = nullptr, DWORD pid = 0);
   ~BoxAnswerer();
   std::vector<SeenBox> Seen();
   size_t Count();
@@ -31,6 +33,7 @@ private:
   void Loop();
   std::vector<int> answers_;
   HWND watched_;
+  DWORD pid_;
   std::atomic<bool> stop_{false};
   std::mutex mutex_;
   std::vector<SeenBox> seen_;
