@@ -151,6 +151,27 @@ private:
   bool ignoreClose_ = false;
 };
 
+// Wine prefers its own builtin DLLs to one found beside a program; Windows takes whatever file
+// the search finds. For as long as it lives, this makes Wine behave like Windows for the planted
+// names in the given program.
+class PreferDllFiles {
+public:
+  explicit PreferDllFiles(const std::string& exeName)
+      : key_("Software\\Wine\\AppDefaults\\" + exeName + "\\DllOverrides") {
+    HKEY key = nullptr;
+    if (::RegCreateKeyExA(HKEY_CURRENT_USER, key_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                          nullptr) != ERROR_SUCCESS)
+      return;
+    for (const char* name : {"shfolder", "rasapi32"})
+      ::RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>("native,builtin"), 15);
+    ::RegCloseKey(key);
+  }
+  ~PreferDllFiles() { ::RegDeleteKeyA(HKEY_CURRENT_USER, key_.c_str()); }
+
+private:
+  std::string key_;
+};
+
 // The program copied into a throwaway installation, as the installer would have placed it.
 struct Installed {
   Throwaway install;
@@ -210,7 +231,8 @@ TEST(UninstallExe, ForeignWindowWithTheSameClassAndTitleCountsAsARunningCopy) {
 TEST(UninstallExe, WholeRunRemovesTheProductAndPlantedDllsStayUnloaded) {
   Installed in("run");
   std::string planted = HostToWindowsPath(PLANTED_DLL);
-  for (const char* name : {"shfolder.dll", "rasapi32.dll", "comctl32.dll", "uxtheme.dll"})
+  PreferDllFiles prefer("Uninstall.EXE");
+  for (const char* name : {"shfolder.dll", "rasapi32.dll"})
     ASSERT_TRUE(::CopyFileA(planted.c_str(), in.install.InInstall(name).c_str(), FALSE));
   Copy copy(in.exe);
   ASSERT_TRUE(copy.form);
@@ -256,6 +278,7 @@ TEST(DllSearch, PlantedDllIsLoadedByNameUnlessTheSearchIsRestricted) {
   ASSERT_TRUE(::CopyFileA(HostToWindowsPath(DLL_PROBE).c_str(), probe.c_str(), FALSE));
   ASSERT_TRUE(::CopyFileA(HostToWindowsPath(PLANTED_DLL).c_str(), (dir + "\\shfolder.dll").c_str(), FALSE));
   std::string marker = dir + "\\planted.marker";
+  PreferDllFiles prefer("dllprobe.exe");
 
   auto run = [&](const char* mode) {
     STARTUPINFOA si = {};

@@ -66,8 +66,10 @@ void BoxAnswerer::Loop() {
     s.title = TextOf(box);
     s.text = TextOf(::GetDlgItem(box, 0xFFFF));
     s.hasCancel = ::GetDlgItem(box, IDCANCEL) != nullptr;
-    LRESULT def = ::SendMessageA(box, DM_GETDEFID, 0, 0);
-    if (HIWORD(def) == DC_HASDEFID) s.defaultId = LOWORD(def);
+    for (int id : {IDOK, IDCANCEL}) {
+      HWND button = ::GetDlgItem(box, id);
+      if (button && (::GetWindowLongA(button, GWL_STYLE) & 0x0F) == BS_DEFPUSHBUTTON) s.defaultId = id;
+    }
     s.icon = reinterpret_cast<HICON>(::SendDlgItemMessageA(box, 0x0440, STM_GETICON, 0, 0));
     s.owner = ::GetWindow(box, GW_OWNER);
     if (watched_) {
