@@ -12,23 +12,23 @@ const DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPSIBLINGS;
 const DWORD kExStyle = 0;
 }
 
-UniqueGdiObject MakeFont(const LOGFONTA& spec, BYTE charset) {
-  LOGFONTA lf = spec;
+UniqueGdiObject MakeFont(const LOGFONTA& base, BYTE charset) {
+  LOGFONTA lf = base;
   lf.lfCharSet = charset;
   return UniqueGdiObject(::CreateFontIndirectA(&lf));
 }
 
 TForm::TForm() {
-  std::memset(&fontSpec_, 0, sizeof fontSpec_);
-  fontSpec_.lfHeight = -13;
-  fontSpec_.lfWeight = FW_NORMAL;
-  fontSpec_.lfCharSet = DEFAULT_CHARSET;
-  fontSpec_.lfOutPrecision = OUT_DEFAULT_PRECIS;
-  fontSpec_.lfClipPrecision = CLIP_DEFAULT_PRECIS;
-  fontSpec_.lfQuality = DEFAULT_QUALITY;
-  fontSpec_.lfPitchAndFamily = DEFAULT_PITCH | FF_DONTCARE;
-  std::strcpy(fontSpec_.lfFaceName, "MS Sans Serif");
-  font_ = MakeFont(fontSpec_, DEFAULT_CHARSET);
+  std::memset(&fontInfo_, 0, sizeof fontInfo_);
+  fontInfo_.lfHeight = -13;
+  fontInfo_.lfWeight = FW_NORMAL;
+  fontInfo_.lfCharSet = DEFAULT_CHARSET;
+  fontInfo_.lfOutPrecision = OUT_DEFAULT_PRECIS;
+  fontInfo_.lfClipPrecision = CLIP_DEFAULT_PRECIS;
+  fontInfo_.lfQuality = DEFAULT_QUALITY;
+  fontInfo_.lfPitchAndFamily = DEFAULT_PITCH | FF_DONTCARE;
+  std::strcpy(fontInfo_.lfFaceName, "MS Sans Serif");
+  font_ = MakeFont(fontInfo_, DEFAULT_CHARSET);
 }
 
 TForm::~TForm() { Destroy(); }

@@ -33,7 +33,7 @@ public:
 
   // The form's font: "MS Sans Serif", 13 pixels, DEFAULT_CHARSET. Controls copy it and may
   // change the character set of their copy.
-  const LOGFONTA& FontSpec() const { return fontSpec_; }
+  const LOGFONTA& FontInfo() const { return fontInfo_; }
   HFONT Font() const { return static_cast<HFONT>(font_.Get()); }
   COLORREF Color() const { return ::GetSysColor(COLOR_BTNFACE); }
 
@@ -64,7 +64,7 @@ private:
   void SetHot(TControl* control);
 
   HWND handle_ = nullptr;
-  LOGFONTA fontSpec_;
+  LOGFONTA fontInfo_;
   UniqueGdiObject font_;
   std::vector<TControl*> controls_;
   TControl* captured_ = nullptr;
@@ -74,5 +74,5 @@ private:
   int clientHeight_ = 0;
 };
 
-// A font made from spec with the given character set.
-UniqueGdiObject MakeFont(const LOGFONTA& spec, BYTE charset);
+// A font made from base with the given character set.
+UniqueGdiObject MakeFont(const LOGFONTA& base, BYTE charset);

@@ -41,9 +41,9 @@ void PaintGauge(HDC dc, const RECT& bounds, int percent, COLORREF fill, HFONT fo
 
 TCGauge::TCGauge(TForm* parent) : TControl(parent) {
   // Smoothing would leave grey pixels, which invert to odd colours.
-  LOGFONTA spec = parent->FontSpec();
-  spec.lfQuality = NONANTIALIASED_QUALITY;
-  font_.Reset(::CreateFontIndirectA(&spec));
+  LOGFONTA base = parent->FontInfo();
+  base.lfQuality = NONANTIALIASED_QUALITY;
+  font_.Reset(::CreateFontIndirectA(&base));
 }
 
 void TCGauge::SetProgress(int value) {

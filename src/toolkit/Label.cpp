@@ -6,8 +6,8 @@ namespace {
 const UINT kDrawFlags = DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX;
 }
 
-TLabel::TLabel(TForm* parent) : TControl(parent), charset_(parent->FontSpec().lfCharSet) {
-  font_ = MakeFont(parent->FontSpec(), charset_);
+TLabel::TLabel(TForm* parent) : TControl(parent), charset_(parent->FontInfo().lfCharSet) {
+  font_ = MakeFont(parent->FontInfo(), charset_);
 }
 
 void TLabel::SetCaption(const std::string& caption) {
@@ -18,7 +18,7 @@ void TLabel::SetCaption(const std::string& caption) {
 
 void TLabel::SetCharset(BYTE charset) {
   charset_ = charset;
-  font_ = MakeFont(parent_->FontSpec(), charset);
+  font_ = MakeFont(parent_->FontInfo(), charset);
   AdjustSize();
 }
 

@@ -3,8 +3,8 @@
 #include "toolkit/Form.h"
 
 TSpeedButton::TSpeedButton(TForm* parent)
-    : TControl(parent), charset_(parent->FontSpec().lfCharSet) {
-  font_ = MakeFont(parent->FontSpec(), charset_);
+    : TControl(parent), charset_(parent->FontInfo().lfCharSet) {
+  font_ = MakeFont(parent->FontInfo(), charset_);
 }
 
 void TSpeedButton::SetCaption(const std::string& caption) {
@@ -14,7 +14,7 @@ void TSpeedButton::SetCaption(const std::string& caption) {
 
 void TSpeedButton::SetCharset(BYTE charset) {
   charset_ = charset;
-  font_ = MakeFont(parent_->FontSpec(), charset);
+  font_ = MakeFont(parent_->FontInfo(), charset);
   Invalidate();
 }
 

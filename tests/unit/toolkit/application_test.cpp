@@ -78,13 +78,6 @@ TEST(ProcessMessages, DispatchesWaitingMessagesAndKeepsTheQuit) {
   ::DestroyWindow(w);
 }
 
-TEST(ExeName, IsThisProgramsFullPath) {
-  std::string name = TApplication::ExeName();
-  ASSERT_GT(name.size(), 3u);
-  EXPECT_EQ(':', name[1]);
-  EXPECT_NE(std::string::npos, name.find("toolkit_window_test.exe"));
-}
-
 TEST_F(AppTest, WindowCarriesTheTitleAndOwnsTheForm) {
   EXPECT_EQ(app.Handle(), ::FindWindowA("TApplication", "Tarvolink Uninstall"));
   EXPECT_EQ(&app, TApplication::Instance());

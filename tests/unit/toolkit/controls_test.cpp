@@ -169,10 +169,3 @@ TEST(SpeedButton, HandCursorOverTheButtonOnly) {
   EXPECT_NE(hand, ::GetCursor());
 }
 
-TEST(SpeedButton, OwnCharset) {
-  TForm form;
-  TSpeedButton a(&form), b(&form);
-  a.SetCharset(TURKISH_CHARSET);
-  EXPECT_EQ(TURKISH_CHARSET, CharsetOf(a.Font()));
-  EXPECT_EQ(DEFAULT_CHARSET, CharsetOf(b.Font()));
-}
