@@ -99,6 +99,9 @@ int32_t TclTarvolinkUninstall::ExecutePlan() {
   Cancelled = false;
   int32_t r = List->Execute();
   if (r != 0) return r;
+  // A close refused at the last action's own report ends no step, so the list finishes; the
+  // removal it refused did not happen, and the keys must stay for a later run.
+  if (Cancelled) return msgCancel;
   RemoveProductKeys();
   return 0;
 }
