@@ -142,9 +142,13 @@ int32_t TUninstList::RemoveVxdStep(TSetupItem& item) {
       RemoveUsedMark(driver, ProductName);
       item.StepsDone = item.Weight;
       return 0;
-    case kVxdDevice:
-      item.StepsDone = kVxdFile;
-      return static_cast<int32_t>(RemoveFile("\\\\.\\" + driver + ".VXD"));
+    case kVxdDevice: {
+      uint32_t error = RemoveFile("\\\\.\\" + driver + ".VXD");
+      // A device that would not go still leaves its file to try: the dispatch's extra step for
+      // this failure moves on to it, so the maker's key goes only with the file.
+      item.StepsDone = error == 0 ? kVxdFile : kVxdDevice;
+      return static_cast<int32_t>(error);
+    }
     case kVxdFile:
       item.StepsDone = kVxdKey;
       return static_cast<int32_t>(RemoveFile(GetSystemFolder() + "\\" + driver + ".VXD"));

@@ -262,6 +262,23 @@ TEST_F(Driver, ADriverFileThatStaysKeepsTheMakersKey) {
   holder.End();
 }
 
+TEST_F(Driver, ADeviceThatStaysStillLeavesTheFileToTry) {
+  // A driver name that makes the device name a real file, held open so that it cannot go.
+  TempDir dev;
+  std::string name = dev.Path() + "\\drv";
+  WriteFile(name + ".VXD");
+  FileHolder holder;
+  ASSERT_TRUE(holder.Start(name + ".VXD"));
+  MakeKey("Software\\QORV\\" + name + "\\Used");
+  list.Clear();
+  ASSERT_EQ(0, list.AddDriverRemoval(name));
+  EXPECT_EQ(0, list.Execute());
+  EXPECT_EQ((std::vector<int32_t>{0, 0, 40, 60, 80}), rec.Percents());   // device, file, key
+  EXPECT_TRUE(Exists(name + ".VXD"));
+  holder.End();
+  DeleteTree("Software\\QORV\\" + dev.Path().substr(0, 2));
+}
+
 TEST_F(Driver, ACancelAtItsFirstReportRemovesNothing) {
   SetString(key + "\\Used", product, "");
   rec.cancelAt = 1;
