@@ -1,0 +1,183 @@
+// The uninstall reference: the same window size, the same click, the same removals in the same
+// order and the same completion box as the uninstaller, but each removal a single bare call with
+// no item list, no retry and no progress display.
+//
+//   ref_uninstall [--retry] [--pump]
+//     --retry  a failed file deletion is tried 5 times, 1 ms apart, as the uninstaller does
+//     --pump   before and after each removal the status line is redrawn and the queue drained,
+//              as the uninstaller's progress reports do
+// The two switches price the uninstaller's extra work one at a time.
+#include <windows.h>
+#include <shlobj.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "product_layout.h"
+
+namespace {
+
+const char kClassName[] = "BenchRefUninstall";
+const int kClientWidth = 396;
+const int kClientHeight = 248;
+
+bool gRetry = false;
+bool gPump = false;
+HWND gStatus = nullptr;
+
+void Report(const std::string& line) {
+  if (!gPump) return;
+  SetWindowTextA(gStatus, line.c_str());
+  UpdateWindow(gStatus);
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+}
+
+std::string ShellFolder(int id) {
+  char path[MAX_PATH] = {};
+  if (SHGetFolderPathA(nullptr, id | CSIDL_FLAG_CREATE, nullptr, 0, path) != S_OK) return "";
+  return path;
+}
+
+std::string ReadInstallDir() {
+  HKEY key;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, layout::kUninstallKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
+    return "";
+  char value[MAX_PATH] = {};
+  DWORD size = sizeof value - 1;
+  RegQueryValueExA(key, "UninstallString", nullptr, nullptr, reinterpret_cast<BYTE*>(value), &size);
+  RegCloseKey(key);
+  std::string dir = value;
+  const size_t slash = dir.find_last_of('\\');
+  return slash == std::string::npos ? "" : dir.substr(0, slash);
+}
+
+// Each path once, as the uninstaller plans each item once.
+std::vector<std::string> gDone;
+
+void DeletePath(const std::string& path) {
+  for (const std::string& done : gDone)
+    if (done == path) return;
+  gDone.push_back(path);
+  Report("Delete " + path);
+  for (int attempt = 1; !DeleteFileA(path.c_str()); ++attempt) {
+    if (!gRetry || attempt >= 5 || GetLastError() == ERROR_FILE_NOT_FOUND) break;
+    Sleep(1);
+    Report("Delete " + path);
+  }
+  Report("Delete " + path);
+}
+
+void DeleteInfoFile(const std::string& dir, const std::string& name) {
+  const std::string path = dir + "\\" + name;
+  if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) return;
+  const char* const keys[][2] = {{"LOGO", "About"}, {"LOGO", "Loading"}, {"LOGO", "Main"},
+                                 {"Help", "CHM"}};
+  for (const auto& key : keys) {
+    char value[MAX_PATH] = {};
+    GetPrivateProfileStringA(key[0], key[1], "", value, sizeof value, path.c_str());
+    if (value[0]) DeletePath(std::strpbrk(value, "\\:") ? value : dir + "\\" + value);
+  }
+  DeletePath(path);
+}
+
+void RemoveFolder(const std::string& path) {
+  Report("Remove Folder " + path);
+  RemoveDirectoryA(path.c_str());
+}
+
+void DeleteKeyTree(HKEY parent, const char* name) {
+  HKEY key;
+  if (RegOpenKeyExA(parent, name, 0, KEY_ALL_ACCESS, &key) == ERROR_SUCCESS) {
+    char sub[256];
+    DWORD size = sizeof sub;
+    while (RegEnumKeyExA(key, 0, sub, &size, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS) {
+      DeleteKeyTree(key, sub);
+      size = sizeof sub;
+    }
+    RegCloseKey(key);
+  }
+  RegDeleteKeyA(parent, name);
+}
+
+void Uninstall() {
+  const std::string dir = ReadInstallDir();
+  const std::string desktop = ShellFolder(CSIDL_COMMON_DESKTOPDIRECTORY);
+  const std::string programs = ShellFolder(CSIDL_COMMON_PROGRAMS) + "\\" + layout::kProduct;
+
+  FindWindowA("TApplication", "Tarvo Link");
+  HKEY run;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, layout::kRunKey, 0, KEY_ALL_ACCESS, &run) == ERROR_SUCCESS) {
+    RegDeleteValueA(run, layout::kProduct);
+    RegCloseKey(run);
+  }
+  DeletePath(desktop + "\\" + layout::kProduct + ".LNK");
+  DeletePath(programs + "\\Tarvolink.LNK");
+  DeletePath(programs + "\\Uninstall.LNK");
+  for (const char* name : layout::kPlainFiles) DeletePath(dir + "\\" + name);
+  DeletePath(programs + "\\Port Speed Probe.LNK");
+  DeleteInfoFile(dir, "Info.ini");
+  for (const char* code : layout::kLanguages) {
+    DeletePath(dir + "\\SetupMsg." + code);
+    DeletePath(dir + "\\Ex" + code + ".FRC");
+    DeleteInfoFile(dir, std::string("Info") + code + ".Ini");
+  }
+  RemoveFolder(programs);
+  RemoveFolder(dir);
+  for (const char* name : layout::kLibraries) DeletePath(dir + "\\" + name);
+  DeleteKeyTree(HKEY_LOCAL_MACHINE, layout::kMakerKey);
+  DeleteKeyTree(HKEY_LOCAL_MACHINE, layout::kUninstallKey);
+}
+
+LRESULT CALLBACK RefWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_LBUTTONUP:
+      Uninstall();
+      MessageBoxA(window, "Uninstall Compelete !", "Tarvolink Uninstall", MB_OK | MB_ICONINFORMATION);
+      DestroyWindow(window);
+      return 0;
+    case WM_DESTROY:
+      PostQuitMessage(0);
+      return 0;
+    default:
+      return DefWindowProcA(window, message, wParam, lParam);
+  }
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int show) {
+  gRetry = std::strstr(commandLine, "--retry") != nullptr;
+  gPump = std::strstr(commandLine, "--pump") != nullptr;
+
+  WNDCLASSA wc = {};
+  wc.lpfnWndProc = RefWndProc;
+  wc.hInstance = instance;
+  wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  wc.lpszClassName = kClassName;
+  if (!RegisterClassA(&wc)) return 1;
+
+  const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
+  RECT frame = {0, 0, kClientWidth, kClientHeight};
+  AdjustWindowRect(&frame, style, FALSE);
+  HWND window = CreateWindowExA(0, kClassName, "Uninstall Tarvolink", style, CW_USEDEFAULT,
+                                CW_USEDEFAULT, frame.right - frame.left,
+                                frame.bottom - frame.top, nullptr, nullptr, instance, nullptr);
+  if (!window) return 1;
+  gStatus = CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE, 24, 112, 345, 16, window,
+                            nullptr, instance, nullptr);
+  ShowWindow(window, show);
+  UpdateWindow(window);
+
+  MSG msg;
+  while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+  return 0;
+}
