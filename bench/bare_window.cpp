@@ -1,7 +1,11 @@
 // The least a windowed program can be: one registered class and one fixed window with the
 // uninstaller's client size, centred, closed by its close box. Size, start-up and memory of the
-// uninstaller are read against this.
+// uninstaller are read against this. Built with BARE_WITH_SHELL it first asks the shell for the
+// Program Files folder, as the uninstaller must at start-up, to price loading the shell.
 #include <windows.h>
+#ifdef BARE_WITH_SHELL
+#include <shlobj.h>
+#endif
 
 namespace {
 
@@ -20,6 +24,10 @@ LRESULT CALLBACK BareWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
+#ifdef BARE_WITH_SHELL
+  char folder[MAX_PATH];
+  SHGetFolderPathA(nullptr, CSIDL_PROGRAM_FILES | CSIDL_FLAG_CREATE, nullptr, 0, folder);
+#endif
   WNDCLASSA wc = {};
   wc.lpfnWndProc = BareWndProc;
   wc.hInstance = instance;

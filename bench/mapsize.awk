@@ -43,6 +43,8 @@ END {
   if (!TOP) TOP = 12
   n = sorted(sum, keys)
   for (i = 1; i <= n && i <= TOP; i++) printf "%8.1f KiB  %5.1f%%  %s\n", sum[keys[i]] / 1024, 100 * sum[keys[i]] / total, keys[i]
+  for (k in sum) if (k ~ /^tarvo: / || k ~ /\.cpp\.obj$/) own += sum[k]
+  printf "%8.1f KiB  the program's own objects together\n", own / 1024
   print "largest objects:"
   n = sorted(obj, okeys)
   for (i = 1; i <= n && i <= TOP; i++) printf "%8.1f KiB  %s\n", obj[okeys[i]] / 1024, okeys[i]
