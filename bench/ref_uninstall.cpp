@@ -4,8 +4,9 @@
 //
 //   ref_uninstall [--retry] [--pump]
 //     --retry  a failed file deletion is tried 5 times, 1 ms apart, as the uninstaller does
-//     --pump   before and after each removal the status line is redrawn and the queue drained,
-//              as the uninstaller's progress reports do
+//     --pump   before and after each removal the status line and the gauge are redrawn the way
+//              the uninstaller's form draws (the whole 24-bit picture into a memory bitmap, the
+//              changed part to the screen) and the queue is drained, as its progress reports do
 // The two switches price the uninstaller's extra work one at a time.
 #include <windows.h>
 #include <shlobj.h>
@@ -24,12 +25,66 @@ const int kClientHeight = 248;
 
 bool gRetry = false;
 bool gPump = false;
-HWND gStatus = nullptr;
+HWND gWindow = nullptr;
+HBITMAP gPicture = nullptr;
+std::string gLine;
+int gReports = 0;
+const RECT kProgressArea = {24, 112, 369, 153};   // the status line and the gauge below it
+
+// A 24-bit picture of the client's size, like the uninstaller's background.
+HBITMAP MakePicture() {
+  BITMAPINFO bi = {};
+  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+  bi.bmiHeader.biWidth = kClientWidth;
+  bi.bmiHeader.biHeight = kClientHeight;
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 24;
+  void* bits = nullptr;
+  HBITMAP picture = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (picture && bits) {
+    BYTE* p = static_cast<BYTE*>(bits);
+    const int stride = (kClientWidth * 3 + 3) & ~3;
+    for (int y = 0; y < kClientHeight; ++y)
+      for (int x = 0; x < kClientWidth * 3; ++x) p[y * stride + x] = static_cast<BYTE>(x ^ y);
+  }
+  return picture;
+}
+
+void Paint(HWND window) {
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(window, &ps);
+  if (gPump && gPicture && dc) {
+    HDC mem = CreateCompatibleDC(dc);
+    HBITMAP frame = CreateCompatibleBitmap(dc, kClientWidth, kClientHeight);
+    HGDIOBJ old = SelectObject(mem, frame);
+    HDC pic = CreateCompatibleDC(dc);
+    HGDIOBJ oldPic = SelectObject(pic, gPicture);
+    BitBlt(mem, 0, 0, kClientWidth, kClientHeight, pic, 0, 0, SRCCOPY);
+    SelectObject(pic, oldPic);
+    DeleteDC(pic);
+    RECT text = {24, 112, 369, 128};
+    SetBkMode(mem, TRANSPARENT);
+    DrawTextA(mem, gLine.c_str(), -1, &text, DT_LEFT | DT_SINGLELINE | DT_NOPREFIX);
+    RECT gauge = {24, 136, 369, 153};
+    FillRect(mem, &gauge, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    RECT fill = {25, 137, 25 + (gReports % 343), 152};
+    FillRect(mem, &fill, GetSysColorBrush(COLOR_HIGHLIGHT));
+    FrameRect(mem, &gauge, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    BitBlt(dc, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right - ps.rcPaint.left,
+           ps.rcPaint.bottom - ps.rcPaint.top, mem, ps.rcPaint.left, ps.rcPaint.top, SRCCOPY);
+    SelectObject(mem, old);
+    DeleteObject(frame);
+    DeleteDC(mem);
+  }
+  EndPaint(window, &ps);
+}
 
 void Report(const std::string& line) {
   if (!gPump) return;
-  SetWindowTextA(gStatus, line.c_str());
-  UpdateWindow(gStatus);
+  gLine = line;
+  ++gReports;
+  InvalidateRect(gWindow, &kProgressArea, FALSE);
+  UpdateWindow(gWindow);
   MSG msg;
   while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
     TranslateMessage(&msg);
@@ -140,6 +195,9 @@ LRESULT CALLBACK RefWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
       MessageBoxA(window, "Uninstall Compelete !", "Tarvolink Uninstall", MB_OK | MB_ICONINFORMATION);
       DestroyWindow(window);
       return 0;
+    case WM_PAINT:
+      Paint(window);
+      return 0;
     case WM_DESTROY:
       PostQuitMessage(0);
       return 0;
@@ -169,8 +227,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int show) {
                                 CW_USEDEFAULT, frame.right - frame.left,
                                 frame.bottom - frame.top, nullptr, nullptr, instance, nullptr);
   if (!window) return 1;
-  gStatus = CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE, 24, 112, 345, 16, window,
-                            nullptr, instance, nullptr);
+  gWindow = window;
+  if (gPump) gPicture = MakePicture();
   ShowWindow(window, show);
   UpdateWindow(window);
 
@@ -179,5 +237,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int show) {
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
   }
+  if (gPicture) DeleteObject(gPicture);
   return 0;
 }
