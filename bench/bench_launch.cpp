@@ -1,0 +1,206 @@
+// Starts a windowed program and times it from process creation, by polling rather than by any
+// hook in the program, so that the product and its references are measured the same way.
+//
+//   bench_launch window EXE [ARG...] time until a visible top-level window of EXE's process with
+//                                    the uninstaller's client size appears; then close it
+//   bench_launch click X Y EXE [ARG...]
+//                                    as window, then click the client point (X, Y) and time
+//                                    until that process shows a message box; answer it with OK
+//
+// Prints one line of key=value pairs: the times in ms, the box's text, and the process's peak
+// working set and private bytes as the system reports them. Exit code 0 only when every wait
+// was met.
+#include <windows.h>
+#include <psapi.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace {
+
+const int kClientWidth = 396;
+const int kClientHeight = 248;
+const DWORD kWaitMs = 60000;
+
+struct WindowQuery {
+  DWORD processId;
+  bool wantBox;   // a message box (#32770) instead of the main window
+  HWND found;
+};
+
+bool HasClientSize(HWND window) {
+  RECT rc;
+  return GetClientRect(window, &rc) && rc.right - rc.left == kClientWidth &&
+         rc.bottom - rc.top == kClientHeight;
+}
+
+BOOL CALLBACK MatchWindow(HWND window, LPARAM param) {
+  WindowQuery* query = reinterpret_cast<WindowQuery*>(param);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  if (pid != query->processId || !IsWindowVisible(window)) return TRUE;
+  bool match;
+  if (query->wantBox) {
+    char cls[32] = {};
+    GetClassNameA(window, cls, sizeof cls);
+    match = std::strcmp(cls, "#32770") == 0;
+  } else {
+    match = HasClientSize(window);
+  }
+  if (!match) return TRUE;
+  query->found = window;
+  return FALSE;
+}
+
+double Now() {
+  static LARGE_INTEGER frequency = [] {
+    LARGE_INTEGER f;
+    QueryPerformanceFrequency(&f);
+    return f;
+  }();
+  LARGE_INTEGER t;
+  QueryPerformanceCounter(&t);
+  return static_cast<double>(t.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
+}
+
+// Polls until the process shows the window asked for; null when it ends or the wait runs out.
+HWND WaitForWindow(HANDLE process, DWORD processId, bool wantBox) {
+  const double deadline = Now() + kWaitMs;
+  while (Now() < deadline) {
+    WindowQuery query = {processId, wantBox, nullptr};
+    EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&query));
+    if (query.found) return query.found;
+    if (WaitForSingleObject(process, 1) == WAIT_OBJECT_0) return nullptr;
+  }
+  return nullptr;
+}
+
+struct Memory {
+  SIZE_T peakWorkingSet = 0;
+  SIZE_T privateBytes = 0;
+};
+
+void SampleMemory(HANDLE process, Memory& memory) {
+  PROCESS_MEMORY_COUNTERS_EX counters = {};
+  counters.cb = sizeof counters;
+  if (!GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
+                            sizeof counters))
+    return;
+  if (counters.PeakWorkingSetSize > memory.peakWorkingSet)
+    memory.peakWorkingSet = counters.PeakWorkingSetSize;
+  if (counters.PrivateUsage > memory.privateBytes) memory.privateBytes = counters.PrivateUsage;
+}
+
+// The deepest visible child under a client point of the window, and the point in its terms.
+HWND ChildAt(HWND window, POINT& point) {
+  for (;;) {
+    HWND child = ChildWindowFromPointEx(window, point, CWP_SKIPINVISIBLE | CWP_SKIPDISABLED);
+    if (!child || child == window) return window;
+    MapWindowPoints(window, child, &point, 1);
+    window = child;
+  }
+}
+
+void PostClick(HWND window, int x, int y) {
+  POINT point = {x, y};
+  HWND target = ChildAt(window, point);
+  const LPARAM at = MAKELPARAM(point.x, point.y);
+  PostMessageA(target, WM_MOUSEMOVE, 0, at);
+  PostMessageA(target, WM_LBUTTONDOWN, MK_LBUTTON, at);
+  PostMessageA(target, WM_LBUTTONUP, 0, at);
+}
+
+std::string BoxText(HWND box) {
+  char text[512] = {};
+  GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+  std::string out;
+  for (const char* p = text; *p; ++p) out += (*p == '\r' || *p == '\n') ? ' ' : *p;
+  return out;
+}
+
+int Usage() {
+  std::fprintf(stderr, "usage: bench_launch window EXE [ARG...] | bench_launch click X Y EXE [ARG...]\n");
+  return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 3) return Usage();
+  const bool click = std::strcmp(argv[1], "click") == 0;
+  if (!click && std::strcmp(argv[1], "window") != 0) return Usage();
+  if (click && argc < 5) return Usage();
+  const int clickX = click ? std::atoi(argv[2]) : 0;
+  const int clickY = click ? std::atoi(argv[3]) : 0;
+  const int exeArg = click ? 4 : 2;
+  std::string exe = argv[exeArg];
+  std::string commandLine = "\"" + exe + "\"";
+  for (int i = exeArg + 1; i < argc; ++i) commandLine += std::string(" ") + argv[i];
+  // The program runs in its own folder, as it does when started from the uninstall entry.
+  std::string folder;
+  const size_t slash = exe.find_last_of("\\/");
+  if (slash != std::string::npos) folder = exe.substr(0, slash);
+
+  STARTUPINFOA si = {};
+  si.cb = sizeof si;
+  si.dwFlags = STARTF_USESHOWWINDOW;
+  si.wShowWindow = SW_SHOWNORMAL;
+  PROCESS_INFORMATION pi = {};
+  const double started = Now();
+  if (!CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                      folder.empty() ? nullptr : folder.c_str(), &si, &pi)) {
+    std::fprintf(stderr, "cannot start %s: error %lu\n", exe.c_str(), GetLastError());
+    return 1;
+  }
+  CloseHandle(pi.hThread);
+
+  Memory memory;
+  bool ok = true;
+  HWND window = WaitForWindow(pi.hProcess, pi.dwProcessId, false);
+  const double shown = Now();
+  std::printf("window_ms=%.2f", shown - started);
+  if (!window) {
+    std::printf(" error=no-window");
+    ok = false;
+  }
+  if (window && click) {
+    // Let the start-up finish its own work first: the run is timed from the click alone.
+    Sleep(300);
+    SampleMemory(pi.hProcess, memory);
+    const double clicked = Now();
+    PostClick(window, clickX, clickY);
+    HWND box = WaitForWindow(pi.hProcess, pi.dwProcessId, true);
+    const double boxed = Now();
+    if (box) {
+      std::printf(" click_ms=%.2f box=\"%s\"", boxed - clicked, BoxText(box).c_str());
+      SampleMemory(pi.hProcess, memory);
+      PostMessageA(box, WM_COMMAND, IDOK, 0);
+    } else {
+      std::printf(" error=no-box");
+      ok = false;
+    }
+  } else if (window) {
+    SampleMemory(pi.hProcess, memory);
+    PostMessageA(window, WM_CLOSE, 0, 0);
+  }
+
+  // Wait for the program to end on its own; a program that hangs is ended and reported.
+  for (DWORD waited = 0;; waited += 50) {
+    if (WaitForSingleObject(pi.hProcess, 50) == WAIT_OBJECT_0) break;
+    SampleMemory(pi.hProcess, memory);
+    if (waited > 15000) {
+      std::printf(" error=no-exit");
+      TerminateProcess(pi.hProcess, 1);
+      WaitForSingleObject(pi.hProcess, 5000);
+      ok = false;
+      break;
+    }
+  }
+  SampleMemory(pi.hProcess, memory);
+  std::printf(" peak_ws=%lu private=%lu\n", static_cast<unsigned long>(memory.peakWorkingSet),
+              static_cast<unsigned long>(memory.privateBytes));
+  CloseHandle(pi.hProcess);
+  return ok ? 0 : 1;
+}
