@@ -123,12 +123,16 @@ void TForm::InvalidateArea(const RECT& area) {
 
 void TForm::PaintTo(HDC dc) {
   RECT client = {0, 0, clientWidth_, clientHeight_};
-  ::FillRect(dc, &client, ::GetSysColorBrush(COLOR_BTNFACE));
+  PaintTo(dc, client);
+}
+
+void TForm::PaintTo(HDC dc, const RECT& area) {
+  ::FillRect(dc, &area, ::GetSysColorBrush(COLOR_BTNFACE));
   for (TControl* c : controls_) {
-    if (!c->Visible()) continue;
+    RECT part;
+    if (!c->Visible() || !::IntersectRect(&part, &c->BoundsRect(), &area)) continue;
     int saved = ::SaveDC(dc);
-    const RECT& b = c->BoundsRect();
-    ::IntersectClipRect(dc, b.left, b.top, b.right, b.bottom);
+    ::IntersectClipRect(dc, part.left, part.top, part.right, part.bottom);
     c->Paint(dc);
     ::RestoreDC(dc, saved);
   }
@@ -138,17 +142,21 @@ void TForm::OnPaint() {
   PAINTSTRUCT ps;
   HDC dc = ::BeginPaint(handle_, &ps);
   if (!dc) return;
-  // Through a memory bitmap: the controls overlap the picture and would flicker otherwise.
+  // Through a memory bitmap, or the controls that overlap the picture would flicker. Only the
+  // invalid part is composed: during a run that is the progress line and the gauge, many times.
+  const RECT& area = ps.rcPaint;
+  const int width = area.right - area.left;
+  const int height = area.bottom - area.top;
   UniqueMemDc mem(::CreateCompatibleDC(dc));
-  UniqueGdiObject bmp(::CreateCompatibleBitmap(dc, clientWidth_, clientHeight_));
+  UniqueGdiObject bmp(width > 0 && height > 0 ? ::CreateCompatibleBitmap(dc, width, height)
+                                              : nullptr);
   if (mem && bmp) {
     SelectedObject sel(mem.Get(), bmp.Get());
-    PaintTo(mem.Get());
-    ::BitBlt(dc, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right - ps.rcPaint.left,
-             ps.rcPaint.bottom - ps.rcPaint.top, mem.Get(), ps.rcPaint.left, ps.rcPaint.top,
-             SRCCOPY);
+    ::SetViewportOrgEx(mem.Get(), -area.left, -area.top, nullptr);
+    PaintTo(mem.Get(), area);
+    ::BitBlt(dc, area.left, area.top, width, height, mem.Get(), area.left, area.top, SRCCOPY);
   } else {
-    PaintTo(dc);
+    PaintTo(dc, area);
   }
   ::EndPaint(handle_, &ps);
 }

@@ -42,7 +42,8 @@ public:
   void InvalidateArea(const RECT& area);
   // Paints the background and every visible control, in creation order, into dc. Used by
   // WM_PAINT through a memory bitmap, and by tests.
-  void PaintTo(HDC dc);
+  void PaintTo(HDC dc);                      // the whole client area
+  void PaintTo(HDC dc, const RECT& area);    // only what lies in area
   int ClientWidth() const { return clientWidth_; }
   int ClientHeight() const { return clientHeight_; }
 

@@ -169,3 +169,24 @@ TEST(SpeedButton, HandCursorOverTheButtonOnly) {
   EXPECT_NE(hand, ::GetCursor());
 }
 
+
+TEST(Form, PaintsOnlyTheAreaAskedFor) {
+  // A progress report repaints the line and the gauge only; the rest must stay as it was.
+  PictureForm f("TPartialPaintForm");
+  TLabel label(&f.form);
+  label.SetBounds(24, 112, 60, 16);
+  label.SetCaption("Delete setup.ini");
+  const COLORREF untouched = RGB(1, 2, 3);
+  PaintProbe p(396, 248, untouched);
+  RECT area = {20, 110, 200, 130};
+  f.form.PaintTo(p.Dc(), area);
+  EXPECT_EQ(kPicture, p.At(20, 110));
+  EXPECT_EQ(kPicture, p.At(199, 129));
+  EXPECT_EQ(untouched, p.At(19, 110));
+  EXPECT_EQ(untouched, p.At(200, 129));
+  EXPECT_EQ(untouched, p.At(0, 0));
+  int n = 0;
+  const COLORREF plain[] = {kPicture};
+  BoxOfOthers(p, label.BoundsRect(), plain, 1, &n);
+  EXPECT_GT(n, 5);   // the label's letters inside the area were drawn
+}
