@@ -13,3 +13,6 @@ constexpr int32_t wvWinMe = 5;
 int32_t ClassifyVersion(uint32_t platformId, uint32_t major, uint32_t minor);
 int32_t ClassifyWindowsVersion();   // asks the system each time
 int32_t GetWindowsVersion();        // process-wide, asked again while unknown
+
+// GetWindowsVersion over a given cache and classifier: fills the cache while it holds wvUnknown.
+int32_t ResolveWindowsVersion(int32_t& cache, int32_t (*classify)());

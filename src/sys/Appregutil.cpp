@@ -1,0 +1,158 @@
+#include "sys/Appregutil.h"
+
+#include <windows.h>
+
+#include <memory>
+#include <new>
+
+#include "sys/Handle.h"
+
+namespace {
+
+const char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+const char kMakerKey[] = "Software\\QORV";
+
+// Guards against a subkey that will not go (enumeration would hand it out again and again) and
+// against a tree deeper than the registry allows.
+constexpr int kMaxSubkeys = 100000;
+constexpr int kMaxDepth = 512;
+
+std::string Join(const char* parent, const std::string& name) {
+  return std::string(parent) + "\\" + name;
+}
+
+std::string UsedKeyOf(const std::string& component) {
+  return Join(kMakerKey, component) + "\\Used";
+}
+
+// The handle is taken only on success: a failing call need not leave its out-parameter null.
+LONG OpenKey(HKEY parent, const char* path, UniqueHKey& key) {
+  HKEY raw = nullptr;
+  LONG result = ::RegOpenKeyExA(parent, path, 0, KEY_ALL_ACCESS, &raw);
+  key.Reset(result == ERROR_SUCCESS ? raw : nullptr);
+  return result;
+}
+
+UniqueHKey OpenMachineKey(const std::string& path) {
+  UniqueHKey key;
+  OpenKey(HKEY_LOCAL_MACHINE, path.c_str(), key);
+  return key;
+}
+
+bool ValueExists(HKEY key, const std::string& name) {
+  return ::RegQueryValueExA(key, name.c_str(), nullptr, nullptr, nullptr, nullptr) ==
+         ERROR_SUCCESS;
+}
+
+// Depth first: the children of a key go before the key itself.
+LONG DeleteKeyTree(HKEY parent, const char* name, int depth) {
+  if (depth > kMaxDepth) return ERROR_CANTWRITE;
+  {
+    UniqueHKey key;
+    LONG opened = OpenKey(parent, name, key);
+    if (opened != ERROR_SUCCESS) return opened;
+    for (int i = 0; i < kMaxSubkeys; ++i) {
+      char child[256];
+      DWORD childLen = sizeof child;
+      // Always index 0: each deletion moves the next child to the front.
+      if (::RegEnumKeyExA(key.Get(), 0, child, &childLen, nullptr, nullptr, nullptr, nullptr) !=
+          ERROR_SUCCESS) {
+        break;
+      }
+      if (DeleteKeyTree(key.Get(), child, depth + 1) != ERROR_SUCCESS) break;
+    }
+  }
+  return ::RegDeleteKeyA(parent, name);
+}
+
+void DeleteMachineTree(const std::string& path) {
+  if (!OpenMachineKey(path)) return;
+  DeleteKeyTree(HKEY_LOCAL_MACHINE, path.c_str(), 0);
+}
+
+std::string ExpandVariables(const std::string& text) {
+  DWORD needed = ::ExpandEnvironmentStringsA(text.c_str(), nullptr, 0);
+  for (int attempt = 0; attempt < 3 && needed != 0; ++attempt) {
+    // One byte more than asked for: some systems count the ANSI result short.
+    std::unique_ptr<char[]> out(new (std::nothrow) char[needed + 1]);
+    if (!out) return text;
+    DWORD got = ::ExpandEnvironmentStringsA(text.c_str(), out.get(), needed + 1);
+    if (got == 0) break;
+    if (got <= needed + 1) return std::string(out.get());
+    needed = got;   // the environment grew meanwhile
+  }
+  return text;
+}
+
+// A string value's text up to its first zero byte; empty for a value that is missing, empty or
+// of another type. Environment references in an expandable string are resolved.
+std::string ReadStringValue(HKEY key, const char* name) {
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    DWORD type = REG_NONE;
+    DWORD size = 0;
+    if (::RegQueryValueExA(key, name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS) break;
+    if (type != REG_SZ && type != REG_EXPAND_SZ) break;
+    if (size == 0) break;
+    // One zero byte beyond the data: a stored string need not be terminated.
+    std::unique_ptr<char[]> data(new (std::nothrow) char[size + 1]());
+    if (!data) break;
+    DWORD got = size;
+    LONG read = ::RegQueryValueExA(key, name, nullptr, &type,
+                                   reinterpret_cast<BYTE*>(data.get()), &got);
+    if (read == ERROR_MORE_DATA) continue;   // the value grew between the two calls
+    if (read != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) break;
+    std::string text(data.get());
+    return type == REG_EXPAND_SZ ? ExpandVariables(text) : text;
+  }
+  return std::string();
+}
+
+}  // namespace
+
+bool DeleteRunValue(const std::string& name) {
+  HKEY raw = nullptr;
+  if (::RegCreateKeyExA(HKEY_LOCAL_MACHINE, kRunKey, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                        KEY_ALL_ACCESS, nullptr, &raw, nullptr) != ERROR_SUCCESS) {
+    return true;
+  }
+  UniqueHKey key(raw);
+  if (ValueExists(key.Get(), name)) ::RegDeleteValueA(key.Get(), name.c_str());
+  return true;
+}
+
+bool DeleteUninstallKey(const std::string& name) {
+  DeleteMachineTree(Join(kUninstallKey, name));
+  return true;
+}
+
+std::string ReadUninstallString(const std::string& name) {
+  UniqueHKey key = OpenMachineKey(Join(kUninstallKey, name));
+  if (!key) return std::string();
+  return ReadStringValue(key.Get(), "UninstallString");
+}
+
+bool DeleteProductKey(const std::string& name) {
+  DeleteMachineTree(Join(kMakerKey, name));
+  return true;
+}
+
+bool RemoveUsedMark(const std::string& component, const std::string& product) {
+  UniqueHKey key = OpenMachineKey(UsedKeyOf(component));
+  if (key && ValueExists(key.Get(), product)) ::RegDeleteValueA(key.Get(), product.c_str());
+  return true;
+}
+
+bool IsUsedByOthers(const std::string& component, const std::string& product) {
+  // In every case of doubt the component counts as used, so that it stays installed.
+  UniqueHKey key = OpenMachineKey(UsedKeyOf(component));
+  if (!key) return true;
+  DWORD values = 0;
+  if (::RegQueryInfoKeyA(key.Get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values,
+                         nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
+    return true;
+  }
+  if (values == 0) return false;
+  if (values == 1) return !ValueExists(key.Get(), product);
+  return true;
+}

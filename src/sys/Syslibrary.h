@@ -1,0 +1,14 @@
+// System DLLs loaded by full system-folder path only, never through the search path, so that a
+// planted copy beside the program or in the current folder is not picked up.
+#pragma once
+#include <windows.h>
+
+HMODULE LoadSystemLibrary(const char* fileName);   // null when it cannot be loaded
+
+// The address of an export as a function pointer of the caller's type; null when missing.
+template <typename Fn>
+Fn GetSystemProc(HMODULE module, const char* name) {
+  if (!module) return nullptr;
+  FARPROC proc = ::GetProcAddress(module, name);
+  return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(proc));
+}

@@ -1,0 +1,66 @@
+// Loader cases that need Windows itself: sharing between processes and sizes past 2 GiB.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include "msg/Clwinmsgfile.h"
+#include "sys/Fileiofun.h"
+#include "unit/fileio/HoldFile.h"
+#include "unit/fileio/WinFiles.h"
+
+namespace {
+
+constexpr uint64_t kGiB = 1ull << 30;
+
+TEST(CatalogueLoadWin, FileHeldByAnotherProcessKeepsPrevious) {
+  Leftovers made;
+  std::string first = made("catw_first.txt");
+  std::string second = made("catw_second.txt");
+  ASSERT_TRUE(WriteBytes(first, "15102 Uninstall\r\n"));
+  ASSERT_TRUE(WriteBytes(second, "15102 Deinstallieren\r\n"));
+  TclMsgFile cat;
+  ASSERT_TRUE(cat.LoadFromFile(first));
+  // The loader let go of the file: it can be removed at once.
+  EXPECT_EQ(0u, RemoveFile(first));
+  {
+    FileHeldElsewhere holder(second);
+    ASSERT_TRUE(holder.Holding()) << holder.Report();
+    EXPECT_FALSE(cat.LoadFromFile(second));
+    EXPECT_EQ("Uninstall", cat.MessageText(15102));
+  }
+  EXPECT_TRUE(cat.LoadFromFile(second));
+  EXPECT_EQ("Deinstallieren", cat.MessageText(15102));
+}
+
+TEST(CatalogueLoadWin, FilesOfTwoGiBAndMoreAreRefused) {
+  Leftovers made;
+  std::string small = made("catw_small.txt");
+  std::string twoGiB = made("catw_2gib.txt");
+  std::string past4GiB = made("catw_4gib_plus.txt");
+  std::string fiveGiB = made("catw_5gib.txt");
+  ASSERT_TRUE(WriteBytes(small, "15102 Uninstall\r\n"));
+  // Each starts with a row that a loader cutting the size to 32 (or 31) bits would take in.
+  const std::string head = "15102 Wrong\r\n";
+  if (!MakeSizedFile(twoGiB, 2 * kGiB, head) || !MakeSizedFile(past4GiB, 4 * kGiB + 20, head) ||
+      !MakeSizedFile(fiveGiB, 5 * kGiB, head)) {
+    GTEST_SKIP() << "this file system cannot hold sparse files of 5 GiB";
+  }
+  TclMsgFile cat;
+  ASSERT_TRUE(cat.LoadFromFile(small));
+  for (const std::string& name : {twoGiB, past4GiB, fiveGiB}) {
+    EXPECT_FALSE(cat.LoadFromFile(name)) << name;
+    EXPECT_EQ("Uninstall", cat.MessageText(15102)) << name;
+    EXPECT_EQ(0u, RemoveFile(name)) << name << " still open";
+  }
+}
+
+TEST(CatalogueLoadWin, EmptyFileIsClosedAfterTheFailure) {
+  Leftovers made;
+  std::string empty = made("catw_empty.txt");
+  ASSERT_TRUE(WriteBytes(empty, ""));
+  TclMsgFile cat;
+  EXPECT_FALSE(cat.LoadFromFile(empty));
+  EXPECT_EQ(0u, RemoveFile(empty));
+  EXPECT_FALSE(IsFile(empty));
+}
+
+}  // namespace

@@ -1,0 +1,8 @@
+#include <windows.h>
+
+#include "unit/catalogue/CatalogueBytes.h"
+
+// The test run's locale chooses the code page (LC_ALL=ja_JP.UTF-8 gives 932 under Wine).
+int SelectShiftJis() {
+  return static_cast<int>(::GetACP());
+}
