@@ -2,11 +2,11 @@
 // with another product's things that an uninstall must leave alone, and reports afterwards what of
 // all that exists and what the system was asked to remove at the next restart.
 //
-//   install [--family nt|9x] [--uninstaller PATH] [--catalogs DIR] [--user-file]
+//   install [--family nt|9x] [--folder NAME] [--uninstaller PATH] [--catalogs DIR] [--user-file]
 //           [--uninstall-string full|quoted|quoted-args|missing|nokey|binary|dword]
 //           [--used missing|only|shared] [--winver VERSION]
-//   check [--family nt|9x]     one "name=present|absent" line per thing; names of things that
-//                              must survive every uninstall start with "other/"
+//   check [--family nt|9x] [--folder NAME]   one "name=present|absent" line per thing; names of things that
+//                                            must survive every uninstall start with "other/"
 //   pending                    "delete PATH", "rename PATH -> PATH", "wininit PATH" lines
 //   standin close|refuse|slow  the running product: a "TApplication" window titled "Tarvo Link"
 //   hold NAME                  keeps a file of the installation folder open without sharing
@@ -36,6 +36,7 @@ const char* const kLanguages[] = {"CHT", "CHS", "JPN", "KOR", "FRA", "ESN",
 
 struct Options {
   bool nt = true;
+  std::string folder = kProduct;   // the installation folder's name under Program Files
   std::string uninstaller;
   std::string catalogs;
   std::string uninstallString = "full";
@@ -109,9 +110,9 @@ std::string SelfPath() {
 // Where the product and its bystanders live for one Windows family.
 struct Layout {
   std::string install, other, desktop, programs, systemDir;
-  explicit Layout(bool nt) {
+  Layout(bool nt, const std::string& folder) {
     std::string programFiles = ShellFolder(CSIDL_PROGRAM_FILES);
-    install = programFiles + "\\" + kProduct;
+    install = programFiles + "\\" + folder;
     other = programFiles + "\\OtherApp";
     desktop = ShellFolder(nt ? CSIDL_COMMON_DESKTOPDIRECTORY : CSIDL_DESKTOP);
     programs = ShellFolder(nt ? CSIDL_COMMON_PROGRAMS : CSIDL_PROGRAMS);
@@ -251,7 +252,7 @@ void InstallBystanders(const Layout& l) {
 }
 
 int Install(const Options& o) {
-  Layout l(o.nt);
+  Layout l(o.nt, o.folder);
   MakeFolder(l.install);
   Copy(SelfPath(), l.In("Tarvolink.EXE"));
   if (!o.uninstaller.empty())
@@ -309,7 +310,7 @@ bool ValueExists(const std::string& path, const char* name) {
 }
 
 int Check(const Options& o) {
-  Layout l(o.nt);
+  Layout l(o.nt, o.folder);
   Report("dir/install", Exists(l.install));
   Report("install/Tarvolink.EXE", Exists(l.In("Tarvolink.EXE")));
   Report("install/Uninstall.EXE", Exists(l.In("Uninstall.EXE")));
@@ -468,7 +469,7 @@ int Standin(const std::string& mode) {
 }
 
 int Hold(const std::string& name) {
-  std::string path = name.find('\\') == std::string::npos ? Layout(true).In(name) : name;
+  std::string path = name.find('\\') == std::string::npos ? Layout(true, kProduct).In(name) : name;
   HANDLE f = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   if (f == INVALID_HANDLE_VALUE) return Fail("cannot open " + path), 1;
   HANDLE release = ReleaseEvent();
@@ -499,6 +500,7 @@ bool ParseOptions(int argc, char** argv, int first, Options& o) {
     std::string family;
     if (a == "--family" && next(family)) {
       o.nt = family != "9x";
+    } else if (a == "--folder" && next(o.folder)) {
     } else if (a == "--uninstaller" && next(o.uninstaller)) {
     } else if (a == "--catalogs" && next(o.catalogs)) {
     } else if (a == "--uninstall-string" && next(o.uninstallString)) {

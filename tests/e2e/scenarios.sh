@@ -67,12 +67,13 @@ begin() {
 
 fixture() { wine "$E2E_FIXTURE" "$@" </dev/null; }
 
-# install [fixture options]: remembers the family for later checks and the folders it reports.
-family=nt
+# install [fixture options]: remembers where things are for later checks (family and folder) and
+# the folders the fixture reports.
+layout=()
 install() {
   local args=("$@") i
   for ((i = 0; i < ${#args[@]}; i++)); do
-    [ "${args[i]}" = --family ] && family=${args[i + 1]}
+    case ${args[i]} in --family | --folder) layout+=("${args[i]}" "${args[i + 1]}") ;; esac
   done
   if ! fixture install "$@" >"$dir/install.txt"; then
     cat "$dir/install.txt"
@@ -81,7 +82,7 @@ install() {
   fi
   installdir=$(sed -n 's/^installdir //p' "$dir/install.txt")
   programsdir=$(sed -n 's/^programs //p' "$dir/install.txt")
-  fixture check --family "$family" >"$dir/before.txt"
+  fixture check "${layout[@]}" >"$dir/before.txt"
 }
 
 uninstaller() { echo "$installdir\\Uninstall.EXE"; }
@@ -106,7 +107,7 @@ saw_count() { # saw_count PREFIX N: N driver lines start with PREFIX
 # verify [NAME...]: after the run every product thing that existed is gone except the NAMEs, and
 # every bystander ("other/...") that existed is still there; nothing new appeared.
 verify() {
-  fixture check --family "$family" >"$dir/after.txt"
+  fixture check "${layout[@]}" >"$dir/after.txt"
   local -A stay=()
   local n name state now
   for n in "$@"; do
@@ -151,7 +152,7 @@ after_restart() {
   wineserver -w 2>/dev/null
   wineserver -p60 </dev/null >/dev/null 2>&1
   wine wineboot -r </dev/null >/dev/null 2>&1
-  fixture check --family "$family" >"$dir/restarted.txt"
+  fixture check "${layout[@]}" >"$dir/restarted.txt"
   local -A keep=()
   local n name state
   for n in "$@"; do keep[$n]=1; done
@@ -175,6 +176,7 @@ standin() {
   wine "$2" standin "$1" </dev/null >"$dir/standin.txt" 2>&1 &
   standin_pid=$!
   waitline "standin ready" "$dir/standin.txt" || { bad "the stand-in product did not start"; exit 1; }
+  fixture check "${layout[@]}" >"$dir/before.txt"
 }
 
 # hold NAME: another program keeps that file of the product open without sharing.
@@ -194,7 +196,7 @@ waitline() { # waitline TEXT FILE: until a line of FILE starts with TEXT (at mos
 
 # unchanged: the run removed nothing at all.
 unchanged() {
-  fixture check --family "$family" >"$dir/after.txt"
+  fixture check "${layout[@]}" >"$dir/after.txt"
   if cmp -s "$dir/before.txt" "$dir/after.txt"; then
     ok "nothing was removed"
   else
@@ -258,9 +260,9 @@ fixture_roundtrip)
   done
   grep -F -x -q "system/QORVDISK.VXD=absent" "$dir/before.txt" || bad "the NT family got a 9x driver file"
   grep -F -x -q "other/reg/qorv/QORVDISK/Used:OtherProduct=absent" "$dir/before.txt" || bad "a mark of another product"
-  fixture install --family 9x --used shared >/dev/null
-  fixture check --family 9x >"$dir/9x.txt"
-  for n in system/QORVDISK.VXD lnk/desktop/Tarvolink.LNK lnk/programs/Tarvolink/Uninstall.LNK \
+  fixture install --family 9x --used shared --folder "Tarvo Link Suite" >/dev/null
+  fixture check --family 9x --folder "Tarvo Link Suite" >"$dir/9x.txt"
+  for n in dir/install install/Info.ini system/QORVDISK.VXD lnk/desktop/Tarvolink.LNK lnk/programs/Tarvolink/Uninstall.LNK \
            other/reg/qorv/QORVDISK/Used:OtherProduct; do
     if grep -F -x -q "$n=present" "$dir/9x.txt"; then ok "9x installed: $n"; else bad "9x not installed: $n"; fi
   done
@@ -406,8 +408,11 @@ uninstall_string_missing | uninstall_string_quoted | uninstall_string_binary | u
   # taken) and no error box stops the uninstall.
   need_uninstaller; begin
   form=${scenario#uninstall_string_}
-  [ "$form" = quoted ] && form=quoted-args
-  install --uninstaller "$E2E_UNINSTALL" "${catalogs[@]}" --uninstall-string "$form"
+  folder=()
+  # The quoted command (with an argument after it) names a folder of its own choice: only a
+  # folder read from it, and no default, finds the product.
+  [ "$form" = quoted ] && form=quoted-args && folder=(--folder "Tarvo Link Suite")
+  install --uninstaller "$E2E_UNINSTALL" "${catalogs[@]}" --uninstall-string "$form" "${folder[@]}"
   nt_complete
   ;;
 *)
