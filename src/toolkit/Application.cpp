@@ -1,5 +1,9 @@
 #include "toolkit/Application.h"
 
+#include <exception>
+
+#include "toolkit/Form.h"
+
 namespace {
 TApplication* g_instance = nullptr;
 const char kClassName[] = "TApplication";
@@ -33,19 +37,26 @@ TApplication::~TApplication() {
 }
 
 bool TApplication::Initialize(HINSTANCE instance) {
+  if (handle_) return true;
   instance_ = instance;
   WNDCLASSA wc = {};
   wc.lpfnWndProc = &TApplication::WndProc;
   wc.hInstance = instance;
   wc.lpszClassName = kClassName;
   wc.hIcon = ::LoadIconA(instance, MAKEINTRESOURCEA(1));
-  ::RegisterClassA(&wc);
-  // Zero-sized, but visible: it carries the taskbar entry while the form is its owned window.
+  wc.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
+  ::RegisterClassA(&wc);   // fails harmlessly when a second object registers it again
+  // Zero-sized at the screen's centre, so that boxes it owns come up there too. It carries the
+  // taskbar entry while the forms are its owned windows.
+  int x = ::GetSystemMetrics(SM_CXSCREEN) / 2;
+  int y = ::GetSystemMetrics(SM_CYSCREEN) / 2;
   handle_ = ::CreateWindowExA(0, kClassName, title_.c_str(),
-                              WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, 0, 0, 0, 0,
-                              nullptr, nullptr, instance, nullptr);
+                              WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX,
+                              x, y, 0, 0, nullptr, nullptr, instance, this);
   if (!handle_) return false;
+  ::SetWindowLongPtrA(handle_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   g_instance = this;
+  terminated_ = false;
   return true;
 }
 
@@ -54,9 +65,22 @@ void TApplication::SetTitle(const std::string& title) {
   if (handle_) ::SetWindowTextA(handle_, title_.c_str());
 }
 
+void TApplication::CreateForm(TForm* form) {
+  if (!form) return;
+  if (!mainForm_) mainForm_ = form;
+  form->AfterConstruction();
+}
+
+HWND TApplication::MainWindow() const { return mainForm_ ? mainForm_->Handle() : nullptr; }
+
 void TApplication::Run() {
+  // A start-up failure asked to end: nothing is shown and the loop only collects the WM_QUIT.
+  if (!terminated_ && mainForm_) {
+    ::ShowWindow(handle_, SW_SHOWNOACTIVATE);
+    mainForm_->Show();
+  }
   MSG msg;
-  while (!terminated_ && ::GetMessageA(&msg, nullptr, 0, 0) > 0) {
+  while (::GetMessageA(&msg, nullptr, 0, 0) > 0) {
     ::TranslateMessage(&msg);
     ::DispatchMessageA(&msg);
   }
@@ -69,9 +93,87 @@ void TApplication::Terminate() {
 }
 
 void TApplication::ShowException(const std::string& message) {
-  ::MessageBoxA(handle_, message.c_str(), title_.c_str(), MB_OK | MB_ICONERROR);
+  ShowMessageBox(message, MB_OK | MB_ICONERROR);
+}
+
+void TApplication::HandleException(const char* message) noexcept {
+  try {
+    std::string text = message ? message : "Unknown exception";
+    if (g_instance) {
+      g_instance->ShowException(text);
+    } else {
+      ShowMessageBox(text, MB_OK | MB_ICONERROR);
+    }
+  } catch (...) {
+    ::MessageBoxA(nullptr, "Unknown exception", "", MB_OK | MB_ICONERROR);
+  }
+}
+
+int TApplication::ShowMessageBox(const std::string& text, UINT flags) {
+  HWND owner = g_instance ? g_instance->handle_ : nullptr;
+  const char* title = g_instance ? g_instance->title_.c_str() : "";
+  // The box disables its owner only; the forms are the owner's windows and would stay live.
+  HWND form = g_instance ? g_instance->MainWindow() : nullptr;
+  bool reenable = form && ::IsWindowEnabled(form);
+  if (reenable) ::EnableWindow(form, FALSE);
+  int answer = ::MessageBoxA(owner, text.c_str(), title, flags);
+  if (reenable) ::EnableWindow(form, TRUE);
+  return answer;
+}
+
+void TApplication::FormDestroyed(TForm* form) {
+  if (form == mainForm_) mainForm_ = nullptr;
+}
+
+LRESULT TApplication::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_SIZE: {
+      // Minimising from the taskbar hides the form; restoring (also from a second start) brings
+      // it back.
+      HWND form = MainWindow();
+      if (form && wp == SIZE_MINIMIZED && ::IsWindowVisible(form)) {
+        formHiddenByMinimize_ = true;
+        ::ShowWindow(form, SW_HIDE);
+      } else if (form && wp == SIZE_RESTORED && formHiddenByMinimize_) {
+        formHiddenByMinimize_ = false;
+        ::ShowWindow(form, SW_SHOW);
+      }
+      break;
+    }
+    case WM_ACTIVATE:
+      if (LOWORD(wp) != WA_INACTIVE && !HIWORD(wp)) {
+        // The application window is never the one to work in: pass activation on to the form
+        // or to the box that is up.
+        HWND popup = ::GetLastActivePopup(handle_);
+        if (popup && popup != handle_ && ::IsWindowVisible(popup) && ::IsWindowEnabled(popup)) {
+          ::SetActiveWindow(popup);
+          return 0;
+        }
+      }
+      break;
+    case WM_CLOSE:
+      if (mainForm_) {
+        mainForm_->Close();
+        return 0;
+      }
+      Terminate();
+      return 0;
+    default:
+      break;
+  }
+  return ::DefWindowProcA(handle_, msg, wp, lp);
 }
 
 LRESULT CALLBACK TApplication::WndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
+  try {
+    auto* self = reinterpret_cast<TApplication*>(::GetWindowLongPtrA(wnd, GWLP_USERDATA));
+    if (self && self->handle_ == wnd) return self->HandleMessage(msg, wp, lp);
+  } catch (const std::exception& e) {
+    HandleException(e.what());
+    return 0;
+  } catch (...) {
+    HandleException(nullptr);
+    return 0;
+  }
   return ::DefWindowProcA(wnd, msg, wp, lp);
 }

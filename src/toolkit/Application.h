@@ -4,6 +4,8 @@
 #include <windows.h>
 #include <string>
 
+class TForm;
+
 class TApplication {
 public:
   // Drains the waiting messages of this thread. A WM_QUIT met here is posted again, so that the
@@ -21,13 +23,21 @@ public:
   HWND Handle() const { return handle_; }
   HINSTANCE InstanceHandle() const { return instance_; }
 
-  void SetMainWindow(HWND form) { mainForm_ = form; }
-  HWND MainWindow() const { return mainForm_; }
+  // Makes the form the main form (the first one given wins) and runs its creation handler.
+  void CreateForm(TForm* form);
+  TForm* MainForm() const { return mainForm_; }
+  HWND MainWindow() const;
 
-  void Run();          // until the main form is gone or Terminate was called
+  void Run();          // until the main form is closed or Terminate was called
   void Terminate();    // posts WM_QUIT
   bool Terminated() const { return terminated_; }
   void ShowException(const std::string& message);   // the standard exception box
+  // For window procedures: shows what escaped a handler, so that nothing unwinds through user32.
+  static void HandleException(const char* message) noexcept;
+
+  // A modal box owned by the application window and titled with the application title. The
+  // application's other windows stay disabled while it is up, so no click reaches them.
+  static int ShowMessageBox(const std::string& text, UINT flags);
 
   TApplication() = default;
   ~TApplication();
@@ -35,10 +45,15 @@ public:
   TApplication& operator=(const TApplication&) = delete;
 
 private:
+  friend class TForm;
   static LRESULT CALLBACK WndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
+  LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
+  void FormDestroyed(TForm* form);
+
   HINSTANCE instance_ = nullptr;
   HWND handle_ = nullptr;
-  HWND mainForm_ = nullptr;
+  TForm* mainForm_ = nullptr;
   std::string title_;
   bool terminated_ = false;
+  bool formHiddenByMinimize_ = false;
 };

@@ -1,0 +1,62 @@
+// The uninstall window: a picture with "Uninstall" and "Quit", and during a run a progress line
+// and a gauge. It owns the uninstall driver and talks to nothing else.
+#pragma once
+#include <cstdint>
+
+#include "toolkit/Form.h"
+#include "toolkit/Gauge.h"
+#include "toolkit/Image.h"
+#include "toolkit/Label.h"
+#include "toolkit/Speedbutton.h"
+
+class TclTarvolinkUninstall;
+
+class TFormUninstall : public TForm {
+public:
+  TFormUninstall();   // creates its driver
+  // Takes the given driver (which may be null, as when it could not be created).
+  explicit TFormUninstall(TclTarvolinkUninstall* uninstaller);
+  ~TFormUninstall() override;
+
+  // Components, in creation and drawing order.
+  TImage Image1;
+  TCGauge CGaugeSetup;
+  TLabel LabelMsg;
+  TSpeedButton BtnClose;
+  TSpeedButton BtnUninstall;
+
+  TclTarvolinkUninstall* Uninstaller = nullptr;   // owned
+  bool Idle = true;
+
+  void FormCreate();
+  void FormShow();
+  void FormClose(TCloseAction& action);
+  void FormDestroy();
+  void BtnUninstallClick();
+  void BtnCloseClick();
+  void ApplyTexts();
+  void ShowIdleState();
+  void ShowRunningState();
+  void DoUninstall();
+  static void UninstallProgress(void* context, TclTarvolinkUninstall* sender);
+
+  // A close confirmed during a run, carried out once the run has unwound.
+  bool ClosePending() const { return closePending_; }
+
+protected:
+  void DoCreate() override { FormCreate(); }
+  void DoShow() override { FormShow(); }
+  void DoClose(TCloseAction& action) override { FormClose(action); }
+  void DoDestroy() override { FormDestroy(); }
+
+private:
+  void Build();
+  static void OnUninstallClick(void* context);
+  static void OnCloseClick(void* context);
+
+  bool ready_ = false;          // the driver initialised: a run may start
+  bool closePending_ = false;
+  bool asking_ = false;         // the close question is up
+};
+
+extern TFormUninstall* FormUninstall;

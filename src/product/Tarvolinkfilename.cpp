@@ -1,0 +1,105 @@
+#include "product/Tarvolinkfilename.h"
+
+#include <windows.h>
+#include <vector>
+#include "setup/Setuplist.h"
+#include "toolkit/Application.h"
+
+namespace {
+
+// The platform's reading of an initialisation file; a value longer than the buffer gets a larger one.
+std::string ReadIniString(const std::string& path, const char* section, const char* key) {
+  if (path.empty()) return std::string();
+  for (DWORD size = 1024; size <= 65536; size *= 4) {
+    std::vector<char> buf(size, '\0');
+    DWORD n = ::GetPrivateProfileStringA(section, key, "", buf.data(), size, path.c_str());
+    if (n < size - 1) return std::string(buf.data(), n);
+  }
+  return std::string();
+}
+
+}  // namespace
+
+std::string AppFilePath(const std::string& fileName) {
+  if (fileName.empty()) return std::string();
+  std::string exe = TApplication::ExeName();
+  size_t sep = LastPathSeparator(exe);
+  std::string folder = sep == std::string::npos ? std::string() : exe.substr(0, sep + 1);
+  return folder + fileName;
+}
+
+std::string MessageFileName(const std::string& code) { return "SetupMsg." + code; }
+std::string InfoFileName(const std::string& code) { return "Info" + code + ".Ini"; }
+std::string ExFileName(const std::string& code) { return "Ex" + code + ".FRC"; }
+
+std::string ReadLogoName(const std::string& infoPath, const std::string& key) {
+  return ReadIniString(infoPath, "LOGO", key.c_str());
+}
+std::string AboutImageName(const std::string& infoPath) { return ReadLogoName(infoPath, "About"); }
+std::string LoadingImageName(const std::string& infoPath) { return ReadLogoName(infoPath, "Loading"); }
+std::string MainImageName(const std::string& infoPath) { return ReadLogoName(infoPath, "Main"); }
+std::string HelpFileName(const std::string& infoPath) { return ReadIniString(infoPath, "Help", "CHM"); }
+
+namespace {
+
+bool IsSlash(char c) { return c == '\\' || c == '/'; }
+
+// Splits at backslashes and slashes outside double-byte characters.
+std::vector<std::string> Segments(const std::string& path) {
+  std::vector<std::string> parts(1);
+  for (size_t i = 0; i < path.size(); ++i) {
+    unsigned char c = static_cast<unsigned char>(path[i]);
+    if (::IsDBCSLeadByte(c) && i + 1 < path.size()) {
+      parts.back() += path.substr(i, 2);
+      ++i;
+    } else if (IsSlash(path[i])) {
+      parts.emplace_back();
+    } else {
+      parts.back() += path[i];
+    }
+  }
+  return parts;
+}
+
+// ".." and its older spellings ("...", ". .") climb out of a folder.
+bool ClimbsUp(const std::string& segment) {
+  int dots = 0;
+  for (char c : segment) {
+    if (c == '.') ++dots;
+    else if (c != ' ') return false;
+  }
+  return dots >= 2;
+}
+
+std::string Upper(std::string s) {
+  if (!s.empty()) ::CharUpperBuffA(&s[0], static_cast<DWORD>(s.size()));
+  return s;
+}
+
+bool HasSeparatorOrColon(const std::string& name) {
+  return HasFolderPart(name) || name.find('/') != std::string::npos;
+}
+
+}  // namespace
+
+std::string InfoNameToPlan(const std::string& name, const std::string& installDir) {
+  if (name.empty() || !HasSeparatorOrColon(name)) return name;
+  std::vector<std::string> parts = Segments(name);
+  for (const auto& part : parts)
+    if (ClimbsUp(part)) return std::string();
+
+  bool driveAbsolute = name.size() >= 3 && name[1] == ':' && IsSlash(name[2]) &&
+                       ((name[0] >= 'A' && name[0] <= 'Z') || (name[0] >= 'a' && name[0] <= 'z'));
+  bool unc = name.size() >= 2 && IsSlash(name[0]) && IsSlash(name[1]);
+  if (driveAbsolute || unc) {
+    std::string dir = installDir;
+    while (!dir.empty() && IsSlash(dir[dir.size() - 1])) dir.erase(dir.size() - 1);
+    if (dir.empty() || name.size() <= dir.size() + 1 || !IsSlash(name[dir.size()])) return std::string();
+    if (Upper(name.substr(0, dir.size())) != Upper(dir)) return std::string();
+    return name;
+  }
+  // Rooted on the current drive, or relative to a drive's current folder.
+  if (IsSlash(name[0]) || name.find(':') != std::string::npos) return std::string();
+  if (installDir.empty()) return std::string();
+  return installDir + "\\" + name;
+}

@@ -1,0 +1,71 @@
+// The setup list: owned items run in insertion order, one weighted step at a time, with a
+// progress report before every step that may stop the run. Also the message texts and the
+// product's installation folder that every action needs.
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+#include "setup/Setupitem.h"
+
+class TSetupList;
+class TclMsgFile;
+
+using TSetupProgressEvent = void (*)(void* context, TSetupList* list, int32_t percent,
+                                     const std::string& text, bool& cancel);
+
+class TSetupList {
+public:
+  TSetupList();
+  virtual ~TSetupList();
+  TSetupList(const TSetupList&) = delete;
+  TSetupList& operator=(const TSetupList&) = delete;
+
+  void Clear();
+  bool LoadMessageFile(const std::string& fileName);
+  // Takes ownership in every case; an equal item already listed keeps its place and weight.
+  bool AddItem(std::unique_ptr<TSetupItem> item);
+  int32_t AddCloseProgram(const std::string& windowTitle);
+  int32_t ReportProgress();
+  int32_t RunItemStep(TSetupItem& item);
+  int32_t Execute();
+  int32_t CloseProgramStep(TSetupItem& item);
+  virtual int32_t DoItemStep(TSetupItem& item);
+
+  std::string GetText(int32_t identifier) const;
+  std::string FormatText(int32_t identifier, const std::string& argument) const;
+
+  void SetProductName(const std::string& name);
+  void LocateInstallDir();
+
+  TSetupProgressEvent OnProgress = nullptr;
+  void* ProgressContext = nullptr;
+  std::vector<std::unique_ptr<TSetupItem>> Items;
+  int32_t TotalWeight = 0;
+  int32_t Percent = 0;
+  std::unique_ptr<TclMsgFile> Messages;
+  std::string ProductName;
+  std::string StatusText;
+  std::string InstallDir;
+
+protected:
+  // 0 when an equal item is listed afterwards, 15001 when it could not be made or stored.
+  int32_t AddNewItem(int32_t kind, const std::string& target, int32_t weight);
+};
+
+// Only "%s" (the argument) and "%%" are interpreted; every other '%' stays as written.
+std::string FormatOneArgument(const std::string& format, const std::string& argument);
+
+// The folder part of an uninstall command: the value inside the quotes when it is quoted, up to
+// and including the last backslash or colon, with a trailing backslash dropped unless it follows a
+// colon or a backslash. Double-byte aware by the system code page.
+std::string UninstallCommandFolder(const std::string& command);
+
+// True for folders whose bare file names must never be deleted: a drive or share root, the
+// Windows folder, its system folders and the Program Files folder itself.
+bool IsUnfitInstallDir(const std::string& folder);
+
+// Index of the last backslash or colon outside double-byte characters, or npos.
+size_t LastPathSeparator(const std::string& name);
+// True when the name holds a backslash or a colon outside double-byte characters.
+bool HasFolderPart(const std::string& name);

@@ -1,0 +1,31 @@
+// The setup list of an uninstall: the operations that plan removals and the removal action of
+// each item kind.
+#pragma once
+#include <cstdint>
+#include <string>
+#include "setup/Setuplist.h"
+
+class TUninstList : public TSetupList {
+public:
+  TUninstList() = default;
+  ~TUninstList() override = default;
+
+  int32_t AddRunEntryRemoval();
+  int32_t AddFileDeletion(const std::string& fileName);
+  int32_t AddProgramsShortcutDeletion(const std::string& shortcutName);
+  int32_t AddDesktopShortcutDeletion(const std::string& shortcutName);
+  int32_t AddFolderRemoval(const std::string& folderPath);
+  int32_t AddProgramsFolderRemoval();
+  int32_t AddDriverRemoval(const std::string& driverName);
+
+  // Every outcome is a used step: a removal that fails never ends the run.
+  int32_t DoItemStep(TSetupItem& item) override;
+
+  int32_t DeleteFileStep(TSetupItem& item);
+  int32_t RemoveFolderStep(TSetupItem& item);
+  int32_t RemoveRunEntryStep(TSetupItem& item);
+  int32_t RemoveVxdStep(TSetupItem& item);
+
+  // A name without a folder part lies in InstallDir, as InstallDir is now.
+  std::string ResolveFilePath(const std::string& target) const;
+};

@@ -1,0 +1,144 @@
+#include "sys/Pendingremoval.h"
+
+#include <windows.h>
+#include <vector>
+#include "sys/Handle.h"
+#include "sys/Sysutil.h"
+#include "sys/Systemfolder.h"
+
+namespace {
+
+struct FindGuard {
+  HANDLE handle;
+  ~FindGuard() {
+    if (handle != INVALID_HANDLE_VALUE) ::FindClose(handle);
+  }
+};
+
+std::vector<std::string>& Scheduled() {
+  static std::vector<std::string> paths;
+  return paths;
+}
+
+std::string FullPath(const std::string& path) {
+  if (path.empty()) return path;
+  char buf[MAX_PATH * 2] = {};
+  DWORD n = ::GetFullPathNameA(path.c_str(), sizeof buf, buf, nullptr);
+  if (n == 0 || n >= sizeof buf) return path;
+  std::string full(buf, n);
+  // "C:\X\" and "C:\X" name the same folder.
+  while (full.size() > 3 && full[full.size() - 1] == '\\' && !::IsDBCSLeadByte(
+             static_cast<unsigned char>(full[full.size() - 2])))
+    full.erase(full.size() - 1);
+  return full;
+}
+
+bool Is9xFamily() {
+  int32_t v = GetWindowsVersion();
+  return v == wvWin95 || v == wvWin98 || v == wvWinMe;
+}
+
+void Remember(const std::string& full) {
+  if (!IsScheduledForRemoval(full)) Scheduled().push_back(full);
+}
+
+std::string ReadWholeFile(const std::string& name) {
+  UniqueFile file(::CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+  std::string content;
+  if (!file) return content;
+  char chunk[4096];
+  DWORD got = 0;
+  while (::ReadFile(file.Get(), chunk, sizeof chunk, &got, nullptr) && got > 0) content.append(chunk, got);
+  return content;
+}
+
+bool WriteWholeFile(const std::string& name, const std::string& content) {
+  UniqueFile file(::CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return false;
+  DWORD written = 0;
+  return ::WriteFile(file.Get(), content.data(), static_cast<DWORD>(content.size()), &written, nullptr) &&
+         written == content.size();
+}
+
+bool ScheduleIn9xWininit(const std::string& full) {
+  char shortName[MAX_PATH + 1] = {};
+  DWORD n = ::GetShortPathNameA(full.c_str(), shortName, MAX_PATH);
+  std::string entry = (n > 0 && n < MAX_PATH) ? std::string(shortName, n) : full;
+  std::string wininit = GetWindowsFolder() + "\\WININIT.INI";
+  return WriteWholeFile(wininit, AddWininitDeletion(ReadWholeFile(wininit), entry));
+}
+
+std::string TrimmedLower(const std::string& line) {
+  size_t b = 0, e = line.size();
+  while (b < e && (line[b] == ' ' || line[b] == '\t')) ++b;
+  while (e > b && (line[e - 1] == ' ' || line[e - 1] == '\t')) --e;
+  std::string out = line.substr(b, e - b);
+  for (char& c : out)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return out;
+}
+
+}  // namespace
+
+bool IsScheduledForRemoval(const std::string& path) {
+  std::string full = FullPath(path);
+  for (const auto& p : Scheduled())
+    if (::lstrcmpiA(p.c_str(), full.c_str()) == 0) return true;
+  return false;
+}
+
+std::string AddWininitDeletion(const std::string& content, const std::string& shortPath) {
+  std::string entry = "NUL=" + shortPath + "\r\n";
+  size_t pos = 0;
+  while (pos < content.size()) {
+    size_t end = content.find('\n', pos);
+    size_t next = end == std::string::npos ? content.size() : end + 1;
+    std::string line = content.substr(pos, (end == std::string::npos ? content.size() : end) - pos);
+    if (!line.empty() && line[line.size() - 1] == '\r') line.erase(line.size() - 1);
+    if (TrimmedLower(line) == "[rename]") {
+      std::string head = content.substr(0, next);
+      if (end == std::string::npos) head += "\r\n";
+      return head + entry + content.substr(next);
+    }
+    pos = next;
+  }
+  std::string out = content;
+  if (!out.empty() && out[out.size() - 1] != '\n') out += "\r\n";
+  return out + "[rename]\r\n" + entry;
+}
+
+bool ScheduleFileRemoval(const std::string& path) {
+  std::string full = FullPath(path);
+  if (full.empty()) return false;
+  bool ok = Is9xFamily() ? ScheduleIn9xWininit(full)
+                         : ::MoveFileExA(full.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != FALSE;
+  if (ok) Remember(full);
+  return ok;
+}
+
+bool ScheduleFolderRemoval(const std::string& path) {
+  // WININIT.INI cannot remove folders.
+  if (Is9xFamily()) return false;
+  std::string full = FullPath(path);
+  if (full.empty()) return false;
+  DWORD attributes = ::GetFileAttributesA(full.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
+
+  WIN32_FIND_DATAA data;
+  FindGuard find{::FindFirstFileA((full + "\\*").c_str(), &data)};
+  if (find.handle == INVALID_HANDLE_VALUE) return false;
+  bool allScheduled = true;
+  do {
+    std::string name = data.cFileName;
+    if (name == "." || name == "..") continue;
+    if (!IsScheduledForRemoval(full + "\\" + name)) allScheduled = false;
+  } while (allScheduled && ::FindNextFileA(find.handle, &data));
+  if (!allScheduled) return false;
+
+  // Queued after its content, so the restart empties it first.
+  if (!::MoveFileExA(full.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) return false;
+  Remember(full);
+  return true;
+}

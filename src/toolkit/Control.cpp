@@ -1,0 +1,27 @@
+#include "toolkit/Control.h"
+
+#include "toolkit/Form.h"
+
+TControl::TControl(TForm* parent) : parent_(parent) {
+  if (parent_) parent_->AddControl(this);
+}
+
+TControl::~TControl() {
+  if (parent_) parent_->RemoveControl(this);
+}
+
+void TControl::SetBounds(int left, int top, int width, int height) {
+  Invalidate();
+  bounds_ = {left, top, left + width, top + height};
+  Invalidate();
+}
+
+void TControl::SetVisible(bool visible) {
+  if (visible_ == visible) return;
+  visible_ = visible;
+  Invalidate();
+}
+
+void TControl::Invalidate() {
+  if (parent_) parent_->InvalidateArea(bounds_);
+}

@@ -1,0 +1,78 @@
+// A top-level form: fixed single border, caption and system menu only, a client area of a given
+// size centred on the screen, owned by the application window. It paints its controls itself.
+#pragma once
+#include <windows.h>
+#include <string>
+#include <vector>
+
+#include "sys/Handle.h"
+
+class TControl;
+
+enum TCloseAction { caNone, caHide, caFree, caMinimize };
+
+class TForm {
+public:
+  TForm();
+  virtual ~TForm();
+  TForm(const TForm&) = delete;
+  TForm& operator=(const TForm&) = delete;
+
+  bool CreateHandle(const char* className, int clientWidth, int clientHeight);
+  HWND Handle() const { return handle_; }
+  void SetCaption(const std::string& caption);
+  std::string Caption() const;
+  void SetIcon(HICON icon);
+  void Show();          // runs the show handler, then shows the window
+  void Hide();
+  bool Visible() const;
+  void Close();         // exactly what the close box does
+  void Repaint();       // paints what is invalid at once
+  // Runs the creation handler; the application calls it once the derived object exists.
+  void AfterConstruction();
+
+  // The form's font: "MS Sans Serif", 13 pixels, DEFAULT_CHARSET. Controls copy it and may
+  // change the character set of their copy.
+  const LOGFONTA& FontInfo() const { return fontInfo_; }
+  HFONT Font() const { return static_cast<HFONT>(font_.Get()); }
+  COLORREF Color() const { return ::GetSysColor(COLOR_BTNFACE); }
+
+  void AddControl(TControl* control);
+  void RemoveControl(TControl* control);
+  void InvalidateArea(const RECT& area);
+  // Paints the background and every visible control, in creation order, into dc. Used by
+  // WM_PAINT through a memory bitmap, and by tests.
+  void PaintTo(HDC dc);
+  int ClientWidth() const { return clientWidth_; }
+  int ClientHeight() const { return clientHeight_; }
+
+protected:
+  virtual void DoCreate() {}
+  virtual void DoShow() {}
+  virtual void DoClose(TCloseAction& /*action*/) {}
+  virtual void DoDestroy() {}
+  // Derived destructors call this first, while their own fields are still alive: it runs the
+  // destroy handler once and takes the window down.
+  void Destroy();
+
+private:
+  static LRESULT CALLBACK WndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
+  LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
+  void OnPaint();
+  void OnClose();
+  TControl* MouseControlAt(POINT pt) const;
+  void SetHot(TControl* control);
+
+  HWND handle_ = nullptr;
+  LOGFONTA fontInfo_;
+  UniqueGdiObject font_;
+  std::vector<TControl*> controls_;
+  TControl* captured_ = nullptr;
+  TControl* hot_ = nullptr;
+  bool destroyed_ = false;
+  int clientWidth_ = 0;
+  int clientHeight_ = 0;
+};
+
+// A font made from base with the given character set.
+UniqueGdiObject MakeFont(const LOGFONTA& base, BYTE charset);

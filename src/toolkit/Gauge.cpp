@@ -1,0 +1,64 @@
+#include "toolkit/Gauge.h"
+
+#include <cstdio>
+
+#include "toolkit/Form.h"
+
+void PaintGauge(HDC dc, const RECT& bounds, int percent, COLORREF fill, HFONT font) {
+  if (percent < 0) percent = 0;
+  if (percent > 100) percent = 100;
+  UniqueGdiObject frame(::CreateSolidBrush(RGB(0, 0, 0)));
+  ::FrameRect(dc, &bounds, static_cast<HBRUSH>(frame.Get()));
+  RECT inner = bounds;
+  ::InflateRect(&inner, -1, -1);
+  int width = inner.right - inner.left;
+  int height = inner.bottom - inner.top;
+  if (width <= 0 || height <= 0) return;
+
+  int filled = ::MulDiv(width, percent, 100);
+  RECT done = {inner.left, inner.top, inner.left + filled, inner.bottom};
+  RECT rest = {inner.left + filled, inner.top, inner.right, inner.bottom};
+  UniqueGdiObject fillBrush(::CreateSolidBrush(fill));
+  ::FillRect(dc, &done, static_cast<HBRUSH>(fillBrush.Get()));
+  ::FillRect(dc, &rest, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
+
+  // The text goes white on black into a bitmap of its own, then onto the bar with XOR: white
+  // pixels invert what is beneath, black ones leave it.
+  char text[8];
+  std::snprintf(text, sizeof text, "%d%%", percent);
+  UniqueMemDc mem(::CreateCompatibleDC(dc));
+  UniqueGdiObject bmp(::CreateCompatibleBitmap(dc, width, height));
+  if (!mem || !bmp) return;
+  SelectedObject selBmp(mem.Get(), bmp.Get());
+  RECT local = {0, 0, width, height};
+  ::FillRect(mem.Get(), &local, static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)));
+  SelectedObject selFont(mem.Get(), font ? static_cast<HGDIOBJ>(font) : ::GetStockObject(DEFAULT_GUI_FONT));
+  ::SetBkMode(mem.Get(), TRANSPARENT);
+  ::SetTextColor(mem.Get(), RGB(255, 255, 255));
+  ::DrawTextA(mem.Get(), text, -1, &local, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+  ::BitBlt(dc, inner.left, inner.top, width, height, mem.Get(), 0, 0, SRCINVERT);
+}
+
+TCGauge::TCGauge(TForm* parent) : TControl(parent) {
+  // Smoothing would leave grey pixels, which invert to odd colours.
+  LOGFONTA base = parent->FontInfo();
+  base.lfQuality = NONANTIALIASED_QUALITY;
+  font_.Reset(::CreateFontIndirectA(&base));
+}
+
+void TCGauge::SetProgress(int value) {
+  if (value < 0) value = 0;
+  if (value > 100) value = 100;
+  if (value == progress_) return;
+  progress_ = value;
+  Invalidate();
+}
+
+void TCGauge::SetForeColor(TColor color) {
+  foreColor_ = color;
+  Invalidate();
+}
+
+void TCGauge::Paint(HDC dc) {
+  PaintGauge(dc, BoundsRect(), progress_, ColorToRGB(foreColor_), static_cast<HFONT>(font_.Get()));
+}

@@ -1,0 +1,77 @@
+#include "toolkit/Speedbutton.h"
+
+#include "toolkit/Form.h"
+
+TSpeedButton::TSpeedButton(TForm* parent)
+    : TControl(parent), charset_(parent->FontInfo().lfCharSet) {
+  font_ = MakeFont(parent->FontInfo(), charset_);
+}
+
+void TSpeedButton::SetCaption(const std::string& caption) {
+  caption_ = caption;
+  Invalidate();
+}
+
+void TSpeedButton::SetCharset(BYTE charset) {
+  charset_ = charset;
+  font_ = MakeFont(parent_->FontInfo(), charset);
+  Invalidate();
+}
+
+HCURSOR TSpeedButton::Cursor() const { return ::LoadCursorA(nullptr, IDC_HAND); }
+
+void TSpeedButton::Click() {
+  if (onClick_) onClick_(context_);
+}
+
+void TSpeedButton::SetState(bool hot, bool down) {
+  if (hot == hot_ && down == down_) return;
+  hot_ = hot;
+  down_ = down;
+  Invalidate();
+}
+
+void TSpeedButton::MouseDown(POINT) {
+  tracking_ = true;
+  SetState(true, true);
+}
+
+void TSpeedButton::MouseMove(POINT pt) {
+  if (!tracking_) return;
+  bool inside = ::PtInRect(&BoundsRect(), pt) != FALSE;
+  SetState(inside, inside);
+}
+
+void TSpeedButton::MouseUp(POINT pt) {
+  bool inside = ::PtInRect(&BoundsRect(), pt) != FALSE;
+  bool wasTracking = tracking_;
+  tracking_ = false;
+  SetState(inside, false);
+  if (wasTracking && inside && Visible()) Click();
+}
+
+void TSpeedButton::MouseEnter() { SetState(true, down_); }
+
+void TSpeedButton::MouseLeave() {
+  tracking_ = false;
+  SetState(false, false);
+}
+
+void TSpeedButton::Paint(HDC dc) {
+  RECT r = BoundsRect();
+  // Flat: the picture shows through; an edge appears only under the mouse.
+  if (down_) {
+    ::DrawEdge(dc, &r, BDR_SUNKENOUTER, BF_RECT);
+  } else if (hot_) {
+    ::DrawEdge(dc, &r, BDR_RAISEDINNER, BF_RECT);
+  }
+  if (caption_.empty()) return;
+  SelectedObject sel(dc, font_.Get());
+  ::SetBkMode(dc, TRANSPARENT);
+  ::SetTextColor(dc, ::GetSysColor(COLOR_BTNTEXT));
+  int shift = down_ ? 1 : 0;
+  RECT text = {r.left + shift, r.top + kCaptionMargin + shift, r.right + shift, r.bottom};
+  // Reading order stays left to right whatever the parent's.
+  ::DrawTextA(dc, caption_.c_str(), static_cast<int>(caption_.size()), &text,
+              DT_CENTER | DT_TOP | DT_SINGLELINE | DT_NOPREFIX);
+}

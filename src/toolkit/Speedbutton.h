@@ -1,0 +1,46 @@
+// A flat button without a window: takes no focus, shows the hand cursor, draws only its caption
+// (horizontally centred, its top 2 pixels below the button's top) until the mouse is over it.
+#pragma once
+#include <string>
+
+#include "sys/Handle.h"
+#include "toolkit/Control.h"
+
+class TSpeedButton : public TControl {
+public:
+  using ClickHandler = void (*)(void* context);
+
+  explicit TSpeedButton(TForm* parent);
+  void SetCaption(const std::string& caption);
+  const std::string& Caption() const { return caption_; }
+  void SetCharset(BYTE charset);
+  BYTE Charset() const { return charset_; }
+  HFONT Font() const { return static_cast<HFONT>(font_.Get()); }
+  void SetOnClick(ClickHandler handler, void* context) {
+    onClick_ = handler;
+    context_ = context;
+  }
+  void Click();   // as a click of the mouse does
+
+  void Paint(HDC dc) override;
+  bool TakesMouse() const override { return true; }
+  HCURSOR Cursor() const override;
+  void MouseDown(POINT pt) override;
+  void MouseMove(POINT pt) override;
+  void MouseUp(POINT pt) override;
+  void MouseEnter() override;
+  void MouseLeave() override;
+
+  static const int kCaptionMargin = 2;
+
+private:
+  void SetState(bool hot, bool down);
+  std::string caption_;
+  BYTE charset_;
+  UniqueGdiObject font_;
+  ClickHandler onClick_ = nullptr;
+  void* context_ = nullptr;
+  bool hot_ = false;
+  bool down_ = false;
+  bool tracking_ = false;
+};

@@ -1,0 +1,304 @@
+// The driver: texts and caption, the progress bridge, cancel, and the whole plan run against a
+// product laid out in the prefix under a throwaway name.
+#include <gtest/gtest.h>
+#include "msg/Msgids.h"
+#include "msg/Winlangutil.h"
+#include "product/Tarvolinkfilename.h"
+#include "product/Tarvolinkuninstall.h"
+#include "setup/Uninstlist.h"
+#include "sys/Pendingremoval.h"
+#include "sys/Systemfolder.h"
+#include "unit/setup/Engtestutil.h"
+
+using namespace engtest;
+
+TEST(DriverTexts, BuiltInTextsWithoutACatalogue) {
+  std::string catalogue = AppFilePath(MessageFileName(GetLanguageCode()));
+  ::DeleteFileA(catalogue.c_str());
+  TclTarvolinkUninstall driver;
+  EXPECT_EQ(1, driver.Charset);
+  ASSERT_TRUE(driver.Initialize());
+  EXPECT_EQ(1, driver.Charset);
+  EXPECT_EQ("Uninstall Tarvolink", driver.GetCaption());
+  EXPECT_EQ("Uninstall Compelete !", driver.GetText(msgUninstallComplete));
+  EXPECT_EQ("Tarvolink", driver.List->ProductName);
+}
+
+TEST(DriverTexts, TheLanguagesCatalogueAndCharset) {
+  std::string code = GetLanguageCode();
+  std::string catalogue = AppFilePath(MessageFileName(code));
+  WriteFile(catalogue, "15102 Deinstallieren\r\n15302 Fertig\r\n");
+  TclTarvolinkUninstall driver;
+  ASSERT_TRUE(driver.Initialize());
+  ::DeleteFileA(catalogue.c_str());
+  EXPECT_EQ(GetLanguageCharset(code), driver.Charset);
+  EXPECT_EQ("Deinstallieren Tarvolink", driver.GetCaption());
+  EXPECT_EQ("Fertig", driver.GetText(msgUninstallComplete));
+  EXPECT_EQ("Cancel !", driver.GetText(msgCancel));
+}
+
+namespace {
+struct Notes {
+  int calls = 0;
+  int32_t percent = -1;
+};
+void Note(void* context, TclTarvolinkUninstall* sender) {
+  Notes* n = static_cast<Notes*>(context);
+  ++n->calls;
+  n->percent = sender->Percent;
+}
+}  // namespace
+
+TEST(DriverProgress, PassesReportsOnUntilCancelledThenRefusesThemAll) {
+  TclTarvolinkUninstall driver;
+  Notes notes;
+  bool cancel = false;
+  TclTarvolinkUninstall::HandleListProgress(&driver, driver.List, 42, "line", cancel);
+  EXPECT_FALSE(cancel);
+  EXPECT_EQ(42, driver.Percent);
+  EXPECT_EQ("line", driver.StatusText);
+  driver.OnProgress = &Note;
+  driver.ProgressContext = &notes;
+  TclTarvolinkUninstall::HandleListProgress(&driver, driver.List, 50, "next", cancel);
+  EXPECT_EQ(1, notes.calls);
+  EXPECT_EQ(50, notes.percent);
+  driver.Cancelled = true;
+  for (int i = 0; i < 2; ++i) {
+    cancel = false;
+    TclTarvolinkUninstall::HandleListProgress(&driver, driver.List, 60, "later", cancel);
+    EXPECT_TRUE(cancel);
+  }
+  EXPECT_EQ(1, notes.calls);
+  EXPECT_EQ(50, driver.Percent);
+  EXPECT_EQ("next", driver.StatusText);
+}
+
+// --- A product laid out in the prefix ---
+
+namespace {
+
+const UINT kCloseRequest = WM_APP + 7;
+
+// Stands in for the window: a close request, handled while the driver pumps messages.
+LRESULT CALLBACK CloserProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == kCloseRequest) {
+    auto* driver = reinterpret_cast<TclTarvolinkUninstall*>(::GetWindowLongPtrA(wnd, GWLP_USERDATA));
+    if (driver) driver->Cancelled = true;
+    return 0;
+  }
+  return ::DefWindowProcA(wnd, msg, wp, lp);
+}
+
+class Product {
+public:
+  Product()
+      : root_("tvprod"), name_(Unique("TvEngProduct")), other_(Unique("TvEngOther")),
+        dir_(root_ / "Tarvolink"), programs_(GetProgramsFolder() + "\\" + name_),
+        desktopLink_(GetDesktopFolder() + "\\Tarvolink.LNK") {}
+  ~Product() {
+    RemoveTree(programs_);
+    ::DeleteFileA(desktopLink_.c_str());
+    DeleteTree(UninstallKey(name_));
+    DeleteTree(UninstallKey(other_));
+    DeleteTree("Software\\QORV\\" + name_);
+    DeleteTree("Software\\QORV\\" + other_);
+    DeleteValue(kRunKey, name_);
+    DeleteValue(kRunKey, other_);
+  }
+
+  static std::string UninstallKey(const std::string& n) { return std::string(kUninstallKey) + "\\" + n; }
+
+  void Lay() {
+    MakeDirs(dir_);
+    MakeDirs(programs_);
+    MakeDirs(root_ / "Other");
+    for (const char* f : {"Tarvolink.EXE", "Uninstall.EXE", "setup.ini", "Files.ini", "Backup.log", "Busprobe.exe",
+                          "about.bmp", "main.bmp", "help.chm", "SetupMsg.ENG", "ExENG.FRC", "SetupMsg.JPN",
+                          "dzips32.dll", "dunzips32.dll"})
+      WriteFile(dir_ + "\\" + f);
+    WriteFile(dir_ + "\\setup.ini", "x", FILE_ATTRIBUTE_READONLY);
+    WriteFile(dir_ + "\\Info.ini", "[LOGO]\r\nAbout=about.bmp\r\nMain=" + dir_ +
+                                       "\\main.bmp\r\nLoading=..\\neighbour.txt\r\n[Help]\r\nCHM=\r\n");
+    WriteFile(dir_ + "\\InfoENG.Ini", "[LOGO]\r\nAbout=about.bmp\r\nMain=" + (root_ / "Other\\Tarvolink.EXE") +
+                                          "\r\n[Help]\r\nCHM=help.chm\r\n");
+    for (const char* l : {"Tarvolink.LNK", "Uninstall.LNK", "Port Speed Probe.LNK"}) WriteFile(programs_ + "\\" + l);
+    WriteFile(desktopLink_);
+    WriteFile(root_ / "neighbour.txt");
+    WriteFile(root_ / "Other\\Tarvolink.EXE");
+    SetString(UninstallKey(name_), "UninstallString", "\"" + dir_ + "\\Uninstall.EXE\"");
+    SetString(UninstallKey(other_), "UninstallString", "C:\\Other\\Uninstall.EXE");
+    MakeKey("Software\\QORV\\" + name_ + "\\Settings");
+    MakeKey("Software\\QORV\\" + other_);
+    SetString(kRunKey, name_, dir_ + "\\Tarvolink.EXE");
+    SetString(kRunKey, other_, "C:\\Other\\x.exe");
+  }
+
+  // Everything the plan removes from files, folders and the Run key, in a fixed order.
+  std::vector<std::string> Removable() const {
+    std::vector<std::string> p;
+    for (const char* f : {"Tarvolink.EXE", "Uninstall.EXE", "setup.ini", "Files.ini", "Backup.log", "Busprobe.exe",
+                          "about.bmp", "main.bmp", "help.chm", "SetupMsg.ENG", "ExENG.FRC", "SetupMsg.JPN",
+                          "dzips32.dll", "dunzips32.dll", "Info.ini", "InfoENG.Ini"})
+      p.push_back(dir_ + "\\" + f);
+    for (const char* l : {"Tarvolink.LNK", "Uninstall.LNK", "Port Speed Probe.LNK"}) p.push_back(programs_ + "\\" + l);
+    p.push_back(desktopLink_);
+    p.push_back(programs_);
+    p.push_back(dir_);
+    return p;
+  }
+  std::string State() const {
+    std::string s;
+    for (const auto& p : Removable()) s += Exists(p) ? '1' : '0';
+    s += ValueExists(kRunKey, name_) ? '1' : '0';
+    return s;
+  }
+  bool KeysKept() const {
+    return KeyExists(UninstallKey(name_)) && KeyExists("Software\\QORV\\" + name_ + "\\Settings");
+  }
+  bool KeysGone() const { return !KeyExists(UninstallKey(name_)) && !KeyExists("Software\\QORV\\" + name_); }
+  bool BystandersKept() const {
+    return Exists(root_ / "neighbour.txt") && Exists(root_ / "Other\\Tarvolink.EXE") &&
+           KeyExists(UninstallKey(other_)) && KeyExists("Software\\QORV\\" + other_) &&
+           ValueExists(kRunKey, other_) && KeyExists("Software\\QORV");
+  }
+
+  // A driver as the window sets it up, pointed at this product.
+  void Prepare(TclTarvolinkUninstall& driver) const {
+    ASSERT_TRUE(driver.Initialize());
+    driver.List->SetProductName(name_);
+    ASSERT_EQ(dir_, driver.List->InstallDir);
+  }
+
+  const std::string& Dir() const { return dir_; }
+
+private:
+  TempDir root_;
+  std::string name_, other_, dir_, programs_, desktopLink_;
+};
+
+// One run as the window makes it; `closeAt` (1-based) is the report at which the user's close
+// arrives, 0 for none. Records the state of the machine at every accepted report.
+struct RunRecord {
+  const Product* product = nullptr;
+  TclTarvolinkUninstall* driver = nullptr;
+  HWND closer = nullptr;
+  int closeAt = 0;
+  int accepted = 0;
+  std::vector<std::string> states;
+};
+void OnRunProgress(void* context, TclTarvolinkUninstall*) {
+  RunRecord* r = static_cast<RunRecord*>(context);
+  ++r->accepted;
+  r->states.push_back(r->product->State());
+  if (r->closeAt == r->accepted + 1) ::PostMessageA(r->closer, kCloseRequest, 0, 0);
+}
+
+class Closer {
+public:
+  explicit Closer(TclTarvolinkUninstall* driver) {
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = CloserProc;
+    wc.hInstance = ::GetModuleHandleA(nullptr);
+    wc.lpszClassName = "TvEngCloser";
+    ::RegisterClassA(&wc);
+    wnd_ = ::CreateWindowExA(0, "TvEngCloser", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+    ::SetWindowLongPtrA(wnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(driver));
+  }
+  ~Closer() { ::DestroyWindow(wnd_); }
+  HWND Handle() const { return wnd_; }
+private:
+  HWND wnd_;
+};
+
+int32_t RunAsTheWindowDoes(TclTarvolinkUninstall& driver, RunRecord& run) {
+  Closer closer(&driver);
+  run.driver = &driver;
+  run.closer = closer.Handle();
+  driver.OnProgress = &OnRunProgress;
+  driver.ProgressContext = &run;
+  if (run.closeAt == 1) ::PostMessageA(run.closer, kCloseRequest, 0, 0);
+  int32_t r = driver.BuildPlan();
+  if (r == 0) r = driver.AddFile("dzips32.dll");
+  if (r == 0) r = driver.AddFile("dunzips32.dll");
+  if (r == 0) r = driver.ExecutePlan();
+  driver.OnProgress = nullptr;
+  return r;
+}
+
+}  // namespace
+
+TEST(DriverRun, ACancelAtTheFirstReportRemovesNothing) {
+  Product product;
+  product.Lay();
+  std::string before = product.State();
+  TclTarvolinkUninstall driver;
+  product.Prepare(driver);
+  RunRecord run;
+  run.product = &product;
+  run.closeAt = 1;
+  EXPECT_EQ(msgCancel, RunAsTheWindowDoes(driver, run));
+  EXPECT_EQ(0, run.accepted);
+  EXPECT_EQ(before, product.State());
+  EXPECT_TRUE(product.KeysKept());
+}
+
+// For every report k, a close at k leaves exactly what a full run had left at k, keeps the keys,
+// and a new run afterwards completes the uninstall.
+TEST(DriverRun, ACancelAtAnyReportLosesNothingAndANewRunFinishes) {
+  Product reference;
+  reference.Lay();
+  TclTarvolinkUninstall refDriver;
+  reference.Prepare(refDriver);
+  RunRecord full;
+  full.product = &reference;
+  ASSERT_EQ(0, RunAsTheWindowDoes(refDriver, full));
+  ASSERT_TRUE(reference.KeysGone());
+  ASSERT_TRUE(reference.BystandersKept());
+  ASSERT_EQ(std::string(reference.State().size(), '0'), reference.State());
+  const int reports = full.accepted;
+  ASSERT_GT(reports, 60);
+
+  for (int k = 1; k <= reports; ++k) {
+    Product product;
+    product.Lay();
+    TclTarvolinkUninstall driver;
+    product.Prepare(driver);
+    RunRecord cancelled;
+    cancelled.product = &product;
+    cancelled.closeAt = k;
+    ASSERT_EQ(msgCancel, RunAsTheWindowDoes(driver, cancelled)) << k;
+    ASSERT_EQ(k - 1, cancelled.accepted) << k;
+    EXPECT_EQ(full.states[k - 1], product.State()) << "cancel at report " << k;
+    EXPECT_TRUE(product.KeysKept()) << k;
+
+    RunRecord again;
+    again.product = &product;
+    EXPECT_EQ(0, RunAsTheWindowDoes(driver, again)) << k;
+    EXPECT_EQ(std::string(product.State().size(), '0'), product.State()) << k;
+    EXPECT_TRUE(product.KeysGone()) << k;
+    EXPECT_TRUE(product.BystandersKept()) << k;
+  }
+}
+
+// The uninstaller's own file is in use during the run, as it always is.
+TEST(DriverRun, TheWholePlanWithTheUninstallerRunning) {
+  Product product;
+  product.Lay();
+  FileHolder running;
+  ASSERT_TRUE(running.Start(product.Dir() + "\\Uninstall.EXE"));
+  TclTarvolinkUninstall driver;
+  product.Prepare(driver);
+  RunRecord run;
+  run.product = &product;
+  EXPECT_EQ(0, RunAsTheWindowDoes(driver, run));
+  EXPECT_LT(driver.Percent, 100);   // reports come before their steps: never 100
+  EXPECT_TRUE(product.KeysGone());
+  EXPECT_TRUE(product.BystandersKept());
+  for (const auto& p : product.Removable()) {
+    bool stays = p == product.Dir() || p == product.Dir() + "\\Uninstall.EXE";
+    EXPECT_EQ(stays, Exists(p)) << p;
+  }
+  EXPECT_TRUE(IsPending(product.Dir() + "\\Uninstall.EXE"));
+  EXPECT_TRUE(IsPending(product.Dir()));
+  running.End();
+}

@@ -1,0 +1,220 @@
+// Real files, keys and helper processes for the engine and driver tests (Wine is the platform).
+#pragma once
+#include <windows.h>
+#include <gtest/gtest.h>
+#include <memory>
+#include <string>
+#include <vector>
+#include "setup/Setuplist.h"
+#include "sys/Handle.h"
+
+namespace engtest {
+
+inline std::string Unique(const std::string& stem) {
+  static int counter = 0;
+  return stem + std::to_string(::GetCurrentProcessId()) + "_" + std::to_string(++counter);
+}
+
+inline bool Exists(const std::string& path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+inline void WriteFile(const std::string& path, const std::string& content = "x",
+                      DWORD attributes = FILE_ATTRIBUTE_NORMAL) {
+  ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+  UniqueFile f(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  ASSERT_TRUE(f.Valid()) << path;
+  DWORD n = 0;
+  ::WriteFile(f.Get(), content.data(), static_cast<DWORD>(content.size()), &n, nullptr);
+  f.Reset();
+  ::SetFileAttributesA(path.c_str(), attributes);
+}
+
+inline void MakeDirs(const std::string& path) {
+  for (size_t i = 3; i <= path.size(); ++i)
+    if (i == path.size() || path[i] == '\\') ::CreateDirectoryA(path.substr(0, i).c_str(), nullptr);
+}
+
+// Deletes a folder tree left by a test (best effort).
+inline void RemoveTree(const std::string& path) {
+  WIN32_FIND_DATAA d;
+  HANDLE h = ::FindFirstFileA((path + "\\*").c_str(), &d);
+  if (h != INVALID_HANDLE_VALUE) {
+    do {
+      std::string n = d.cFileName;
+      if (n == "." || n == "..") continue;
+      std::string full = path + "\\" + n;
+      if (d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(full);
+      else {
+        ::SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+        ::DeleteFileA(full.c_str());
+      }
+    } while (::FindNextFileA(h, &d));
+    ::FindClose(h);
+  }
+  ::RemoveDirectoryA(path.c_str());
+}
+
+// A fresh folder under C:\ (short, no blanks), removed with its content at the end of the scope.
+class TempDir {
+public:
+  explicit TempDir(const std::string& stem = "tveng") : path_("C:\\" + Unique(stem)) { MakeDirs(path_); }
+  ~TempDir() { RemoveTree(path_); }
+  const std::string& Path() const { return path_; }
+  std::string operator/(const std::string& name) const { return path_ + "\\" + name; }
+private:
+  std::string path_;
+};
+
+// HKEY_LOCAL_MACHINE helpers.
+inline void SetString(const std::string& key, const std::string& name, const std::string& value) {
+  UniqueHKey k;
+  ASSERT_EQ(ERROR_SUCCESS, ::RegCreateKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                                             nullptr, k.Put(), nullptr)) << key;
+  ::RegSetValueExA(k.Get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                   static_cast<DWORD>(value.size() + 1));
+}
+inline void MakeKey(const std::string& key) {
+  UniqueHKey k;
+  ASSERT_EQ(ERROR_SUCCESS, ::RegCreateKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                                             nullptr, k.Put(), nullptr));
+}
+inline bool KeyExists(const std::string& key) {
+  UniqueHKey k;
+  return ::RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_READ, k.Put()) == ERROR_SUCCESS;
+}
+inline bool ValueExists(const std::string& key, const std::string& name) {
+  UniqueHKey k;
+  if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_READ, k.Put()) != ERROR_SUCCESS) return false;
+  return ::RegQueryValueExA(k.Get(), name.c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+}
+inline void DeleteTree(const std::string& key) {
+  for (int guard = 0; guard < 100; ++guard) {
+    UniqueHKey k;
+    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_ALL_ACCESS, k.Put()) != ERROR_SUCCESS) return;
+    char name[256];
+    DWORD len = sizeof name;
+    if (::RegEnumKeyExA(k.Get(), 0, name, &len, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+    k.Reset();
+    DeleteTree(key + "\\" + name);
+  }
+  ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, key.c_str());
+}
+inline void DeleteValue(const std::string& key, const std::string& name) {
+  UniqueHKey k;
+  if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_ALL_ACCESS, k.Put()) == ERROR_SUCCESS)
+    ::RegDeleteValueA(k.Get(), name.c_str());
+}
+
+const char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+
+// The pending operations of the next restart, as the system keeps them.
+inline std::vector<std::string> PendingOperations() {
+  std::vector<std::string> out;
+  UniqueHKey k;
+  if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\Session Manager", 0, KEY_READ,
+                      k.Put()) != ERROR_SUCCESS)
+    return out;
+  DWORD size = 0;
+  if (::RegQueryValueExA(k.Get(), "PendingFileRenameOperations", nullptr, nullptr, nullptr, &size) != ERROR_SUCCESS)
+    return out;
+  std::vector<char> buf(size + 2, '\0');
+  ::RegQueryValueExA(k.Get(), "PendingFileRenameOperations", nullptr, nullptr,
+                     reinterpret_cast<BYTE*>(buf.data()), &size);
+  for (size_t i = 0; i < size;) {
+    std::string s(buf.data() + i);
+    out.push_back(s);
+    i += s.size() + 1;
+  }
+  return out;
+}
+inline bool IsPending(const std::string& path) {
+  for (const auto& op : PendingOperations())
+    if (op.size() >= path.size() && ::lstrcmpiA(op.substr(op.size() - path.size()).c_str(), path.c_str()) == 0)
+      return true;
+  return false;
+}
+
+// Full name of a helper exe in the tests' shared output folder.
+inline std::string HelperExe(const std::string& name) {
+  char exe[MAX_PATH] = {};
+  ::GetModuleFileNameA(nullptr, exe, MAX_PATH);
+  std::string s = exe;
+  s = s.substr(0, s.find_last_of('\\'));
+  s = s.substr(0, s.find_last_of('\\'));
+  return s + "\\" + name;
+}
+
+// A second process; ended (if still running) at the end of the scope.
+class Process {
+public:
+  explicit Process(const std::string& commandLine) {
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    std::vector<char> cmd(commandLine.begin(), commandLine.end());
+    cmd.push_back('\0');
+    if (::CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+      process_.Reset(pi.hProcess);
+      ::CloseHandle(pi.hThread);
+    }
+  }
+  ~Process() { End(); }
+  bool Started() const { return process_.Valid(); }
+  bool Exited(DWORD waitMs = 0) const { return process_ && ::WaitForSingleObject(process_.Get(), waitMs) == WAIT_OBJECT_0; }
+  void End() {
+    if (process_ && !Exited()) {
+      ::TerminateProcess(process_.Get(), 9);
+      ::WaitForSingleObject(process_.Get(), 10000);
+    }
+  }
+private:
+  UniqueKernelHandle process_;
+};
+
+// A helper that holds `file` open without sharing until it is ended.
+class FileHolder {
+public:
+  bool Start(const std::string& file) {
+    std::string ev = Unique("tvholdev");
+    event_.Reset(::CreateEventA(nullptr, TRUE, FALSE, ev.c_str()));
+    process_.reset(new Process("\"" + HelperExe("fake_product.exe") + "\" hold \"" + file + "\" " + ev));
+    return process_->Started() && ::WaitForSingleObject(event_.Get(), 30000) == WAIT_OBJECT_0;
+  }
+  void End() { if (process_) process_->End(); }
+private:
+  UniqueKernelHandle event_;
+  std::unique_ptr<Process> process_;
+};
+
+// Every report of a run: percentage and line.
+struct Report {
+  int32_t percent;
+  std::string text;
+};
+struct Recorder {
+  std::vector<Report> reports;
+  int cancelAt = -1;       // report index (0-based) that asks to stop
+  bool sticky = false;     // keep asking once asked, as a window's close does
+  bool cancelled = false;
+  std::vector<int32_t> Percents() const {
+    std::vector<int32_t> p;
+    for (const auto& r : reports) p.push_back(r.percent);
+    return p;
+  }
+};
+inline void RecordProgress(void* context, TSetupList*, int32_t percent, const std::string& text, bool& cancel) {
+  Recorder* r = static_cast<Recorder*>(context);
+  r->reports.push_back({percent, text});
+  if (static_cast<int>(r->reports.size()) - 1 == r->cancelAt || (r->sticky && r->cancelled)) {
+    cancel = true;
+    r->cancelled = true;
+  }
+}
+// Also gives the list an (empty) catalogue, as the driver always does, so lines have their texts.
+inline void Attach(TSetupList& list, Recorder& r) {
+  if (!list.Messages) list.LoadMessageFile("C:\\no such folder\\SetupMsg.XXX");
+  list.OnProgress = &RecordProgress;
+  list.ProgressContext = &r;
+}
+
+}  // namespace engtest

@@ -1,0 +1,27 @@
+// Paths in a double-byte code page (932): a second byte 0x5C is no backslash.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include "product/Tarvolinkfilename.h"
+#include "setup/Uninstlist.h"
+
+namespace {
+const std::string kHyo = "\x95\x5c";   // a character whose second byte is a backslash
+const std::string kSo = "\x83\x5c";
+}  // namespace
+
+TEST(DoubleByte, SecondBytesAreNoSeparators) {
+  ASSERT_EQ(932u, ::GetACP());
+  EXPECT_EQ("C:\\" + kHyo, UninstallCommandFolder("C:\\" + kHyo + "\\Uninstall.EXE"));
+  EXPECT_EQ("C:\\" + kSo, UninstallCommandFolder("C:\\" + kSo + "\\"));   // trailing separator dropped
+  EXPECT_EQ("", UninstallCommandFolder(kHyo + "Uninstall.EXE"));
+  EXPECT_EQ("C:\\", UninstallCommandFolder("C:\\" + kHyo));
+  EXPECT_FALSE(HasFolderPart(kSo + ".txt"));
+  EXPECT_TRUE(HasFolderPart(kSo + "\\x.txt"));
+  EXPECT_EQ(kSo + ".bmp", InfoNameToPlan(kSo + ".bmp", "C:\\Tv"));
+  EXPECT_EQ("C:\\Tv\\" + kSo + "\\a.bmp", InfoNameToPlan(kSo + "\\a.bmp", "C:\\Tv"));
+
+  TUninstList list;
+  list.InstallDir = "C:\\Tv";
+  EXPECT_EQ("C:\\Tv\\" + kHyo + ".txt", list.ResolveFilePath(kHyo + ".txt"));
+  EXPECT_FALSE(IsUnfitInstallDir("C:\\" + kHyo));
+}

@@ -1,0 +1,61 @@
+// Run as Windows 98: what stays in use is handed to WININIT.INI, and folders are left alone.
+#include <gtest/gtest.h>
+#include "setup/Uninstlist.h"
+#include "sys/Pendingremoval.h"
+#include "sys/Systemfolder.h"
+#include "sys/Sysutil.h"
+#include "unit/setup/Engtestutil.h"
+
+using namespace engtest;
+
+namespace {
+std::string ReadText(const std::string& path) {
+  std::string out;
+  UniqueFile f(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+  if (!f) return out;
+  char buf[4096];
+  DWORD n = 0;
+  while (::ReadFile(f.Get(), buf, sizeof buf, &n, nullptr) && n > 0) out.append(buf, n);
+  return out;
+}
+}  // namespace
+
+TEST(Win9x, AFileInUseIsListedInWininitAndItsFolderIsNot) {
+  ASSERT_EQ(wvWin98, GetWindowsVersion());
+  std::string wininit = GetWindowsFolder() + "\\WININIT.INI";
+  bool had = Exists(wininit);
+  std::string before = ReadText(wininit);
+
+  TempDir dir;
+  std::string held = dir / "Uninstall.EXE";
+  WriteFile(held);
+  FileHolder holder;
+  ASSERT_TRUE(holder.Start(held));
+  TUninstList list;
+  ASSERT_EQ(0, list.AddFileDeletion(held));
+  ASSERT_EQ(0, list.AddFolderRemoval(dir.Path()));
+  EXPECT_EQ(0, list.Execute());
+  holder.End();
+
+  char shortName[MAX_PATH] = {};
+  ASSERT_NE(0u, ::GetShortPathNameA(held.c_str(), shortName, MAX_PATH));
+  std::string after = ReadText(wininit);
+  // Restore at once: the next start of the prefix would carry the request out.
+  if (had) WriteFile(wininit, before);
+  else ::DeleteFileA(wininit.c_str());
+
+  EXPECT_EQ(AddWininitDeletion(before, shortName), after);
+  EXPECT_TRUE(IsScheduledForRemoval(held));
+  EXPECT_FALSE(IsScheduledForRemoval(dir.Path()));
+  EXPECT_FALSE(IsPending(held));
+  EXPECT_TRUE(Exists(held));
+}
+
+TEST(Win9x, ShortcutsComeFromTheUsersFolders) {
+  TUninstList list;
+  list.ProductName = "TvEng9x";
+  ASSERT_EQ(0, list.AddProgramsShortcutDeletion("Uninstall"));
+  ASSERT_EQ(0, list.AddDesktopShortcutDeletion("Tarvolink"));
+  EXPECT_EQ(GetUserProgramsFolder() + "\\TvEng9x\\Uninstall.LNK", list.Items[0]->Target);
+  EXPECT_EQ(GetUserDesktopFolder() + "\\Tarvolink.LNK", list.Items[1]->Target);
+}

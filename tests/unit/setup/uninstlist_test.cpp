@@ -1,0 +1,310 @@
+// Planning operations and removal actions against real files and keys.
+#include <gtest/gtest.h>
+#include "msg/Msgids.h"
+#include "setup/Uninstlist.h"
+#include "sys/Pendingremoval.h"
+#include "sys/Systemfolder.h"
+#include "unit/setup/Engtestutil.h"
+
+using namespace engtest;
+
+namespace {
+struct Planned {
+  int32_t kind;
+  std::string target;
+  int32_t weight;
+  bool operator==(const Planned& o) const { return kind == o.kind && target == o.target && weight == o.weight; }
+};
+std::ostream& operator<<(std::ostream& os, const Planned& p) {
+  return os << "(" << p.kind << ", " << p.target << ", " << p.weight << ")";
+}
+std::vector<Planned> Plan(const TSetupList& list) {
+  std::vector<Planned> out;
+  for (const auto& i : list.Items) out.push_back({i->Kind, i->Target, i->Weight});
+  return out;
+}
+}  // namespace
+
+TEST(Planning, ItemsAndPathTemplates) {
+  TUninstList list;
+  list.ProductName = "TvEngPlan";
+  std::string programs = GetProgramsFolder(), desktop = GetDesktopFolder();
+  ASSERT_NE("", programs);
+  EXPECT_EQ(0, list.AddFileDeletion(""));
+  EXPECT_EQ(0, list.TotalWeight);
+  EXPECT_EQ(0, list.AddRunEntryRemoval());
+  EXPECT_EQ(0, list.AddProgramsShortcutDeletion("Uninstall"));
+  EXPECT_EQ(0, list.AddProgramsShortcutDeletion("Uninstall"));
+  EXPECT_EQ(0, list.AddDesktopShortcutDeletion("Tv"));
+  EXPECT_EQ(0, list.AddFileDeletion(desktop + "\\Tv.LNK"));   // built path equals an earlier item
+  EXPECT_EQ(0, list.AddProgramsFolderRemoval());
+  EXPECT_EQ(0, list.AddFolderRemoval("C:\\Tv"));
+  EXPECT_EQ(0, list.AddFolderRemoval("c:\\tv"));
+  EXPECT_EQ(0, list.AddFolderRemoval(""));
+  EXPECT_EQ(0, list.AddDriverRemoval("QORVDISK"));
+  EXPECT_EQ((std::vector<Planned>{{15, "", 1},
+                                  {12, programs + "\\TvEngPlan\\Uninstall.LNK", 5},
+                                  {12, desktop + "\\Tv.LNK", 5},
+                                  {11, programs + "\\TvEngPlan", 1},
+                                  {11, "C:\\Tv", 1},
+                                  {11, "c:\\tv", 1},
+                                  {11, "", 1},
+                                  {13, "QORVDISK", 5}}),
+            Plan(list));
+  EXPECT_EQ(20, list.TotalWeight);
+}
+
+// --- Files ---
+
+TEST(FileDeletion, ReadOnlyAndHiddenFilesGoAtTheFirstAttempt) {
+  TempDir dir;
+  WriteFile(dir / "ro.txt", "x", FILE_ATTRIBUTE_READONLY);
+  WriteFile(dir / "hid.txt", "x", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+  TUninstList list;
+  Recorder rec;
+  Attach(list, rec);
+  ASSERT_EQ(0, list.AddFileDeletion(dir / "ro.txt"));
+  ASSERT_EQ(0, list.AddFileDeletion(dir / "hid.txt"));
+  ASSERT_EQ(0, list.AddFileDeletion(dir / "missing.txt"));
+  EXPECT_EQ(0, list.Execute());
+  EXPECT_FALSE(Exists(dir / "ro.txt"));
+  EXPECT_FALSE(Exists(dir / "hid.txt"));
+  EXPECT_EQ(6u, rec.reports.size());   // two per item
+}
+
+TEST(FileDeletion, BareNamesLieInTheInstallFolderOfRunTime) {
+  TempDir planned, actual, cwd;
+  WriteFile(planned / "a.txt");
+  WriteFile(actual / "a.txt");
+  ::CreateDirectoryA((cwd / "sub").c_str(), nullptr);
+  ::CreateDirectoryA((actual / "sub").c_str(), nullptr);
+  WriteFile(cwd / "sub\\b.txt");
+  WriteFile(actual / "sub\\b.txt");
+  WriteFile(cwd / "c.txt");
+  char old[MAX_PATH] = {};
+  ::GetCurrentDirectoryA(MAX_PATH, old);
+  ASSERT_TRUE(::SetCurrentDirectoryA(cwd.Path().c_str()));
+
+  TUninstList list;
+  list.InstallDir = planned.Path();
+  Recorder rec;
+  Attach(list, rec);
+  ASSERT_EQ(0, list.AddFileDeletion("a.txt"));
+  ASSERT_EQ(0, list.AddFileDeletion("sub\\b.txt"));   // a folder part is never joined
+  list.InstallDir = actual.Path();
+  EXPECT_EQ(0, list.Execute());
+  EXPECT_TRUE(Exists(planned / "a.txt"));
+  EXPECT_FALSE(Exists(actual / "a.txt"));
+  EXPECT_FALSE(Exists(cwd / "sub\\b.txt"));
+  EXPECT_TRUE(Exists(actual / "sub\\b.txt"));
+  EXPECT_EQ("Delete a.txt", rec.reports[1].text);   // the name as planned
+
+  list.Clear();
+  list.InstallDir.clear();   // without a folder, the current one
+  ASSERT_EQ(0, list.AddFileDeletion("c.txt"));
+  EXPECT_EQ(0, list.Execute());
+  EXPECT_FALSE(Exists(cwd / "c.txt"));
+  ::SetCurrentDirectoryA(old);
+}
+
+// Runs as one test: scheduling, and the restart that carries it out, concern the whole prefix.
+TEST(FileDeletion, AFileInUseIsTriedFiveTimesThenGoesAtTheNextRestart) {
+  TempDir keep;   // only for the bystander
+  std::string folder = "C:\\" + Unique("tvengheld");
+  MakeDirs(folder);
+  std::string held = folder + "\\Uninstall.EXE";
+  WriteFile(held);
+  WriteFile(keep / "bystander.txt");
+  FileHolder holder;
+  ASSERT_TRUE(holder.Start(held));
+
+  TUninstList list;
+  Recorder rec;
+  Attach(list, rec);
+  ASSERT_EQ(0, list.AddFileDeletion(held));
+  ASSERT_EQ(0, list.AddFolderRemoval(folder));
+  ASSERT_EQ(0, list.AddFolderRemoval(keep.Path()));
+  EXPECT_EQ(0, list.Execute());
+  EXPECT_EQ(5 * 2 + 2 + 2, static_cast<int>(rec.reports.size()));
+  EXPECT_EQ((std::vector<int32_t>{0, 0, 14, 14, 28, 28, 42, 42, 57, 57, 71, 71, 85, 85}), rec.Percents());
+  EXPECT_EQ(6, list.Items[0]->StepsDone);   // the last failure is one more used step
+  EXPECT_EQ(1, list.Items[1]->StepsDone);
+  EXPECT_TRUE(Exists(held));
+  EXPECT_TRUE(Exists(folder));
+  EXPECT_TRUE(Exists(keep / "bystander.txt"));
+
+  EXPECT_TRUE(IsScheduledForRemoval(held));
+  EXPECT_TRUE(IsScheduledForRemoval(folder));   // all it holds is scheduled
+  EXPECT_FALSE(IsScheduledForRemoval(keep.Path()));
+  EXPECT_TRUE(IsPending(held));
+  EXPECT_TRUE(IsPending(folder));
+  EXPECT_FALSE(IsPending(keep.Path()));
+
+  holder.End();
+  Process restart("wineboot.exe -r");
+  ASSERT_TRUE(restart.Started());
+  ASSERT_TRUE(restart.Exited(120000));
+  EXPECT_FALSE(Exists(held));
+  EXPECT_FALSE(Exists(folder));
+  EXPECT_TRUE(Exists(keep / "bystander.txt"));
+  EXPECT_FALSE(IsPending(held));
+}
+
+TEST(FolderRemoval, AFolderWithContentStaysAfterOneStep) {
+  TempDir dir;
+  ::CreateDirectoryA((dir / "full").c_str(), nullptr);
+  WriteFile(dir / "full\\x.txt");
+  ::CreateDirectoryA((dir / "empty").c_str(), nullptr);
+  TUninstList list;
+  Recorder rec;
+  Attach(list, rec);
+  ASSERT_EQ(0, list.AddFolderRemoval(dir / "full"));
+  ASSERT_EQ(0, list.AddFolderRemoval(dir / "empty"));
+  ASSERT_EQ(0, list.AddFolderRemoval(dir / "missing"));
+  ASSERT_EQ(0, list.AddFolderRemoval(""));
+  EXPECT_EQ(0, list.Execute());
+  EXPECT_TRUE(Exists(dir / "full\\x.txt"));
+  EXPECT_FALSE(Exists(dir / "empty"));
+  EXPECT_EQ((std::vector<int32_t>{0, 0, 25, 25, 50, 50, 75, 75}), rec.Percents());
+  EXPECT_EQ("Remove Folder " + (dir / "full"), rec.reports[1].text);
+  EXPECT_FALSE(IsScheduledForRemoval(dir / "full"));   // its file was never scheduled
+}
+
+// --- Run entry and unknown kinds ---
+
+TEST(RunEntry, OnlyTheProductsValueGoes) {
+  std::string product = Unique("TvEngRun"), other = Unique("TvEngBystander");
+  SetString(kRunKey, product, "C:\\x.exe");
+  SetString(kRunKey, other, "C:\\y.exe");
+  TUninstList list;
+  list.ProductName = "before";
+  Recorder rec;
+  Attach(list, rec);
+  ASSERT_EQ(0, list.AddRunEntryRemoval());
+  ASSERT_TRUE(list.AddItem(std::unique_ptr<TSetupItem>(new TSetupItem(99, "odd", 2))));
+  list.ProductName = product;   // read when the step runs
+  EXPECT_EQ(0, list.Execute());
+  EXPECT_FALSE(ValueExists(kRunKey, product));
+  EXPECT_TRUE(ValueExists(kRunKey, other));
+  EXPECT_EQ(2, list.Items[1]->StepsDone);   // one step each, nothing done
+  EXPECT_EQ(4u, rec.reports.size());
+  DeleteValue(kRunKey, other);
+}
+
+// --- Shared driver ---
+
+class Driver : public ::testing::Test {
+protected:
+  void SetUp() override {
+    driver = Unique("TVENGVXD");
+    product = Unique("TvEngProduct");
+    key = "Software\\QORV\\" + driver;
+    file = GetSystemFolder() + "\\" + driver + ".VXD";
+    MakeDirs(GetSystemFolder());
+    WriteFile(file);
+    MakeKey(key + "\\Config");
+    list.ProductName = product;
+    Attach(list, rec);
+    ASSERT_EQ(0, list.AddDriverRemoval(driver));
+  }
+  void TearDown() override {
+    DeleteTree(key);
+    ::SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+    ::DeleteFileA(file.c_str());
+  }
+  std::string driver, product, key, file;
+  TUninstList list;
+  Recorder rec;
+};
+
+TEST_F(Driver, StillUsedByAnotherProductOnlyLosesThisProductsMark) {
+  SetString(key + "\\Used", product, "");
+  SetString(key + "\\Used", "OtherProduct", "");
+  EXPECT_EQ(0, list.Execute());
+  EXPECT_FALSE(ValueExists(key + "\\Used", product));
+  EXPECT_TRUE(ValueExists(key + "\\Used", "OtherProduct"));
+  EXPECT_TRUE(Exists(file));
+  EXPECT_EQ((std::vector<int32_t>{0, 0, 20}), rec.Percents());
+  EXPECT_EQ("Delete Service " + driver, rec.reports[1].text);
+  EXPECT_EQ("Delete Service " + driver, rec.reports[2].text);
+}
+
+TEST_F(Driver, AMissingUsedKeyCountsAsUsedElsewhere) {
+  EXPECT_EQ(0, list.Execute());
+  EXPECT_TRUE(Exists(file));
+  EXPECT_TRUE(KeyExists(key + "\\Config"));
+  EXPECT_EQ(3u, rec.reports.size());
+}
+
+TEST_F(Driver, NoOtherUserRemovesDeviceFileAndKeyInFourSteps) {
+  for (int variant = 0; variant < 2; ++variant) {
+    MakeKey(key + "\\Used");
+    MakeKey(key + "\\Config");
+    WriteFile(file);
+    if (variant == 1) SetString(key + "\\Used", product, "");
+    rec.reports.clear();
+    EXPECT_EQ(0, list.Execute());
+    EXPECT_FALSE(Exists(file)) << variant;
+    EXPECT_FALSE(KeyExists(key)) << variant;
+    EXPECT_EQ((std::vector<int32_t>{0, 0, 40, 60, 80}), rec.Percents()) << variant;
+  }
+}
+
+TEST_F(Driver, ADriverFileThatStaysKeepsTheMakersKey) {
+  MakeKey(key + "\\Used");
+  FileHolder holder;
+  ASSERT_TRUE(holder.Start(file));
+  EXPECT_EQ(0, list.Execute());
+  EXPECT_EQ(5, list.Items[0]->StepsDone);
+  EXPECT_TRUE(Exists(file));
+  EXPECT_TRUE(KeyExists(key + "\\Config"));
+  EXPECT_EQ(4u, rec.reports.size());   // state 4 never ran
+  holder.End();
+}
+
+TEST_F(Driver, ADeviceThatStaysStillLeavesTheFileToTry) {
+  // A driver name that makes the device name a real file, held open so that it cannot go.
+  TempDir dev;
+  std::string name = dev.Path() + "\\drv";
+  WriteFile(name + ".VXD");
+  FileHolder holder;
+  ASSERT_TRUE(holder.Start(name + ".VXD"));
+  MakeKey("Software\\QORV\\" + name + "\\Used");
+  list.Clear();
+  ASSERT_EQ(0, list.AddDriverRemoval(name));
+  EXPECT_EQ(0, list.Execute());
+  EXPECT_EQ((std::vector<int32_t>{0, 0, 40, 60, 80}), rec.Percents());   // device, file, key
+  EXPECT_TRUE(Exists(name + ".VXD"));
+  holder.End();
+  DeleteTree("Software\\QORV\\" + dev.Path().substr(0, 2));
+}
+
+TEST_F(Driver, ACancelAtItsFirstReportRemovesNothing) {
+  SetString(key + "\\Used", product, "");
+  rec.cancelAt = 1;
+  rec.sticky = true;
+  EXPECT_EQ(msgCancel, list.Execute());
+  EXPECT_EQ(2, list.Items[0]->StepsDone);
+  EXPECT_TRUE(ValueExists(key + "\\Used", product));
+  EXPECT_TRUE(Exists(file));
+}
+
+TEST_F(Driver, AnUnnamedDriverEndsAtOnceAndTouchesNothing) {
+  MakeKey(key + "\\Used");
+  list.Clear();
+  ASSERT_EQ(0, list.AddDriverRemoval(""));
+  EXPECT_EQ(0, list.Execute());
+  EXPECT_TRUE(KeyExists("Software\\QORV"));
+  EXPECT_TRUE(KeyExists(key));
+  EXPECT_EQ(1u, rec.reports.size());
+}
+
+// --- WININIT.INI text ---
+
+TEST(Wininit, DeletionLinesJoinTheRenameSection) {
+  EXPECT_EQ("[rename]\r\nNUL=C:\\A\\B.EXE\r\n", AddWininitDeletion("", "C:\\A\\B.EXE"));
+  EXPECT_EQ("[x]\r\na=1\r\n[rename]\r\nNUL=C:\\B\r\n", AddWininitDeletion("[x]\r\na=1", "C:\\B"));
+  EXPECT_EQ("[Rename] \r\nNUL=C:\\B\r\nNUL=C:\\A\r\n[y]\r\n",
+            AddWininitDeletion("[Rename] \r\nNUL=C:\\A\r\n[y]\r\n", "C:\\B"));
+  EXPECT_EQ("[rename]\r\nNUL=C:\\B\r\n", AddWininitDeletion("[rename]", "C:\\B"));
+}

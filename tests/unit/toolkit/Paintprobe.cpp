@@ -1,0 +1,54 @@
+#include "unit/toolkit/Paintprobe.h"
+
+PaintProbe::PaintProbe(int width, int height, COLORREF background) : width_(width), height_(height) {
+  BITMAPINFO bi = {};
+  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+  bi.bmiHeader.biWidth = width;
+  bi.bmiHeader.biHeight = -height;
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 32;
+  bi.bmiHeader.biCompression = BI_RGB;
+  HDC screen = ::GetDC(nullptr);
+  dc_ = ::CreateCompatibleDC(screen);
+  ::ReleaseDC(nullptr, screen);
+  void* bits = nullptr;
+  bitmap_ = ::CreateDIBSection(dc_, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  bits_ = static_cast<uint32_t*>(bits);
+  old_ = ::SelectObject(dc_, bitmap_);
+  HBRUSH b = ::CreateSolidBrush(background);
+  RECT r = {0, 0, width, height};
+  ::FillRect(dc_, &r, b);
+  ::DeleteObject(b);
+}
+
+PaintProbe::~PaintProbe() {
+  ::SelectObject(dc_, old_);
+  ::DeleteObject(bitmap_);
+  ::DeleteDC(dc_);
+}
+
+COLORREF PaintProbe::At(int x, int y) const {
+  ::GdiFlush();
+  uint32_t v = bits_[y * width_ + x];
+  return RGB((v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF);
+}
+
+RECT BoxOfOthers(const PaintProbe& p, const RECT& r, const COLORREF* plain, int nplain, int* count) {
+  RECT box = {r.right, r.bottom, r.left, r.top};
+  int n = 0;
+  for (int y = r.top; y < r.bottom; ++y) {
+    for (int x = r.left; x < r.right; ++x) {
+      COLORREF c = p.At(x, y);
+      bool isPlain = false;
+      for (int i = 0; i < nplain; ++i) isPlain = isPlain || c == plain[i];
+      if (isPlain) continue;
+      ++n;
+      if (x < box.left) box.left = x;
+      if (y < box.top) box.top = y;
+      if (x + 1 > box.right) box.right = x + 1;
+      if (y + 1 > box.bottom) box.bottom = y + 1;
+    }
+  }
+  if (count) *count = n;
+  return box;
+}

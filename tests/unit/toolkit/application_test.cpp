@@ -1,0 +1,204 @@
+// The application object and the form: message pump, loop, close handling, the taskbar window,
+// the boxes and the exception box.
+#include <gtest/gtest.h>
+
+#include "toolkit/Application.h"
+#include "toolkit/Exception.h"
+#include "toolkit/Form.h"
+#include "unit/toolkit/Boxanswer.h"
+
+namespace {
+const UINT kPing = WM_APP + 7;
+int g_pings = 0;
+int g_destroyed = 0;
+
+LRESULT CALLBACK PingProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
+  if (m == kPing) ++g_pings;
+  return ::DefWindowProcA(w, m, wp, lp);
+}
+
+HWND PingWindow() {
+  WNDCLASSA wc = {};
+  wc.lpfnWndProc = &PingProc;
+  wc.hInstance = ::GetModuleHandleA(nullptr);
+  wc.lpszClassName = "TarvoPing";
+  ::RegisterClassA(&wc);
+  return ::CreateWindowA("TarvoPing", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+}
+
+class TestForm : public TForm {
+public:
+  TCloseAction answer = caHide;
+  int closes = 0;
+  int shows = 0;
+  int creates = 0;
+  int destroys = 0;
+  bool throwOnClose = false;
+  ~TestForm() override { Destroy(); }
+
+protected:
+  void DoCreate() override { ++creates; }
+  void DoShow() override { ++shows; }
+  void DoClose(TCloseAction& action) override {
+    ++closes;
+    if (throwOnClose) throw Exception("Invalid property value");
+    action = answer;
+  }
+  void DoDestroy() override {
+    ++destroys;
+    ++g_destroyed;
+  }
+};
+
+class AppTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    DrainQuit();
+    ASSERT_TRUE(app.Initialize(::GetModuleHandleA(nullptr)));
+    app.SetTitle("Tarvolink Uninstall");
+  }
+  void TearDown() override { DrainQuit(); }
+  TApplication app;
+};
+}  // namespace
+
+TEST(ProcessMessages, DispatchesWaitingMessagesAndKeepsTheQuit) {
+  // No application object here: the engine calls it as a plain function.
+  ASSERT_EQ(nullptr, TApplication::Instance());
+  HWND w = PingWindow();
+  g_pings = 0;
+  ::PostMessageA(w, kPing, 0, 0);
+  ::PostMessageA(w, kPing, 0, 0);
+  ::PostQuitMessage(7);
+  TApplication::ProcessMessages();
+  EXPECT_EQ(2, g_pings);
+  int code = 0;
+  EXPECT_TRUE(DrainQuit(&code)) << "the WM_QUIT must still be waiting for the outer loop";
+  EXPECT_EQ(7, code);
+  ::DestroyWindow(w);
+}
+
+TEST_F(AppTest, WindowCarriesTheTitleAndOwnsTheForm) {
+  EXPECT_EQ(app.Handle(), ::FindWindowA("TApplication", "Tarvolink Uninstall"));
+  EXPECT_EQ(&app, TApplication::Instance());
+  TestForm form;
+  ASSERT_TRUE(form.CreateHandle("TTestForm", 396, 248));
+  EXPECT_EQ(app.Handle(), ::GetWindow(form.Handle(), GW_OWNER));
+
+  // Fixed single border, caption and system menu only, client 396 x 248, centred.
+  LONG style = ::GetWindowLongA(form.Handle(), GWL_STYLE);
+  EXPECT_TRUE(style & WS_CAPTION);
+  EXPECT_TRUE(style & WS_SYSMENU);
+  EXPECT_FALSE(style & (WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX));
+  RECT client, frame;
+  ::GetClientRect(form.Handle(), &client);
+  EXPECT_EQ(396, client.right);
+  EXPECT_EQ(248, client.bottom);
+  ::GetWindowRect(form.Handle(), &frame);
+  EXPECT_LE(std::abs(frame.left + frame.right - ::GetSystemMetrics(SM_CXSCREEN)), 1);
+  EXPECT_LE(std::abs(frame.top + frame.bottom - ::GetSystemMetrics(SM_CYSCREEN)), 1);
+}
+
+TEST_F(AppTest, RunShowsTheMainFormAndEndsWhenItIsClosed) {
+  TestForm form;
+  ASSERT_TRUE(form.CreateHandle("TTestForm", 396, 248));
+  app.CreateForm(&form);
+  EXPECT_EQ(1, form.creates);
+  EXPECT_EQ(&form, app.MainForm());
+  ::PostMessageA(form.Handle(), WM_CLOSE, 0, 0);
+  app.Run();   // returns only once the close ended the loop
+  EXPECT_EQ(1, form.shows);
+  EXPECT_EQ(1, form.closes);
+  EXPECT_TRUE(app.Terminated());
+  EXPECT_FALSE(form.Visible());
+  EXPECT_NE(nullptr, form.Handle()) << "the form stays until its owner deletes it";
+}
+
+TEST_F(AppTest, CloseActionNoneKeepsTheFormAndTheLoop) {
+  TestForm form;
+  ASSERT_TRUE(form.CreateHandle("TTestForm", 396, 248));
+  app.CreateForm(&form);
+  form.Show();
+  form.answer = caNone;
+  form.Close();
+  EXPECT_TRUE(form.Visible());
+  EXPECT_FALSE(app.Terminated());
+  EXPECT_FALSE(DrainQuit());
+  form.answer = caHide;
+  form.Close();
+  EXPECT_TRUE(app.Terminated());
+  EXPECT_TRUE(DrainQuit());
+}
+
+TEST_F(AppTest, TerminateBeforeRunShowsNothing) {
+  TestForm form;
+  ASSERT_TRUE(form.CreateHandle("TTestForm", 396, 248));
+  app.CreateForm(&form);
+  app.Terminate();
+  app.Run();
+  EXPECT_EQ(0, form.shows);
+  EXPECT_FALSE(form.Visible());
+}
+
+TEST_F(AppTest, MinimisingTheApplicationHidesTheFormAndRestoringBringsItBack) {
+  TestForm form;
+  ASSERT_TRUE(form.CreateHandle("TTestForm", 396, 248));
+  app.CreateForm(&form);
+  ::ShowWindow(app.Handle(), SW_SHOWNOACTIVATE);
+  form.Show();
+  ::ShowWindow(app.Handle(), SW_MINIMIZE);
+  EXPECT_TRUE(::IsIconic(app.Handle()));
+  EXPECT_FALSE(form.Visible());
+  ::ShowWindow(app.Handle(), SW_RESTORE);
+  EXPECT_FALSE(::IsIconic(app.Handle()));
+  EXPECT_TRUE(form.Visible());
+}
+
+TEST_F(AppTest, BoxesAreOwnedByTheApplicationAndKeepTheFormDisabled) {
+  TestForm form;
+  ASSERT_TRUE(form.CreateHandle("TTestForm", 396, 248));
+  app.CreateForm(&form);
+  form.Show();
+  BoxAnswerer answers({IDCANCEL, IDOK}, form.Handle());
+  EXPECT_EQ(IDCANCEL, TApplication::ShowMessageBox("first", MB_OKCANCEL));
+  EXPECT_EQ(IDOK, TApplication::ShowMessageBox("second", MB_OKCANCEL));
+  auto seen = answers.Seen();
+  ASSERT_EQ(2u, seen.size());
+  EXPECT_EQ("Tarvolink Uninstall", seen[0].title);
+  EXPECT_EQ("first", seen[0].text);
+  EXPECT_EQ(app.Handle(), seen[0].owner);
+  EXPECT_FALSE(seen[0].watchedEnabled);
+  EXPECT_TRUE(::IsWindowEnabled(form.Handle()));
+}
+
+TEST_F(AppTest, ExceptionInAHandlerIsShownInTheBoxAndTheProgramGoesOn) {
+  TestForm form;
+  ASSERT_TRUE(form.CreateHandle("TTestForm", 396, 248));
+  app.CreateForm(&form);
+  form.throwOnClose = true;
+  BoxAnswerer answers({IDOK});
+  form.Close();   // would end the process if the exception crossed user32
+  auto seen = answers.Seen();
+  ASSERT_EQ(1u, seen.size());
+  EXPECT_EQ("Invalid property value", seen[0].text);
+  EXPECT_EQ("Tarvolink Uninstall", seen[0].title);
+  EXPECT_EQ(::LoadIconA(nullptr, IDI_ERROR), seen[0].icon);
+  EXPECT_FALSE(app.Terminated());
+
+  form.throwOnClose = false;
+  form.Close();
+  EXPECT_EQ(2, form.closes);
+  EXPECT_TRUE(app.Terminated());
+}
+
+TEST_F(AppTest, DestroyingTheFormRunsItsDestroyHandlerOnce) {
+  auto* form = new TestForm;
+  ASSERT_TRUE(form->CreateHandle("TTestForm", 396, 248));
+  app.CreateForm(form);
+  g_destroyed = 0;
+  HWND wnd = form->Handle();
+  delete form;
+  EXPECT_EQ(1, g_destroyed);
+  EXPECT_FALSE(::IsWindow(wnd));
+  EXPECT_EQ(nullptr, app.MainForm());
+}

@@ -1,0 +1,171 @@
+// Label and speed button: what they paint on the form and how the button answers the mouse.
+#include <gtest/gtest.h>
+
+#include "toolkit/Form.h"
+#include "toolkit/Image.h"
+#include "toolkit/Label.h"
+#include "toolkit/Speedbutton.h"
+#include "unit/toolkit/Paintprobe.h"
+
+namespace {
+const COLORREF kPicture = RGB(40, 200, 90);
+
+// A form whose whole client area is a one-colour picture, so that anything a transparent
+// control leaves alone keeps the picture's colour.
+struct PictureForm {
+  TForm form;
+  TImage image{&form};
+  explicit PictureForm(const char* cls) {
+    form.CreateHandle(cls, 396, 248);
+    PaintProbe pic(396, 248, kPicture);
+    HBITMAP bmp = ::CreateCompatibleBitmap(pic.Dc(), 396, 248);
+    HDC dc = ::CreateCompatibleDC(pic.Dc());
+    HGDIOBJ old = ::SelectObject(dc, bmp);
+    ::BitBlt(dc, 0, 0, 396, 248, pic.Dc(), 0, 0, SRCCOPY);
+    ::SelectObject(dc, old);
+    ::DeleteDC(dc);
+    image.SetBitmap(bmp);
+  }
+  void PaintInto(PaintProbe& p) { form.PaintTo(p.Dc()); }
+};
+
+BYTE CharsetOf(HFONT font) {
+  LOGFONTA lf = {};
+  ::GetObjectA(font, sizeof lf, &lf);
+  return lf.lfCharSet;
+}
+
+LPARAM At(int x, int y) { return MAKELPARAM(x, y); }
+}  // namespace
+
+TEST(Label, TransparentAndSizedToItsText) {
+  PictureForm f("TLabelTestForm");
+  TLabel label(&f.form);
+  label.SetBounds(24, 112, 60, 16);
+  label.SetCaption("Delete C:\\Program Files\\Tarvolink\\Busprobe.exe");
+  int longWidth = label.Width();
+  EXPECT_GT(longWidth, 60);
+  label.SetCaption("ab");
+  EXPECT_LT(label.Width(), longWidth);
+
+  PaintProbe p(396, 248, RGB(0, 0, 0));
+  f.PaintInto(p);
+  const COLORREF plain[] = {kPicture};
+  int n = 0;
+  RECT text = BoxOfOthers(p, label.BoundsRect(), plain, 1, &n);
+  EXPECT_GT(n, 5);   // the letters are there
+  // Around the letters the picture shows through: no background was filled.
+  EXPECT_EQ(kPicture, p.At(label.Left(), label.Top()));
+  EXPECT_EQ(kPicture, p.At(label.Left() + label.Width() - 1, label.Top()));
+  EXPECT_GE(text.left, label.Left());
+
+  // A path longer than the form stops at the right margin, mirrored from the left one.
+  label.SetCaption(std::string(300, 'W'));
+  EXPECT_EQ(396 - 2 * 24, label.Width());
+}
+
+TEST(Label, CharsetIsTheLabelsOwn) {
+  TForm form;
+  form.CreateHandle("TLabelTestForm2", 396, 248);
+  TLabel label(&form);
+  EXPECT_EQ(DEFAULT_CHARSET, CharsetOf(label.Font()));
+  label.SetCharset(SHIFTJIS_CHARSET);
+  EXPECT_EQ(SHIFTJIS_CHARSET, label.Charset());
+  EXPECT_EQ(SHIFTJIS_CHARSET, CharsetOf(label.Font()));
+  EXPECT_EQ(DEFAULT_CHARSET, CharsetOf(form.Font()));
+  LOGFONTA lf = {};
+  ::GetObjectA(label.Font(), sizeof lf, &lf);
+  EXPECT_EQ(-13, lf.lfHeight);
+  EXPECT_STREQ("MS Sans Serif", lf.lfFaceName);
+}
+
+TEST(SpeedButton, FlatCaptionCentredTwoPixelsBelowTheTop) {
+  PictureForm f("TButtonTestForm");
+  TSpeedButton button(&f.form);
+  button.SetBounds(120, 96, 145, 25);
+  button.SetCaption("Uninstall");
+  PaintProbe p(396, 248, RGB(0, 0, 0));
+  f.PaintInto(p);
+
+  const COLORREF plain[] = {kPicture};
+  int n = 0;
+  RECT box = BoxOfOthers(p, button.BoundsRect(), plain, 1, &n);
+  ASSERT_GT(n, 5);
+  // Flat and not under the mouse: no edge, the picture reaches the button's border.
+  for (int x = button.Left(); x < button.Left() + button.Width(); ++x) {
+    EXPECT_EQ(kPicture, p.At(x, button.Top())) << x;
+    EXPECT_EQ(kPicture, p.At(x, button.Top() + button.Height() - 1)) << x;
+  }
+  // Centred: the same room on both sides, give or take the odd pixel.
+  EXPECT_LE(std::abs((box.left - button.Left()) - (button.Left() + button.Width() - box.right)), 1);
+
+  // The same caption drawn at (0, 0): its first inked row gives the cell's offset.
+  PaintProbe ref(200, 40, kPicture);
+  {
+    HDC dc = ref.Dc();
+    HGDIOBJ old = ::SelectObject(dc, button.Font());
+    ::SetBkMode(dc, TRANSPARENT);
+    ::SetTextColor(dc, ::GetSysColor(COLOR_BTNTEXT));
+    RECT r = {0, 0, 200, 40};
+    ::DrawTextA(dc, "Uninstall", -1, &r, DT_LEFT | DT_TOP | DT_SINGLELINE);
+    ::SelectObject(dc, old);
+  }
+  RECT whole = {0, 0, 200, 40};
+  RECT refBox = BoxOfOthers(ref, whole, plain, 1, &n);
+  EXPECT_EQ(button.Top() + 2 + refBox.top, box.top);
+}
+
+TEST(SpeedButton, ClickOnlyWhenPressedAndReleasedInside) {
+  TForm form;
+  ASSERT_TRUE(form.CreateHandle("TButtonTestForm2", 396, 248));
+  TSpeedButton button(&form);
+  button.SetBounds(120, 96, 145, 25);
+  int clicks = 0;
+  button.SetOnClick([](void* c) { ++*static_cast<int*>(c); }, &clicks);
+  HWND w = form.Handle();
+
+  ::SendMessageA(w, WM_LBUTTONDOWN, MK_LBUTTON, At(130, 100));
+  ::SendMessageA(w, WM_LBUTTONUP, 0, At(260, 118));
+  EXPECT_EQ(1, clicks);
+
+  ::SendMessageA(w, WM_LBUTTONDOWN, MK_LBUTTON, At(130, 100));
+  ::SendMessageA(w, WM_MOUSEMOVE, MK_LBUTTON, At(300, 100));
+  ::SendMessageA(w, WM_LBUTTONUP, 0, At(300, 100));
+  EXPECT_EQ(1, clicks) << "released outside";
+
+  ::SendMessageA(w, WM_LBUTTONDOWN, MK_LBUTTON, At(119, 100));
+  ::SendMessageA(w, WM_LBUTTONUP, 0, At(121, 100));
+  EXPECT_EQ(1, clicks) << "pressed outside";
+
+  button.SetVisible(false);
+  ::SendMessageA(w, WM_LBUTTONDOWN, MK_LBUTTON, At(130, 100));
+  ::SendMessageA(w, WM_LBUTTONUP, 0, At(130, 100));
+  EXPECT_EQ(1, clicks) << "hidden";
+  EXPECT_EQ(nullptr, ::GetCapture());
+}
+
+TEST(SpeedButton, HandCursorOverTheButtonOnly) {
+  TForm form;
+  ASSERT_TRUE(form.CreateHandle("TButtonTestForm3", 396, 248));
+  TSpeedButton button(&form);
+  button.SetBounds(120, 96, 145, 25);
+  form.Show();
+  HWND w = form.Handle();
+  HCURSOR hand = ::LoadCursorA(nullptr, IDC_HAND);
+  HCURSOR arrow = ::LoadCursorA(nullptr, IDC_ARROW);
+
+  POINT in = {150, 105};
+  ::ClientToScreen(w, &in);
+  ASSERT_TRUE(::SetCursorPos(in.x, in.y));
+  ::SetCursor(arrow);
+  ::SendMessageA(w, WM_SETCURSOR, reinterpret_cast<WPARAM>(w), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+  EXPECT_EQ(hand, ::GetCursor());
+
+  POINT out = {20, 20};
+  ::ClientToScreen(w, &out);
+  ::SetCursorPos(out.x, out.y);
+  ::SetCursor(arrow);
+  ::SendMessageA(w, WM_SETCURSOR, reinterpret_cast<WPARAM>(w), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+  EXPECT_NE(hand, ::GetCursor());
+}
+
