@@ -68,7 +68,7 @@ begin() {
 fixture() { wine "$E2E_FIXTURE" "$@" </dev/null; }
 
 # install [fixture options]: remembers where things are for later checks (family and folder) and
-# the folders the fixture reports.
+# the installation folder that the fixture reports.
 layout=()
 install() {
   local args=("$@") i
@@ -81,7 +81,6 @@ install() {
     exit 1
   fi
   installdir=$(sed -n 's/^installdir //p' "$dir/install.txt")
-  programsdir=$(sed -n 's/^programs //p' "$dir/install.txt")
   fixture check "${layout[@]}" >"$dir/before.txt"
 }
 
@@ -98,7 +97,7 @@ drive() {
 saw() { # saw LINE: the driver printed exactly this line
   if LC_ALL=C grep -F -x -q -- "$1" "$dir/driver.txt"; then ok "shown: $1"; else bad "not shown: $1"; fi
 }
-saw_count() { # saw_count PREFIX N: N driver lines start with PREFIX
+saw_count() { # saw_count TEXT N: N driver lines hold TEXT
   local n
   n=$(LC_ALL=C grep -c -F -- "$1" "$dir/driver.txt")
   if [ "$n" -eq "$2" ]; then ok "$2 x $1"; else bad "$n x $1, expected $2"; fi
