@@ -36,6 +36,12 @@ make_template() {
   WINEPREFIX=$template wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f </dev/null >/dev/null 2>&1
   WINEPREFIX=$template wineserver -k 2>/dev/null
   WINEPREFIX=$template wineserver -w 2>/dev/null
+  # Wine links the user's desktop and documents to the home folder; every copy of the prefix
+  # gets folders of its own instead, so that scenarios running side by side never share them.
+  local link
+  for link in "$template"/drive_c/users/*/*; do
+    [ -L "$link" ] && rm "$link" && mkdir "$link"
+  done
   touch "$template/.ready"
 }
 
