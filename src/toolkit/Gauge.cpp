@@ -1,7 +1,5 @@
 #include "toolkit/Gauge.h"
 
-#include <cstdio>
-
 #include "toolkit/Form.h"
 
 void PaintGauge(HDC dc, const RECT& bounds, int percent, COLORREF fill, HFONT font) {
@@ -24,8 +22,9 @@ void PaintGauge(HDC dc, const RECT& bounds, int percent, COLORREF fill, HFONT fo
 
   // The text goes white on black into a bitmap of its own, then onto the bar with XOR: white
   // pixels invert what is beneath, black ones leave it.
+  // user32's formatter: the C library's would bring its floating-point printf into the exe.
   char text[8];
-  std::snprintf(text, sizeof text, "%d%%", percent);
+  ::wsprintfA(text, "%d%%", percent);
   UniqueMemDc mem(::CreateCompatibleDC(dc));
   UniqueGdiObject bmp(::CreateCompatibleBitmap(dc, width, height));
   if (!mem || !bmp) return;

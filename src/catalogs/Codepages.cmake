@@ -1,0 +1,10 @@
+# The catalogues that ship, and the ANSI code page each is stored in.
+set(tarvo_catalog_codes CHT CHS JPN KOR DEU ESN FRA ITA PTG TRK ENG)
+set(tarvo_codepage_CHT 950)
+set(tarvo_codepage_CHS 936)
+set(tarvo_codepage_JPN 932)
+set(tarvo_codepage_KOR 949)
+set(tarvo_codepage_TRK 1254)
+foreach(code DEU ESN FRA ITA PTG ENG)
+  set(tarvo_codepage_${code} 1252)
+endforeach()
