@@ -94,10 +94,13 @@ uninstaller() { echo "$installdir\\Uninstall.EXE"; }
 
 # drive COMMANDS...: the UI driver against a new uninstaller process; output in driver.txt.
 drive() {
-  wine "$E2E_DRIVER" timeout 60 start "$(uninstaller)" "$@" </dev/null >"$dir/driver.txt" 2>&1
+  WINEDEBUG=-all,err+all wine "$E2E_DRIVER" timeout 60 start "$(uninstaller)" "$@" </dev/null >"$dir/driver.txt" 2>"$dir/driver.err"
   local rc=$?
   sed 's/^/  driver: /' "$dir/driver.txt"
-  [ $rc -eq 0 ] || bad "the UI driver stopped (status $rc)"
+  if [ $rc -ne 0 ]; then
+    bad "the UI driver stopped (status $rc)"
+    sed 's/^/  wine: /' "$dir/driver.err" | tail -n 20
+  fi
 }
 
 saw() { # saw LINE: the driver printed exactly this line
