@@ -1,0 +1,542 @@
+// tarvo_fixture: puts Tarvolink into the current Wine prefix the way its installer does, together
+// with another product's things that an uninstall must leave alone, and reports afterwards what of
+// all that exists and what the system was asked to remove at the next restart.
+//
+//   install [--family nt|9x] [--folder NAME] [--uninstaller PATH] [--catalogs DIR] [--user-file]
+//           [--uninstall-string full|quoted|quoted-args|missing|nokey|binary|dword]
+//           [--used missing|only|shared] [--winver VERSION]
+//   check [--family nt|9x] [--folder NAME]   one "name=present|absent" line per thing; names of things that
+//                                            must survive every uninstall start with "other/"
+//   pending                    "delete PATH", "rename PATH -> PATH", "wininit PATH" lines
+//   standin close|refuse|slow  the running product: a "TApplication" window titled "Tarvo Link"
+//   hold NAME                  keeps a file of the installation folder open without sharing
+//   release                    ends every standin and hold
+//
+// Unix paths (starting with a slash) are taken through drive Z:.
+#include <windows.h>
+#include <shlobj.h>
+#include <objbase.h>
+#include <fcntl.h>
+#include <io.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+const char kProduct[] = "Tarvolink";
+const char kReleaseEvent[] = "TarvoFixtureRelease";
+const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+const char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+const char kSessionKey[] = "System\\CurrentControlSet\\Control\\Session Manager";
+const char* const kLanguages[] = {"CHT", "CHS", "JPN", "KOR", "FRA", "ESN",
+                                  "DEU", "ITA", "PTG", "TRK", "ENG"};
+
+struct Options {
+  bool nt = true;
+  std::string folder = kProduct;   // the installation folder's name under Program Files
+  std::string uninstaller;
+  std::string catalogs;
+  std::string uninstallString = "full";
+  std::string used = "only";
+  std::string winver;
+  bool userFile = false;
+};
+
+// Plain data files of the installation folder with the text they hold. The information files
+// name pictures and help files that exist; several of them name the same picture.
+struct DataFile {
+  const char* name;
+  const char* text;
+};
+const DataFile kDataFiles[] = {
+    {"setup.ini", "[Setup]\r\nProduct=Tarvolink\r\nVersion=1.0\r\n"},
+    {"Files.ini", "[Files]\r\n1=Tarvolink.EXE\r\n2=Busprobe.exe\r\n"},
+    {"Backup.log", "2003-04-01 backup of C: to D: done\r\n"},
+    {"Busprobe.exe", "MZ port speed probe\r\n"},
+    {"Info.ini",
+     "[LOGO]\r\nAbout=About.bmp\r\nLoading=Loading.bmp\r\nMain=Main.bmp\r\n"
+     "[Help]\r\nCHM=Tarvolink.chm\r\n"},
+    {"InfoENG.Ini",
+     "[LOGO]\r\nAbout=AboutENG.bmp\r\nLoading=Loading.bmp\r\nMain=Main.bmp\r\n"
+     "[Help]\r\nCHM=TarvolinkENG.chm\r\n"},
+    {"InfoJPN.Ini", "[LOGO]\r\nAbout=AboutJPN.bmp\r\nMain=Main.bmp\r\n[Help]\r\nCHM=TarvolinkJPN.chm\r\n"},
+    {"InfoDEU.Ini", "[LOGO]\r\nAbout=AboutDEU.bmp\r\n"},
+    {"About.bmp", "BM about"},
+    {"Loading.bmp", "BM loading"},
+    {"Main.bmp", "BM main"},
+    {"Tarvolink.chm", "ITSF help"},
+    {"AboutENG.bmp", "BM about ENG"},
+    {"TarvolinkENG.chm", "ITSF help ENG"},
+    {"AboutJPN.bmp", "BM about JPN"},
+    {"TarvolinkJPN.chm", "ITSF help JPN"},
+    {"AboutDEU.bmp", "BM about DEU"},
+    {"ExENG.FRC", "FRC ENG"},
+    {"ExJPN.FRC", "FRC JPN"},
+    {"ExDEU.FRC", "FRC DEU"},
+    {"dzips32.dll", "MZ zip"},
+    {"dunzips32.dll", "MZ unzip"},
+};
+const char* const kProgramShortcuts[] = {"Tarvolink", "Uninstall", "Port Speed Probe"};
+const char kUserFile[] = "My notes.txt";
+
+std::string WindowsPath(std::string path) {
+  if (!path.empty() && path[0] == '/') path = "Z:" + path;
+  for (char& c : path)
+    if (c == '/') c = '\\';
+  return path;
+}
+
+std::string ShellFolder(int csidl) {
+  char buf[MAX_PATH] = {};
+  if (FAILED(SHGetFolderPathA(nullptr, csidl | CSIDL_FLAG_CREATE, nullptr, 0, buf))) return "";
+  return buf;
+}
+
+std::string WindowsFolder() {
+  char buf[MAX_PATH] = {};
+  GetWindowsDirectoryA(buf, MAX_PATH);
+  return buf;
+}
+
+std::string SelfPath() {
+  char buf[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, buf, MAX_PATH);
+  return buf;
+}
+
+// Where the product and its bystanders live for one Windows family.
+struct Layout {
+  std::string install, other, desktop, programs, systemDir;
+  Layout(bool nt, const std::string& folder) {
+    std::string programFiles = ShellFolder(CSIDL_PROGRAM_FILES);
+    install = programFiles + "\\" + folder;
+    other = programFiles + "\\OtherApp";
+    desktop = ShellFolder(nt ? CSIDL_COMMON_DESKTOPDIRECTORY : CSIDL_DESKTOP);
+    programs = ShellFolder(nt ? CSIDL_COMMON_PROGRAMS : CSIDL_PROGRAMS);
+    systemDir = WindowsFolder() + "\\system";
+  }
+  std::string In(const std::string& name) const { return install + "\\" + name; }
+  std::string ProgramsFolder() const { return programs + "\\" + kProduct; }
+};
+
+int failures = 0;
+void Fail(const std::string& what) {
+  std::printf("error %s (%lu)\n", what.c_str(), GetLastError());
+  ++failures;
+}
+
+void WriteFile(const std::string& path, const std::string& text) {
+  HANDLE f = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (f == INVALID_HANDLE_VALUE) return Fail("cannot write " + path);
+  DWORD written = 0;
+  ::WriteFile(f, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+  CloseHandle(f);
+}
+
+void Copy(const std::string& from, const std::string& to) {
+  if (!CopyFileA(from.c_str(), to.c_str(), FALSE)) Fail("cannot copy " + from + " to " + to);
+}
+
+void MakeFolder(const std::string& path) {
+  if (SHCreateDirectoryExA(nullptr, path.c_str(), nullptr) != ERROR_SUCCESS && GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES)
+    Fail("cannot create " + path);
+}
+
+void MakeShortcut(const std::string& lnk, const std::string& target, const std::string& description) {
+  IShellLinkA* link = nullptr;
+  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                              reinterpret_cast<void**>(&link))))
+    return Fail("no shell link object for " + lnk);
+  link->SetPath(target.c_str());
+  link->SetDescription(description.c_str());
+  std::string dir = target.substr(0, target.find_last_of('\\'));
+  link->SetWorkingDirectory(dir.c_str());
+  IPersistFile* file = nullptr;
+  if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
+    wchar_t wide[MAX_PATH] = {};
+    MultiByteToWideChar(CP_ACP, 0, lnk.c_str(), -1, wide, MAX_PATH);
+    if (FAILED(file->Save(wide, TRUE))) Fail("cannot save " + lnk);
+    file->Release();
+  } else {
+    Fail("no IPersistFile for " + lnk);
+  }
+  link->Release();
+}
+
+HKEY CreateKey(const std::string& path, HKEY root = HKEY_LOCAL_MACHINE) {
+  HKEY key = nullptr;
+  if (RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) != ERROR_SUCCESS) {
+    Fail("cannot create key " + path);
+    return nullptr;
+  }
+  return key;
+}
+
+void SetString(HKEY key, const char* name, const std::string& value) {
+  if (key) RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()), static_cast<DWORD>(value.size() + 1));
+}
+
+void SetValue(const std::string& keyPath, const char* name, const std::string& value) {
+  HKEY key = CreateKey(keyPath);
+  SetString(key, name, value);
+  if (key) RegCloseKey(key);
+}
+
+void InstallRegistry(const Options& o, const Layout& l) {
+  std::string uninstallExe = l.In("Uninstall.EXE");
+  if (o.uninstallString != "nokey") {
+    HKEY key = CreateKey(std::string(kUninstallKey) + "\\" + kProduct);
+    SetString(key, "DisplayName", kProduct);
+    SetString(key, "Publisher", "QORV");
+    const std::string& s = o.uninstallString;
+    if (s == "full") {
+      SetString(key, "UninstallString", uninstallExe);
+    } else if (s == "quoted") {
+      SetString(key, "UninstallString", "\"" + uninstallExe + "\"");
+    } else if (s == "quoted-args") {
+      SetString(key, "UninstallString", "\"" + uninstallExe + "\" /remove");
+    } else if (s == "binary") {
+      RegSetValueExA(key, "UninstallString", 0, REG_BINARY, reinterpret_cast<const BYTE*>(uninstallExe.c_str()),
+                     static_cast<DWORD>(uninstallExe.size() + 1));
+    } else if (s == "dword") {
+      DWORD v = 1;
+      RegSetValueExA(key, "UninstallString", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&v), sizeof v);
+    } else if (s != "missing") {
+      Fail("unknown --uninstall-string " + s);
+    }
+    if (key) {
+      HKEY sub = CreateKey(std::string(kUninstallKey) + "\\" + kProduct + "\\Extra");
+      if (sub) RegCloseKey(sub);
+      RegCloseKey(key);
+    }
+  }
+
+  HKEY product = CreateKey(std::string("Software\\QORV\\") + kProduct);
+  SetString(product, "InstallDir", l.install);
+  SetString(product, "Version", "1.0");
+  if (product) RegCloseKey(product);
+  SetValue(std::string("Software\\QORV\\") + kProduct + "\\Settings", "Language", "ENG");
+
+  SetValue(kRunKey, kProduct, "\"" + l.In("Tarvolink.EXE") + "\" /tray");
+
+  if (o.used != "missing") {
+    SetValue("Software\\QORV\\QORVDISK", "Version", "2.1");
+    HKEY used = CreateKey("Software\\QORV\\QORVDISK\\Used");
+    if (o.used == "only" || o.used == "shared") SetString(used, kProduct, "1");
+    if (o.used == "shared") SetString(used, "OtherProduct", "1");
+    if (o.used != "only" && o.used != "shared" && o.used != "empty") Fail("unknown --used " + o.used);
+    if (used) RegCloseKey(used);
+  }
+
+  // Wine reads the Windows version of a program from here, by the program's file name.
+  if (!o.winver.empty()) {
+    HKEY key = CreateKey("Software\\Wine\\AppDefaults\\Uninstall.EXE", HKEY_CURRENT_USER);
+    SetString(key, "Version", o.winver);
+    if (key) RegCloseKey(key);
+  }
+}
+
+void InstallBystanders(const Layout& l) {
+  MakeFolder(l.other);
+  WriteFile(l.other + "\\OtherApp.exe", "MZ other");
+  WriteFile(l.other + "\\readme.txt", "Another product of the same machine.\r\n");
+  MakeFolder(l.programs + "\\OtherApp");
+  MakeShortcut(l.programs + "\\OtherApp\\OtherApp.LNK", l.other + "\\OtherApp.exe", "OtherApp");
+  MakeShortcut(l.desktop + "\\OtherApp.LNK", l.other + "\\OtherApp.exe", "OtherApp");
+  SetValue(kRunKey, "OtherApp", "\"" + l.other + "\\OtherApp.exe\"");
+  SetValue(std::string(kUninstallKey) + "\\OtherApp", "UninstallString", l.other + "\\OtherApp.exe /uninstall");
+  SetValue("Software\\QORV\\OtherProduct", "InstallDir", l.other);
+}
+
+int Install(const Options& o) {
+  Layout l(o.nt, o.folder);
+  MakeFolder(l.install);
+  Copy(SelfPath(), l.In("Tarvolink.EXE"));
+  if (!o.uninstaller.empty())
+    Copy(WindowsPath(o.uninstaller), l.In("Uninstall.EXE"));
+  else
+    WriteFile(l.In("Uninstall.EXE"), "MZ placeholder");
+  for (const DataFile& f : kDataFiles) WriteFile(l.In(f.name), f.text);
+  if (!o.catalogs.empty()) {
+    for (const char* code : kLanguages) {
+      std::string from = WindowsPath(o.catalogs) + "\\SetupMsg." + code;
+      if (GetFileAttributesA(from.c_str()) != INVALID_FILE_ATTRIBUTES) Copy(from, l.In(std::string("SetupMsg.") + code));
+    }
+  }
+
+  MakeShortcut(l.desktop + "\\Tarvolink.LNK", l.In("Tarvolink.EXE"), "Tarvolink");
+  MakeFolder(l.ProgramsFolder());
+  MakeShortcut(l.ProgramsFolder() + "\\Tarvolink.LNK", l.In("Tarvolink.EXE"), "Tarvolink");
+  MakeShortcut(l.ProgramsFolder() + "\\Uninstall.LNK", l.In("Uninstall.EXE"), "Uninstall Tarvolink");
+  MakeShortcut(l.ProgramsFolder() + "\\Port Speed Probe.LNK", l.In("Busprobe.exe"), "Port Speed Probe");
+  if (o.userFile) WriteFile(l.ProgramsFolder() + "\\" + kUserFile, "my own notes\r\n");
+
+  if (!o.nt) {
+    MakeFolder(l.systemDir);
+    WriteFile(l.systemDir + "\\QORVDISK.VXD", "LE qorvdisk");
+  }
+  InstallRegistry(o, l);
+  InstallBystanders(l);
+  std::printf("installdir %s\n", l.install.c_str());
+  std::printf("programs %s\n", l.ProgramsFolder().c_str());
+  std::printf("desktop %s\n", l.desktop.c_str());
+  return failures ? 1 : 0;
+}
+
+// ---- check ----
+
+void Report(const std::string& name, bool present) {
+  std::printf("%s=%s\n", name.c_str(), present ? "present" : "absent");
+}
+
+bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+bool KeyExists(const std::string& path) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+  RegCloseKey(key);
+  return true;
+}
+
+bool ValueExists(const std::string& path, const char* name) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+  bool found = RegQueryValueExA(key, name, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+  RegCloseKey(key);
+  return found;
+}
+
+int Check(const Options& o) {
+  Layout l(o.nt, o.folder);
+  Report("dir/install", Exists(l.install));
+  Report("install/Tarvolink.EXE", Exists(l.In("Tarvolink.EXE")));
+  Report("install/Uninstall.EXE", Exists(l.In("Uninstall.EXE")));
+  for (const DataFile& f : kDataFiles) Report(std::string("install/") + f.name, Exists(l.In(f.name)));
+  for (const char* code : kLanguages) {
+    std::string name = std::string("SetupMsg.") + code;
+    Report("install/" + name, Exists(l.In(name)));
+  }
+  Report("lnk/desktop/Tarvolink.LNK", Exists(l.desktop + "\\Tarvolink.LNK"));
+  Report("dir/programs/Tarvolink", Exists(l.ProgramsFolder()));
+  for (const char* s : kProgramShortcuts)
+    Report(std::string("lnk/programs/Tarvolink/") + s + ".LNK", Exists(l.ProgramsFolder() + "\\" + s + ".LNK"));
+  Report("system/QORVDISK.VXD", Exists(l.systemDir + "\\QORVDISK.VXD"));
+  std::string uninstallKey = std::string(kUninstallKey) + "\\" + kProduct;
+  Report("reg/uninstall/Tarvolink", KeyExists(uninstallKey));
+  Report("reg/qorv/Tarvolink", KeyExists(std::string("Software\\QORV\\") + kProduct));
+  Report("reg/run/Tarvolink", ValueExists(kRunKey, kProduct));
+  Report("reg/qorv/QORVDISK", KeyExists("Software\\QORV\\QORVDISK"));
+  Report("reg/qorv/QORVDISK/Used", KeyExists("Software\\QORV\\QORVDISK\\Used"));
+  Report("reg/qorv/QORVDISK/Used:Tarvolink", ValueExists("Software\\QORV\\QORVDISK\\Used", kProduct));
+  Report("window/Tarvo Link", FindWindowA("TApplication", "Tarvo Link") != nullptr);
+
+  // What belongs to others, the user's own file included: every uninstall must leave it.
+  Report(std::string("other/programs/Tarvolink/") + kUserFile, Exists(l.ProgramsFolder() + "\\" + kUserFile));
+  Report("other/dir/OtherApp", Exists(l.other));
+  Report("other/OtherApp/OtherApp.exe", Exists(l.other + "\\OtherApp.exe"));
+  Report("other/OtherApp/readme.txt", Exists(l.other + "\\readme.txt"));
+  Report("other/lnk/programs/OtherApp/OtherApp.LNK", Exists(l.programs + "\\OtherApp\\OtherApp.LNK"));
+  Report("other/lnk/desktop/OtherApp.LNK", Exists(l.desktop + "\\OtherApp.LNK"));
+  Report("other/reg/run/OtherApp", ValueExists(kRunKey, "OtherApp"));
+  Report("other/reg/uninstall/OtherApp", ValueExists(std::string(kUninstallKey) + "\\OtherApp", "UninstallString"));
+  Report("other/reg/qorv/OtherProduct", KeyExists("Software\\QORV\\OtherProduct"));
+  Report("other/reg/qorv/QORVDISK/Used:OtherProduct", ValueExists("Software\\QORV\\QORVDISK\\Used", "OtherProduct"));
+  Report("other/dir/programs", Exists(l.programs));
+  Report("other/dir/desktop", Exists(l.desktop));
+  return 0;
+}
+
+// ---- pending ----
+
+std::string Narrow(const wchar_t* s) {
+  char buf[4 * MAX_PATH] = {};
+  WideCharToMultiByte(CP_ACP, 0, s, -1, buf, sizeof buf - 1, nullptr, nullptr);
+  std::string r = buf;
+  if (r.compare(0, 4, "\\??\\") == 0) r.erase(0, 4);
+  return r;
+}
+
+int Pending() {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSessionKey, 0, KEY_READ, &key) == ERROR_SUCCESS) {
+    DWORD type = 0, size = 0;
+    if (RegQueryValueExW(key, L"PendingFileRenameOperations", nullptr, &type, nullptr, &size) == ERROR_SUCCESS && size) {
+      std::vector<wchar_t> data(size / sizeof(wchar_t) + 2, 0);
+      RegQueryValueExW(key, L"PendingFileRenameOperations", nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size);
+      const wchar_t* p = data.data();
+      const wchar_t* end = data.data() + size / sizeof(wchar_t);
+      while (p < end && *p) {
+        const wchar_t* from = p;
+        p += wcslen(p) + 1;
+        const wchar_t* to = p < end ? p : L"";
+        p += wcslen(to) + 1;
+        if (*to)
+          std::printf("rename %s -> %s\n", Narrow(from).c_str(), Narrow(to[0] == L'!' ? to + 1 : to).c_str());
+        else
+          std::printf("delete %s\n", Narrow(from).c_str());
+      }
+    }
+    RegCloseKey(key);
+  }
+  // The 9x family's list, carried out before Windows starts.
+  std::string ini = WindowsFolder() + "\\WININIT.INI";
+  std::vector<char> section(32768, 0);
+  DWORD n = GetPrivateProfileSectionA("rename", section.data(), static_cast<DWORD>(section.size()), ini.c_str());
+  for (const char* p = section.data(); p < section.data() + n && *p; p += std::strlen(p) + 1) {
+    std::string entry = p;
+    size_t eq = entry.find('=');
+    std::string target = eq == std::string::npos ? entry : entry.substr(0, eq);
+    std::string source = eq == std::string::npos ? "" : entry.substr(eq + 1);
+    char longPath[MAX_PATH] = {};
+    if (!source.empty() && GetLongPathNameA(source.c_str(), longPath, MAX_PATH)) source = longPath;
+    if (lstrcmpiA(target.c_str(), "NUL") == 0)
+      std::printf("wininit %s\n", source.c_str());
+    else
+      std::printf("wininit-rename %s -> %s\n", source.c_str(), target.c_str());
+  }
+  return 0;
+}
+
+// ---- the running product and a file held open ----
+
+HANDLE ReleaseEvent() { return CreateEventA(nullptr, TRUE, FALSE, kReleaseEvent); }
+
+enum class CloseMode { Close, Refuse, Slow };
+CloseMode closeMode = CloseMode::Close;
+
+LRESULT CALLBACK StandinProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_CLOSE:
+      std::printf("standin WM_CLOSE\n");
+      std::fflush(stdout);
+      if (closeMode == CloseMode::Refuse) {
+        std::printf("standin refused\n");
+        std::fflush(stdout);
+      } else if (closeMode == CloseMode::Slow) {
+        SetTimer(wnd, 1, 3000, nullptr);   // saves its state for a while, as products do
+      } else {
+        DestroyWindow(wnd);
+      }
+      return 0;
+    case WM_TIMER:
+      DestroyWindow(wnd);
+      return 0;
+    case WM_DESTROY:
+      PostQuitMessage(0);
+      return 0;
+    default:
+      return DefWindowProcA(wnd, msg, wp, lp);
+  }
+}
+
+// Waits for the release event while serving this thread's windows. Returns true when released.
+bool PumpUntilReleased(HANDLE release, DWORD limitMs) {
+  DWORD start = GetTickCount();
+  for (;;) {
+    DWORD waited = GetTickCount() - start;
+    if (waited >= limitMs) return false;
+    DWORD r = MsgWaitForMultipleObjects(1, &release, FALSE, limitMs - waited, QS_ALLINPUT);
+    if (r == WAIT_OBJECT_0) return true;
+    MSG m;
+    while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
+      if (m.message == WM_QUIT) return false;
+      TranslateMessage(&m);
+      DispatchMessageA(&m);
+    }
+  }
+}
+
+int Standin(const std::string& mode) {
+  closeMode = mode == "refuse" ? CloseMode::Refuse : mode == "slow" ? CloseMode::Slow : CloseMode::Close;
+  WNDCLASSA wc = {};
+  wc.lpfnWndProc = StandinProc;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.lpszClassName = "TApplication";
+  RegisterClassA(&wc);
+  HWND wnd = CreateWindowExA(0, "TApplication", "Tarvo Link", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU, 10, 10,
+                             200, 40, nullptr, nullptr, wc.hInstance, nullptr);
+  if (!wnd) return Fail("cannot create the standin window"), 1;
+  HANDLE release = ReleaseEvent();
+  std::printf("standin ready\n");
+  std::fflush(stdout);
+  bool released = PumpUntilReleased(release, 300000);
+  CloseHandle(release);
+  std::printf(released ? "standin released\n" : "standin closed\n");
+  return released ? 3 : 0;
+}
+
+int Hold(const std::string& name) {
+  std::string path = name.find('\\') == std::string::npos ? Layout(true, kProduct).In(name) : name;
+  HANDLE f = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (f == INVALID_HANDLE_VALUE) return Fail("cannot open " + path), 1;
+  HANDLE release = ReleaseEvent();
+  std::printf("held %s\n", path.c_str());
+  std::fflush(stdout);
+  WaitForSingleObject(release, 300000);
+  CloseHandle(f);
+  CloseHandle(release);
+  return 0;
+}
+
+int Release() {
+  HANDLE e = OpenEventA(EVENT_MODIFY_STATE, FALSE, kReleaseEvent);
+  if (!e) return 0;
+  SetEvent(e);
+  CloseHandle(e);
+  return 0;
+}
+
+bool ParseOptions(int argc, char** argv, int first, Options& o) {
+  for (int i = first; i < argc; ++i) {
+    std::string a = argv[i];
+    auto next = [&](std::string& into) {
+      if (i + 1 >= argc) return false;
+      into = argv[++i];
+      return true;
+    };
+    std::string family;
+    if (a == "--family" && next(family)) {
+      o.nt = family != "9x";
+    } else if (a == "--folder" && next(o.folder)) {
+    } else if (a == "--uninstaller" && next(o.uninstaller)) {
+    } else if (a == "--catalogs" && next(o.catalogs)) {
+    } else if (a == "--uninstall-string" && next(o.uninstallString)) {
+    } else if (a == "--used" && next(o.used)) {
+    } else if (a == "--winver" && next(o.winver)) {
+    } else if (a == "--user-file") {
+      o.userFile = true;
+    } else {
+      std::printf("error unknown option %s\n", a.c_str());
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  _setmode(_fileno(stdout), _O_BINARY);   // LF line ends for the scripts that read us
+  if (argc < 2) {
+    std::printf("usage: tarvo_fixture install|check|pending|standin|hold|release ...\n");
+    return 2;
+  }
+  std::string cmd = argv[1];
+  Options o;
+  if (cmd == "install" || cmd == "check") {
+    if (!ParseOptions(argc, argv, 2, o)) return 2;
+    CoInitialize(nullptr);
+    int rc = cmd == "install" ? Install(o) : Check(o);
+    CoUninitialize();
+    return rc;
+  }
+  if (cmd == "pending") return Pending();
+  if (cmd == "standin" && argc == 3) return Standin(argv[2]);
+  if (cmd == "hold" && argc == 3) return Hold(argv[2]);
+  if (cmd == "release") return Release();
+  std::printf("error unknown command %s\n", cmd.c_str());
+  return 2;
+}

@@ -1,0 +1,382 @@
+// tarvo_uidriver: drives a running uninstaller the way a user does, one command after the other,
+// and prints what it sees as "key value" lines. The first failing command ends it with status 1.
+//
+//   timeout S          limit of every later wait (default 30 s)
+//   start PATH         start the uninstaller (Windows path, or Unix path through drive Z:)
+//   attach             take the process of the application window that already runs
+//   app                wait for the application window  -> "app ok"
+//   form               wait for the uninstall window     -> "form CAPTION"
+//   caption            -> "caption TEXT"
+//   label              -> "label TEXT", or "label unavailable" when the form draws it itself
+//   click uninstall|quit   post a left click at the button's place in the form
+//   close              post WM_CLOSE to the form
+//   box                wait for a message box -> "box-title", "box TEXT", "box-buttons OK,*Cancel"
+//                      (the star marks the default button)
+//   answer ok|cancel   answer the box and wait until it is gone
+//   exit               wait for the process to end -> "exit CODE" (on a timeout it is ended)
+//   second PATH        start another copy, wait for its end -> "second-exit CODE"
+//   count              -> "app-count N": application windows of the uninstaller
+//   minimize           minimise the application window
+//   iconic             -> "iconic 0|1" of the application window
+//   windows            list the process's top-level windows (diagnostics)
+//   sleep MS
+#include <windows.h>
+#include <fcntl.h>
+#include <io.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+
+const char kAppClass[] = "TApplication";
+const char kAppTitle[] = "Tarvolink Uninstall";
+
+// Client positions of the buttons in the uninstall window (left, top, width, height).
+const RECT kUninstallButton = {120, 96, 120 + 145, 96 + 25};
+const RECT kQuitButton = {120, 176, 120 + 145, 176 + 24};
+const POINT kLabelPos = {24, 112};
+
+DWORD waitLimitMs = 30000;
+DWORD pid = 0;
+HANDLE process = nullptr;
+HWND app = nullptr;
+HWND form = nullptr;
+
+void Out(const char* key, const std::string& value) {
+  std::printf("%s %s\n", key, value.c_str());
+  std::fflush(stdout);
+}
+
+bool Fail(const std::string& what) {
+  Out("error", what);
+  return false;
+}
+
+std::string WindowsPath(std::string path) {
+  if (!path.empty() && path[0] == '/') path = "Z:" + path;
+  for (char& c : path)
+    if (c == '/') c = '\\';
+  return path;
+}
+
+std::string ClassOf(HWND w) {
+  char buf[256] = {};
+  GetClassNameA(w, buf, sizeof buf);
+  return buf;
+}
+
+std::string TextOf(HWND w) {
+  char buf[4096] = {};
+  // WM_GETTEXT reaches the owning thread, which may be busy in a run; do not hang on it.
+  DWORD_PTR len = 0;
+  if (!SendMessageTimeoutA(w, WM_GETTEXT, sizeof buf, reinterpret_cast<LPARAM>(buf), SMTO_ABORTIFHUNG, 5000, &len))
+    GetWindowTextA(w, buf, sizeof buf);
+  return buf;
+}
+
+DWORD ProcessOf(HWND w) {
+  DWORD p = 0;
+  GetWindowThreadProcessId(w, &p);
+  return p;
+}
+
+struct Collect {
+  std::vector<HWND> windows;
+};
+BOOL CALLBACK CollectProc(HWND w, LPARAM lp) {
+  reinterpret_cast<Collect*>(lp)->windows.push_back(w);
+  return TRUE;
+}
+std::vector<HWND> TopLevelWindows() {
+  Collect c;
+  EnumWindows(CollectProc, reinterpret_cast<LPARAM>(&c));
+  return c.windows;
+}
+std::vector<HWND> ChildWindows(HWND parent) {
+  Collect c;
+  EnumChildWindows(parent, CollectProc, reinterpret_cast<LPARAM>(&c));
+  return c.windows;
+}
+
+std::vector<HWND> AppWindows() {
+  std::vector<HWND> r;
+  for (HWND w : TopLevelWindows())
+    if (ClassOf(w) == kAppClass && TextOf(w) == kAppTitle) r.push_back(w);
+  return r;
+}
+
+// Polls until found() is true or the wait limit passes.
+template <typename F>
+bool WaitFor(F found) {
+  DWORD start = GetTickCount();
+  for (;;) {
+    if (found()) return true;
+    if (GetTickCount() - start > waitLimitMs) return false;
+    Sleep(20);
+  }
+}
+
+void DumpWindows() {
+  for (HWND w : TopLevelWindows()) {
+    if (pid && ProcessOf(w) != pid) continue;
+    std::string line = ClassOf(w) + " \"" + TextOf(w) + "\"" + (IsWindowVisible(w) ? " visible" : " hidden");
+    if (HWND s = GetDlgItem(w, 0xFFFF)) line += " text=\"" + TextOf(s) + "\"";
+    Out("window", line);
+  }
+}
+
+bool Start(const std::string& path, HANDLE* started, DWORD* startedPid) {
+  std::string cmd = "\"" + WindowsPath(path) + "\"";
+  STARTUPINFOA si = {};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi = {};
+  std::vector<char> line(cmd.begin(), cmd.end());
+  line.push_back(0);
+  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+    return Fail("cannot start " + cmd + " (" + std::to_string(GetLastError()) + ")");
+  CloseHandle(pi.hThread);
+  *started = pi.hProcess;
+  *startedPid = pi.dwProcessId;
+  return true;
+}
+
+bool EnsureApp() {
+  if (app && IsWindow(app)) return true;
+  bool ok = WaitFor([] {
+    for (HWND w : AppWindows())
+      if (!pid || ProcessOf(w) == pid) {
+        app = w;
+        return true;
+      }
+    return false;
+  });
+  if (!ok) {
+    DumpWindows();
+    return Fail("no application window");
+  }
+  if (!pid) {
+    pid = ProcessOf(app);
+    process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION | PROCESS_TERMINATE, FALSE, pid);
+  }
+  return true;
+}
+
+bool IsBox(HWND w) { return ClassOf(w) == "#32770"; }
+
+bool EnsureForm() {
+  if (form && IsWindow(form)) return true;
+  if (!EnsureApp()) return false;
+  bool ok = WaitFor([] {
+    for (HWND w : TopLevelWindows()) {
+      if (w == app || ProcessOf(w) != pid || IsBox(w) || !IsWindowVisible(w)) continue;
+      if (GetWindow(w, GW_OWNER) == app || GetWindow(w, GW_OWNER) == nullptr) {
+        form = w;
+        return true;
+      }
+    }
+    return false;
+  });
+  if (!ok) {
+    DumpWindows();
+    return Fail("no uninstall window");
+  }
+  return true;
+}
+
+HWND FindBox() {
+  for (HWND w : TopLevelWindows())
+    if (ProcessOf(w) == pid && IsBox(w) && IsWindowVisible(w)) return w;
+  return nullptr;
+}
+
+// The window under a client point of the form: the smallest visible child that holds it, or the
+// form itself when its controls are drawn by the form.
+HWND WindowAt(POINT client, POINT* local) {
+  POINT screen = client;
+  ClientToScreen(form, &screen);
+  HWND best = form;
+  LONG bestArea = -1;
+  for (HWND c : ChildWindows(form)) {
+    RECT r;
+    if (!IsWindowVisible(c) || !GetWindowRect(c, &r) || !PtInRect(&r, screen)) continue;
+    LONG area = (r.right - r.left) * (r.bottom - r.top);
+    if (bestArea < 0 || area < bestArea) {
+      best = c;
+      bestArea = area;
+    }
+  }
+  *local = screen;
+  ScreenToClient(best, local);
+  return best;
+}
+
+bool Click(const std::string& which) {
+  if (!EnsureForm()) return false;
+  const RECT* b = which == "uninstall" ? &kUninstallButton : which == "quit" ? &kQuitButton : nullptr;
+  if (!b) return Fail("no button " + which);
+  POINT p = {(b->left + b->right) / 2, (b->top + b->bottom) / 2};
+  POINT local;
+  HWND target = WindowAt(p, &local);
+  LPARAM at = MAKELPARAM(local.x, local.y);
+  PostMessageA(target, WM_MOUSEMOVE, 0, at);
+  PostMessageA(target, WM_LBUTTONDOWN, MK_LBUTTON, at);
+  PostMessageA(target, WM_LBUTTONUP, 0, at);
+  Out("clicked", which);
+  return true;
+}
+
+bool Box() {
+  if (!EnsureApp()) return false;
+  HWND box = nullptr;
+  if (!WaitFor([&] { return (box = FindBox()) != nullptr; })) {
+    DumpWindows();
+    return Fail("no message box");
+  }
+  Out("box-title", TextOf(box));
+  HWND text = GetDlgItem(box, 0xFFFF);
+  Out("box", text ? TextOf(text) : std::string());
+  std::string buttons;
+  for (HWND c : ChildWindows(box)) {
+    if (ClassOf(c) != "Button") continue;
+    if (!buttons.empty()) buttons += ",";
+    LONG style = GetWindowLongA(c, GWL_STYLE);
+    if ((style & 0x0F) == BS_DEFPUSHBUTTON) buttons += "*";
+    std::string t = TextOf(c);
+    for (char ch : t)
+      if (ch != '&') buttons += ch;
+  }
+  Out("box-buttons", buttons);
+  return true;
+}
+
+bool Answer(const std::string& which) {
+  if (!EnsureApp()) return false;
+  HWND box = nullptr;
+  if (!WaitFor([&] { return (box = FindBox()) != nullptr; })) return Fail("no message box to answer");
+  WPARAM id = which == "ok" ? IDOK : which == "cancel" ? IDCANCEL : 0;
+  if (!id) return Fail("no answer " + which);
+  DWORD_PTR result = 0;
+  SendMessageTimeoutA(box, WM_COMMAND, id, 0, SMTO_NORMAL, waitLimitMs, &result);
+  if (!WaitFor([&] { return !IsWindow(box) || !IsWindowVisible(box); })) return Fail("the box stays");
+  Out("answered", which);
+  return true;
+}
+
+bool Label() {
+  if (!EnsureForm()) return false;
+  for (HWND c : ChildWindows(form)) {
+    RECT r;
+    GetWindowRect(c, &r);
+    POINT p = {r.left, r.top};
+    ScreenToClient(form, &p);
+    if (p.x == kLabelPos.x && p.y == kLabelPos.y) {
+      Out("label", IsWindowVisible(c) ? TextOf(c) : std::string("hidden"));
+      return true;
+    }
+  }
+  Out("label", "unavailable");
+  return true;
+}
+
+bool WaitExit() {
+  if (!process) return Fail("no process to wait for");
+  if (WaitForSingleObject(process, waitLimitMs) != WAIT_OBJECT_0) {
+    DumpWindows();
+    TerminateProcess(process, 99);
+    return Fail("the process did not end");
+  }
+  DWORD code = 0;
+  GetExitCodeProcess(process, &code);
+  Out("exit", std::to_string(code));
+  return true;
+}
+
+bool Second(const std::string& path) {
+  HANDLE h = nullptr;
+  DWORD p = 0;
+  if (!Start(path, &h, &p)) return false;
+  if (WaitForSingleObject(h, waitLimitMs) != WAIT_OBJECT_0) {
+    TerminateProcess(h, 99);
+    CloseHandle(h);
+    return Fail("the second copy did not end");
+  }
+  DWORD code = 0;
+  GetExitCodeProcess(h, &code);
+  CloseHandle(h);
+  Out("second-exit", std::to_string(code));
+  return true;
+}
+
+bool Run(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    std::string cmd = argv[i];
+    auto arg = [&](std::string& into) {
+      if (i + 1 >= argc) return Fail(cmd + " needs an argument");
+      into = argv[++i];
+      return true;
+    };
+    std::string a;
+    bool ok = true;
+    if (cmd == "timeout") {
+      ok = arg(a);
+      if (ok) waitLimitMs = static_cast<DWORD>(std::atoi(a.c_str())) * 1000;
+    } else if (cmd == "start") {
+      ok = arg(a) && Start(a, &process, &pid);
+      if (ok) Out("started", std::to_string(pid));
+    } else if (cmd == "attach") {
+      pid = 0;
+      ok = EnsureApp();
+    } else if (cmd == "app") {
+      ok = EnsureApp();
+      if (ok) Out("app", "ok");
+    } else if (cmd == "form") {
+      ok = EnsureForm();
+      if (ok) Out("form", TextOf(form));
+    } else if (cmd == "caption") {
+      ok = EnsureForm();
+      if (ok) Out("caption", TextOf(form));
+    } else if (cmd == "label") {
+      ok = Label();
+    } else if (cmd == "click") {
+      ok = arg(a) && Click(a);
+    } else if (cmd == "close") {
+      ok = EnsureForm() && PostMessageA(form, WM_CLOSE, 0, 0);
+      if (ok) Out("closed", "posted");
+    } else if (cmd == "box") {
+      ok = Box();
+    } else if (cmd == "answer") {
+      ok = arg(a) && Answer(a);
+    } else if (cmd == "exit") {
+      ok = WaitExit();
+    } else if (cmd == "second") {
+      ok = arg(a) && Second(a);
+    } else if (cmd == "count") {
+      Out("app-count", std::to_string(AppWindows().size()));
+    } else if (cmd == "minimize") {
+      ok = EnsureApp();
+      if (ok) ShowWindow(app, SW_MINIMIZE);
+    } else if (cmd == "iconic") {
+      ok = EnsureApp();
+      if (ok) Out("iconic", IsIconic(app) ? "1" : "0");
+    } else if (cmd == "windows") {
+      DumpWindows();
+    } else if (cmd == "sleep") {
+      ok = arg(a);
+      if (ok) Sleep(static_cast<DWORD>(std::atoi(a.c_str())));
+    } else {
+      ok = Fail("unknown command " + cmd);
+    }
+    if (!ok) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  _setmode(_fileno(stdout), _O_BINARY);   // LF line ends for the scripts that read us
+  return Run(argc, argv) ? 0 : 1;
+}
