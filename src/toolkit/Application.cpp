@@ -9,9 +9,30 @@ TApplication* g_instance = nullptr;
 const char kClassName[] = "TApplication";
 }
 
+namespace {
+DWORD g_lastPaint = 0;
+bool g_painted = false;
+
+// The next waiting message; paint messages only when the last round of painting is old enough.
+bool NextMessage(MSG& msg, bool paintDue) {
+  if (paintDue) return ::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE) != FALSE;
+  return ::PeekMessageA(&msg, nullptr, 0, WM_PAINT - 1, PM_REMOVE) ||
+         ::PeekMessageA(&msg, nullptr, WM_PAINT + 1, 0xFFFFFFFFu, PM_REMOVE);
+}
+}  // namespace
+
 void TApplication::ProcessMessages() {
+  // A run reports progress far more often than anyone can see, and every paint has its price
+  // (about a millisecond under an X server): input is handled at once, painting at most once per
+  // interval. What is left invalid is painted by a later call or by the message loop.
+  const DWORD now = ::GetTickCount();
+  const bool paintDue = !g_painted || now - g_lastPaint >= kPaintIntervalMs;
   MSG msg;
-  while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+  while (NextMessage(msg, paintDue)) {
+    if (msg.message == WM_PAINT) {
+      g_lastPaint = now;
+      g_painted = true;
+    }
     if (msg.message == WM_QUIT) {
       // Leave it for the loop that owns the program's end.
       ::PostQuitMessage(static_cast<int>(msg.wParam));

@@ -9,8 +9,10 @@ class TForm;
 class TApplication {
 public:
   // Drains the waiting messages of this thread. A WM_QUIT met here is posted again, so that the
-  // outer loop still ends. Safe to call without an application object.
+  // outer loop still ends. Paint messages are taken at most once per kPaintIntervalMs. Safe to
+  // call without an application object.
   static void ProcessMessages();
+  static constexpr DWORD kPaintIntervalMs = 40;
   // Full name of the running program.
   static std::string ExeName();
 

@@ -12,8 +12,17 @@ const UINT kPing = WM_APP + 7;
 int g_pings = 0;
 int g_destroyed = 0;
 
+int g_paints = 0;
+
 LRESULT CALLBACK PingProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
   if (m == kPing) ++g_pings;
+  if (m == WM_PAINT) {
+    PAINTSTRUCT ps;
+    ::BeginPaint(w, &ps);
+    ::EndPaint(w, &ps);
+    ++g_paints;
+    return 0;
+  }
   return ::DefWindowProcA(w, m, wp, lp);
 }
 
@@ -75,6 +84,36 @@ TEST(ProcessMessages, DispatchesWaitingMessagesAndKeepsTheQuit) {
   int code = 0;
   EXPECT_TRUE(DrainQuit(&code)) << "the WM_QUIT must still be waiting for the outer loop";
   EXPECT_EQ(7, code);
+  ::DestroyWindow(w);
+}
+
+TEST(ProcessMessages, PaintsAtMostOncePerIntervalButHandlesInputAtOnce) {
+  PingWindow();   // registers the class
+  HWND w = ::CreateWindowA("TarvoPing", "", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, nullptr, nullptr,
+                           ::GetModuleHandleA(nullptr), nullptr);
+  ASSERT_NE(nullptr, w);
+  const DWORD wait = TApplication::kPaintIntervalMs + 30;
+  ::Sleep(wait);
+  TApplication::ProcessMessages();   // the first paint of the new window
+  g_paints = 0;
+  g_pings = 0;
+
+  ::InvalidateRect(w, nullptr, FALSE);
+  ::Sleep(wait);
+  TApplication::ProcessMessages();
+  EXPECT_EQ(1, g_paints);
+
+  // Right after a paint: the click-like message goes through, the paint waits.
+  ::InvalidateRect(w, nullptr, FALSE);
+  ::PostMessageA(w, kPing, 0, 0);
+  TApplication::ProcessMessages();
+  EXPECT_EQ(1, g_pings);
+  EXPECT_EQ(1, g_paints);
+  EXPECT_TRUE(::GetUpdateRect(w, nullptr, FALSE)) << "the area stays invalid for later";
+
+  ::Sleep(wait);
+  TApplication::ProcessMessages();
+  EXPECT_EQ(2, g_paints);
   ::DestroyWindow(w);
 }
 
