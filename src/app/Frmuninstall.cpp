@@ -143,7 +143,8 @@ void TFormUninstall::UninstallProgress(void* context, TclTarvolinkUninstall* sen
   if (!form || !sender) return;
   form->CGaugeSetup.SetProgress(sender->Percent);
   form->LabelMsg.SetCaption(sender->StatusText);
-  form->Repaint();
+  // No forced repaint: the driver pumps messages at every report, and the pump paints as often
+  // as the eye can follow.
   // A quit that reached the message pump from elsewhere (the session ending, say) stops the run
   // at the next report, as a confirmed close does.
   TApplication* app = TApplication::Instance();
