@@ -15,9 +15,10 @@ bool g_painted = false;
 
 // The next waiting message; paint messages only when the last round of painting is old enough.
 bool NextMessage(MSG& msg, bool paintDue) {
-  if (paintDue) return ::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE) != FALSE;
-  return ::PeekMessageA(&msg, nullptr, 0, WM_PAINT - 1, PM_REMOVE) ||
-         ::PeekMessageA(&msg, nullptr, WM_PAINT + 1, 0xFFFFFFFFu, PM_REMOVE);
+  // One look at the queue either way: each costs a round trip to the server under Wine. A system
+  // that ignores the queue-status flags (Windows 95) paints every time, as it did before.
+  const UINT noPaint = PM_QS_INPUT | PM_QS_POSTMESSAGE | PM_QS_SENDMESSAGE;
+  return ::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE | (paintDue ? 0 : noPaint)) != FALSE;
 }
 }  // namespace
 
