@@ -14,19 +14,6 @@ using namespace engtest;
 
 namespace {
 
-struct Planned {
-  int32_t kind;
-  std::string target;
-  int32_t weight;
-  bool operator==(const Planned& o) const { return kind == o.kind && target == o.target && weight == o.weight; }
-};
-void PrintTo(const Planned& p, std::ostream* os) { *os << "(" << p.kind << ", " << p.target << ", " << p.weight << ")"; }
-
-std::vector<Planned> Plan(const TSetupList& list) {
-  std::vector<Planned> out;
-  for (const auto& i : list.Items) out.push_back({i->Kind, i->Target, i->Weight});
-  return out;
-}
 
 const char* const kCodes[] = {"CHT", "CHS", "JPN", "KOR", "FRA", "ESN", "DEU", "ITA", "PTG", "TRK", "ENG"};
 

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <gtest/gtest.h>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 #include "setup/Setuplist.h"
@@ -215,6 +216,22 @@ inline void Attach(TSetupList& list, Recorder& r) {
   if (!list.Messages) list.LoadMessageFile("C:\\no such folder\\SetupMsg.XXX");
   list.OnProgress = &RecordProgress;
   list.ProgressContext = &r;
+}
+
+// A planned item as (kind, target, weight), for comparing whole plans.
+struct Planned {
+  int32_t kind;
+  std::string target;
+  int32_t weight;
+  bool operator==(const Planned& o) const { return kind == o.kind && target == o.target && weight == o.weight; }
+};
+inline void PrintTo(const Planned& p, std::ostream* os) {
+  *os << "(" << p.kind << ", " << p.target << ", " << p.weight << ")";
+}
+inline std::vector<Planned> Plan(const TSetupList& list) {
+  std::vector<Planned> out;
+  for (const auto& i : list.Items) out.push_back({i->Kind, i->Target, i->Weight});
+  return out;
 }
 
 }  // namespace engtest

@@ -8,23 +8,6 @@
 
 using namespace engtest;
 
-namespace {
-struct Planned {
-  int32_t kind;
-  std::string target;
-  int32_t weight;
-  bool operator==(const Planned& o) const { return kind == o.kind && target == o.target && weight == o.weight; }
-};
-std::ostream& operator<<(std::ostream& os, const Planned& p) {
-  return os << "(" << p.kind << ", " << p.target << ", " << p.weight << ")";
-}
-std::vector<Planned> Plan(const TSetupList& list) {
-  std::vector<Planned> out;
-  for (const auto& i : list.Items) out.push_back({i->Kind, i->Target, i->Weight});
-  return out;
-}
-}  // namespace
-
 TEST(Planning, ItemsAndPathTemplates) {
   TUninstList list;
   list.ProductName = "TvEngPlan";
