@@ -2,7 +2,7 @@
 
 #include <windows.h>
 #include <vector>
-#include "setup/Setuplist.h"
+#include "sys/Pathutil.h"
 #include "toolkit/Application.h"
 
 namespace {
@@ -71,11 +71,6 @@ bool ClimbsUp(const std::string& segment) {
   return dots >= 2;
 }
 
-std::string Upper(std::string s) {
-  if (!s.empty()) ::CharUpperBuffA(&s[0], static_cast<DWORD>(s.size()));
-  return s;
-}
-
 bool HasSeparatorOrColon(const std::string& name) {
   return HasFolderPart(name) || name.find('/') != std::string::npos;
 }
@@ -92,10 +87,9 @@ std::string InfoNameToPlan(const std::string& name, const std::string& installDi
                        ((name[0] >= 'A' && name[0] <= 'Z') || (name[0] >= 'a' && name[0] <= 'z'));
   bool unc = name.size() >= 2 && IsSlash(name[0]) && IsSlash(name[1]);
   if (driveAbsolute || unc) {
-    std::string dir = installDir;
-    while (!dir.empty() && IsSlash(dir[dir.size() - 1])) dir.erase(dir.size() - 1);
+    std::string dir = WithoutTrailingBackslashes(installDir, 0);
     if (dir.empty() || name.size() <= dir.size() + 1 || !IsSlash(name[dir.size()])) return std::string();
-    if (Upper(name.substr(0, dir.size())) != Upper(dir)) return std::string();
+    if (!SameFolder(name.substr(0, dir.size()), dir)) return std::string();
     return name;
   }
   // Rooted on the current drive, or relative to a drive's current folder.

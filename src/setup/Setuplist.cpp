@@ -7,6 +7,7 @@
 #include "msg/Msgids.h"
 #include "msg/Winstrutil.h"
 #include "sys/Appregutil.h"
+#include "sys/Pathutil.h"
 #include "sys/Systemfolder.h"
 #include "toolkit/Application.h"
 
@@ -18,41 +19,6 @@ const DWORD kCloseTickMs = 50;
 const int32_t kCloseWeight = 10;
 
 bool IsLead(unsigned char c) { return ::IsDBCSLeadByte(c) != FALSE; }
-
-size_t LastSeparator(const std::string& s) {
-  size_t found = std::string::npos;
-  for (size_t i = 0; i < s.size(); ++i) {
-    unsigned char c = static_cast<unsigned char>(s[i]);
-    if (IsLead(c) && i + 1 < s.size()) {
-      ++i;
-      continue;
-    }
-    if (c == '\\' || c == ':') found = i;
-  }
-  return found;
-}
-
-// True when the last character of s is a single-byte backslash (not a trail byte).
-bool EndsWithBackslash(const std::string& s) {
-  if (s.empty()) return false;
-  size_t i = 0;
-  size_t lastStart = 0;
-  while (i < s.size()) {
-    lastStart = i;
-    i += (IsLead(static_cast<unsigned char>(s[i])) && i + 1 < s.size()) ? 2 : 1;
-  }
-  return lastStart == s.size() - 1 && s[lastStart] == '\\';
-}
-
-std::string WithoutTrailingBackslashes(std::string s) {
-  while (s.size() > 1 && EndsWithBackslash(s)) s.erase(s.size() - 1);
-  return s;
-}
-
-bool SameFolder(const std::string& a, const std::string& b) {
-  if (a.empty() || b.empty()) return false;
-  return ::lstrcmpiA(WithoutTrailingBackslashes(a).c_str(), WithoutTrailingBackslashes(b).c_str()) == 0;
-}
 
 bool IsRootFolder(const std::string& folder) {
   std::string f = WithoutTrailingBackslashes(folder);
@@ -110,7 +76,7 @@ std::string UninstallCommandFolder(const std::string& command) {
     size_t close = value.find('"', 1);
     value = value.substr(1, close == std::string::npos ? std::string::npos : close - 1);
   }
-  size_t sep = LastSeparator(value);
+  size_t sep = LastPathSeparator(value);
   if (sep == std::string::npos) return std::string();
   std::string folder = value.substr(0, sep + 1);
   if (EndsWithBackslash(folder) && folder.size() >= 2) {
@@ -128,10 +94,6 @@ bool IsUnfitInstallDir(const std::string& folder) {
          SameFolder(folder, GetSystemFolder()) || SameFolder(folder, GetProgramFilesFolder()) ||
          SameFolder(folder, GetProgramFilesFolderUpper());
 }
-
-size_t LastPathSeparator(const std::string& name) { return LastSeparator(name); }
-
-bool HasFolderPart(const std::string& name) { return LastSeparator(name) != std::string::npos; }
 
 TSetupList::TSetupList() : InstallDir(GetProgramFilesFolderUpper()) {}
 

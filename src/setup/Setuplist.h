@@ -65,7 +65,3 @@ std::string UninstallCommandFolder(const std::string& command);
 // Windows folder, its system folders and the Program Files folder itself.
 bool IsUnfitInstallDir(const std::string& folder);
 
-// Index of the last backslash or colon outside double-byte characters, or npos.
-size_t LastPathSeparator(const std::string& name);
-// True when the name holds a backslash or a colon outside double-byte characters.
-bool HasFolderPart(const std::string& name);

@@ -1,5 +1,7 @@
 #include "setup/Uninstlist.h"
 
+#include "sys/Pathutil.h"
+
 #include <windows.h>
 #include "msg/Msgids.h"
 #include "sys/Appregutil.h"

@@ -1,5 +1,7 @@
 #include "sys/Pendingremoval.h"
 
+#include "sys/Pathutil.h"
+
 #include <windows.h>
 #include <vector>
 #include "sys/Handle.h"
@@ -26,11 +28,8 @@ std::string FullPath(const std::string& path) {
   DWORD n = ::GetFullPathNameA(path.c_str(), sizeof buf, buf, nullptr);
   if (n == 0 || n >= sizeof buf) return path;
   std::string full(buf, n);
-  // "C:\X\" and "C:\X" name the same folder.
-  while (full.size() > 3 && full[full.size() - 1] == '\\' && !::IsDBCSLeadByte(
-             static_cast<unsigned char>(full[full.size() - 2])))
-    full.erase(full.size() - 1);
-  return full;
+  // "C:\X\" and "C:\X" name the same folder; "C:\" keeps its backslash.
+  return WithoutTrailingBackslashes(full, 3);
 }
 
 bool Is9xFamily() {

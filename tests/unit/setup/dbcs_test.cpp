@@ -3,6 +3,7 @@
 #include <windows.h>
 #include "product/Tarvolinkfilename.h"
 #include "setup/Uninstlist.h"
+#include "sys/Pathutil.h"
 
 namespace {
 const std::string kHyo = "\x95\x5c";   // a character whose second byte is a backslash
@@ -24,4 +25,15 @@ TEST(DoubleByte, SecondBytesAreNoSeparators) {
   list.InstallDir = "C:\\Tv";
   EXPECT_EQ("C:\\Tv\\" + kHyo + ".txt", list.ResolveFilePath(kHyo + ".txt"));
   EXPECT_FALSE(IsUnfitInstallDir("C:\\" + kHyo));
+}
+
+TEST(DoubleByte, TrailingBackslashesAreSingleByteOnes) {
+  ASSERT_EQ(932u, ::GetACP());
+  EXPECT_FALSE(EndsWithBackslash("C:\\" + kSo));
+  EXPECT_EQ("C:\\" + kSo, WithoutTrailingBackslashes("C:\\" + kSo + "\\\\", 3));
+  EXPECT_EQ("C:\\", WithoutTrailingBackslashes("C:\\", 3));
+  EXPECT_TRUE(SameFolder("C:\\Tv\\" + kSo, "c:\\tv\\" + kSo + "\\"));
+  EXPECT_FALSE(SameFolder("C:\\Tv\\" + kSo, "C:\\Tv\\" + kHyo));
+  // An installation folder ending in such a character still contains its own files.
+  EXPECT_EQ("C:\\" + kSo + "\\a.bmp", InfoNameToPlan("C:\\" + kSo + "\\a.bmp", "C:\\" + kSo));
 }

@@ -1,0 +1,16 @@
+// Path texts in the system's ANSI code page, read character by character: the second byte of a
+// double-byte character (which may be 0x5C, the backslash) is never taken for a separator.
+#pragma once
+#include <cstddef>
+#include <string>
+
+// Index of the last backslash or colon outside double-byte characters, or npos.
+size_t LastPathSeparator(const std::string& name);
+// True when the name holds a backslash or a colon outside double-byte characters.
+bool HasFolderPart(const std::string& name);
+// True when the last character is a single-byte backslash.
+bool EndsWithBackslash(const std::string& path);
+// The path without its trailing backslashes, down to keep characters at the least.
+std::string WithoutTrailingBackslashes(std::string path, size_t keep = 1);
+// The same folder as Windows compares names (case-insensitive), trailing backslashes aside.
+bool SameFolder(const std::string& a, const std::string& b);
