@@ -1,0 +1,16 @@
+# Build type, language level and the size-minded flags that the product, its tests and the
+# benchmark references share, so that a size or time difference is the product's own.
+if(NOT CMAKE_BUILD_TYPE)
+  set(CMAKE_BUILD_TYPE Release CACHE STRING "" FORCE)
+endif()
+
+set(CMAKE_CXX_STANDARD 17)
+set(CMAKE_CXX_STANDARD_REQUIRED ON)
+set(CMAKE_CXX_EXTENSIONS OFF)
+
+add_compile_options(-Wall -Wextra -Wshadow -ffunction-sections -fdata-sections)
+add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0501 WINVER=0x0501)
+set(CMAKE_CXX_FLAGS_RELEASE "-Os")
+set(CMAKE_C_FLAGS_RELEASE "-Os")
+# Static: the exe and the tests need nothing but system DLLs (no libgcc, libstdc++ or winpthread DLL).
+add_link_options(-static -static-libgcc -static-libstdc++ -Wl,--gc-sections)
