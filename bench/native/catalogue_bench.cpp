@@ -14,10 +14,6 @@
 #include <string>
 #include <vector>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 #include "msg/Clwinmsgfile.h"
 #include "msg/Setupapifun.h"
 
@@ -82,47 +78,6 @@ double Median(std::vector<double> v) {
 
 volatile size_t gSink;
 
-#if defined(__SSE2__)
-// What a parse within reach of the line count looks like: one pass that finds the line ends 16
-// bytes at a time, zeroes them and records the rows as it goes, instead of three byte-at-a-time
-// passes. Same rows as the product's parser; timed only to show what the goal would take.
-size_t FusedParse(char* buf, size_t size, std::vector<TLineEntry>& rows) {
-  rows.clear();
-  const __m128i lf = _mm_set1_epi8(10), cr = _mm_set1_epi8(13), sub = _mm_set1_epi8(26),
-                zero = _mm_setzero_si128();
-  char* line = buf;
-  char* const end = buf + size;
-  auto finish = [&](char* stop) {   // the line [line, stop) ends here
-    if (stop > line && *line != ' ' && *line != '\t') {
-      char* p = line;
-      while (p < stop && *p != ' ' && *p != '\t') ++p;
-      if (p < stop) rows.push_back({std::atoi(line), p + 1});
-    }
-    line = stop + 1;
-  };
-  char* p = buf;
-  for (; p + 16 <= end; p += 16) {
-    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-    unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(
-        _mm_or_si128(_mm_cmpeq_epi8(v, lf), _mm_cmpeq_epi8(v, cr)),
-        _mm_or_si128(_mm_cmpeq_epi8(v, sub), _mm_cmpeq_epi8(v, zero)))));
-    while (mask) {
-      char* stop = p + __builtin_ctz(mask);
-      *stop = 0;
-      finish(stop);
-      mask &= mask - 1;
-    }
-  }
-  for (; p < end; ++p)
-    if (*p == 10 || *p == 13 || *p == 26 || *p == 0) {
-      *p = 0;
-      finish(p);
-    }
-  if (line < end) finish(end);
-  return rows.size();
-}
-#endif
-
 // The parser's passes one at a time, to show which of them the time goes to.
 class PassProbe : public TclMsgFile {
 public:
@@ -179,9 +134,7 @@ int main(int argc, char** argv) {
     expected.push_back(cat.texts[at]);
   }
 
-  std::vector<double> count, parse, load, lookup, terminatePass, countPass, fused;
-  std::vector<TLineEntry> fusedRows;
-  fusedRows.reserve(cat.ids.size());
+  std::vector<double> count, parse, load, lookup, terminatePass, countPass;
   TclMsgFile file;
   for (int r = 0; r < rounds; ++r) {
     using clock = std::chrono::steady_clock;
@@ -209,16 +162,6 @@ int main(int argc, char** argv) {
       terminatePass.push_back(t);
       countPass.push_back(c);
     }
-#if defined(__SSE2__)
-    {
-      char* block = FreshBlock(cat.bytes);
-      if (!block) return 1;
-      const auto a = clock::now();
-      FusedParse(block, cat.bytes.size(), fusedRows);
-      fused.push_back(Ms(a, clock::now()));
-      FreeBlock(block);
-    }
-#endif
     auto a = clock::now();
     if (!file.LoadFromFile(argv[1])) {
       std::fprintf(stderr, "the catalogue did not load\n");
@@ -239,17 +182,6 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "catalogue parsed wrong: %d rows for %zu lines, %d of %d lookups wrong\n",
                  file.EntryCount, cat.ids.size(), wrong, kLookups);
     return 1;
-  }
-  if (!fused.empty()) {
-    bool same = fusedRows.size() == static_cast<size_t>(file.EntryCount);
-    for (size_t i = 0; same && i < fusedRows.size(); ++i)
-      same = fusedRows[i].Number == file.Entries[i].Number &&
-             std::strcmp(fusedRows[i].Text, file.Entries[i].Text) == 0;
-    if (!same) {
-      std::fprintf(stderr, "the one-pass parse disagrees with the product's\n");
-      return 1;
-    }
-    std::printf("fused_ms=%.3f ", Median(fused));
   }
   std::printf("bytes=%zu lines=%zu rows=%d linecount_ms=%.3f parse_ms=%.3f load_ms=%.3f "
               "lookup_ms=%.3f terminate_ms=%.3f count_ms=%.3f rows_ms=%.3f\n",

@@ -48,17 +48,24 @@ void TclLineTable::ClearContent() {
   BufferLength = 0;
 }
 
+// The two whole-buffer passes are written without branches on the data, so that the compiler
+// can take many bytes per step: a catalogue of some MiB then parses in about the time that a
+// memchr count of its line ends takes.
 void TclLineTable::TerminateLines() {
-  for (int32_t i = 0; i < BufferLength; ++i) {
-    char c = Buffer[i];
-    if (c == 10 || c == 13 || c == 26) Buffer[i] = 0;
+  // Locals, because a byte store could otherwise alias the length and stop the widening.
+  auto* const bytes = reinterpret_cast<unsigned char*>(Buffer);
+  const int32_t length = BufferLength;
+  for (int32_t i = 0; i < length; ++i) {
+    const unsigned char c = bytes[i];
+    const bool lineEnd = (c == 10) | (c == 13) | (c == 26);
+    bytes[i] = lineEnd ? 0 : c;
   }
 }
 
 int32_t TclLineTable::LineLength(const char* start, int32_t limit) const {
-  int32_t n = 0;
-  while (n < limit && start[n] != 0) ++n;
-  return n;
+  if (limit <= 0) return 0;
+  const void* zero = std::memchr(start, 0, static_cast<size_t>(limit));
+  return zero ? static_cast<int32_t>(static_cast<const char*>(zero) - start) : limit;
 }
 
 int32_t TclLineTable::SeparatorIndex(const char* start, int32_t limit) const {
@@ -68,17 +75,20 @@ int32_t TclLineTable::SeparatorIndex(const char* start, int32_t limit) const {
   return limit;
 }
 
+// A non-empty line is a run of non-zero bytes, so counting lines is counting the bytes that
+// follow a zero (or open the buffer) and are not zero themselves.
 int32_t TclLineTable::CountLines() const {
-  int32_t count = 0;
-  int32_t pos = 0;
-  while (pos < BufferLength) {
-    int32_t len = LineLength(Buffer + pos, BufferLength - pos);
-    if (len == 0) {
-      ++pos;
-    } else {
-      ++count;
-      pos += len;
-    }
+  const int32_t length = BufferLength;
+  if (length <= 0) return 0;
+  const auto* const bytes = reinterpret_cast<const unsigned char*>(Buffer);
+  int32_t count = bytes[0] != 0;
+  // Byte-wide sums over stretches of at most 255 bytes cannot wrap, and take the most per step.
+  int32_t i = 1;
+  while (i < length) {
+    const int32_t stop = length - i > 255 ? i + 255 : length;
+    uint8_t starts = 0;
+    for (; i < stop; ++i) starts = static_cast<uint8_t>(starts + ((bytes[i] != 0) & (bytes[i - 1] == 0)));
+    count += starts;
   }
   return count;
 }
@@ -98,16 +108,20 @@ void TclLineTable::ParseLines() {
   auto* rows = static_cast<TLineEntry*>(AllocZeroed(static_cast<uint32_t>(n) * sizeof(TLineEntry)));
   if (!rows) return;
 
+  // Locals, so that the row stores need not reload the buffer's fields.
+  char* const buffer = Buffer;
+  const int32_t length = BufferLength;
   int32_t i = 0;
   int32_t pos = 0;
-  while (pos < BufferLength) {
-    char* line = Buffer + pos;
-    int32_t len = LineLength(line, BufferLength - pos);
-    if (len == 0) {
+  while (pos < length) {
+    char* line = buffer + pos;
+    // Every CR LF leaves an empty line; they are told by their first byte.
+    if (*line == 0) {
       ++pos;
       continue;
     }
-    int32_t sep = SeparatorIndex(line, len);
+    const int32_t len = LineLength(line, length - pos);
+    const int32_t sep = SeparatorIndex(line, len);
     if (sep != 0 && sep != len) {
       rows[i].Number = ReadLineNumber(line);
       rows[i].Text = line + sep + 1;

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "msg/Clwinmsgfile.h"
 #include "msg/Setupapifun.h"
@@ -71,6 +72,45 @@ void CheckText(const char* text) {
   }
 }
 
+struct Row {
+  int32_t number;
+  size_t textAt;   // offset of the text in the block
+};
+
+// The parse spelled out one byte at a time, as the format describes it: line ends become zero,
+// every run of non-zero bytes is a line, a line with a separator after its first byte is a row.
+// The product's parser takes wider steps and must still give exactly these rows.
+std::vector<Row> ReferenceRows(std::string bytes) {
+  for (char& c : bytes)
+    if (c == 10 || c == 13 || c == 26) c = 0;
+  std::vector<Row> rows;
+  size_t pos = 0;
+  while (pos < bytes.size()) {
+    size_t len = 0;
+    while (pos + len < bytes.size() && bytes[pos + len] != 0) ++len;
+    if (len == 0) {
+      ++pos;
+      continue;
+    }
+    size_t sep = 0;
+    while (sep < len && bytes[pos + sep] != 9 && bytes[pos + sep] != 32) ++sep;
+    if (sep != 0 && sep != len) {
+      size_t p = pos;
+      while (p < pos + len && ((bytes[p] >= 9 && bytes[p] <= 13) || bytes[p] == 32)) ++p;
+      bool negative = false;
+      if (p < pos + len && (bytes[p] == '+' || bytes[p] == '-')) negative = bytes[p++] == '-';
+      uint32_t value = 0;
+      while (p < pos + len && bytes[p] >= '0' && bytes[p] <= '9') value = value * 10u + (bytes[p++] - '0');
+      if (negative) value = 0u - value;
+      int32_t number;
+      std::memcpy(&number, &value, sizeof number);
+      rows.push_back({number, pos + sep + 1});
+    }
+    pos += len;
+  }
+  return rows;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -79,8 +119,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (!block) return 0;
   if (size) std::memcpy(block, data, size);
 
+  const std::vector<Row> expected = ReferenceRows(std::string(block, size));
   TclMsgFile cat;
   cat.AdoptBuffer(block, static_cast<int32_t>(size));
+  Check(cat.EntryCount == static_cast<int32_t>(expected.size()), "row count differs from the reference");
+  for (int32_t i = 0; i < cat.EntryCount; ++i) {
+    Check(cat.Entries[i].Number == expected[i].number, "number differs from the reference");
+    Check(cat.Entries[i].Text == cat.Buffer + expected[i].textAt, "text differs from the reference");
+  }
   const char* begin = cat.Buffer;
   const char* end = begin + cat.BufferLength;
   Check(cat.BufferLength == static_cast<int32_t>(size), "length changed");
