@@ -28,13 +28,6 @@ RasErrorStringFn RasErrorFunction() {
   return function;
 }
 
-struct LocalBuffer {
-  char* text = nullptr;
-  ~LocalBuffer() {
-    if (text) ::LocalFree(text);
-  }
-};
-
 }  // namespace
 
 std::string GetRasErrorText(uint32_t code) {
@@ -61,12 +54,12 @@ std::string SystemErrorTextFrom(RasErrorStringFn function, int32_t code) {
   // A negative code reads as a huge unsigned one and never reaches the remote-access service.
   std::string text = RasErrorTextFrom(function, static_cast<uint32_t>(code));
   if (!text.empty()) return text;
-  LocalBuffer buffer;
+  UniqueLocalText buffer;
   DWORD count = ::FormatMessageA(
       FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_ALLOCATE_BUFFER,
       nullptr, static_cast<DWORD>(code), MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT),
-      reinterpret_cast<LPSTR>(&buffer.text), 0, nullptr);
+      reinterpret_cast<LPSTR>(buffer.Put()), 0, nullptr);
   // The text stays whole, trailing CR LF included.
-  if (count != 0 && buffer.text) text = buffer.text;
+  if (count != 0 && buffer) text = buffer.Get();
   return text;
 }

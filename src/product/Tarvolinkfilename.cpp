@@ -47,15 +47,12 @@ bool IsSlash(char c) { return c == '\\' || c == '/'; }
 // Splits at backslashes and slashes outside double-byte characters.
 std::vector<std::string> Segments(const std::string& path) {
   std::vector<std::string> parts(1);
-  for (size_t i = 0; i < path.size(); ++i) {
-    unsigned char c = static_cast<unsigned char>(path[i]);
-    if (::IsDBCSLeadByte(c) && i + 1 < path.size()) {
-      parts.back() += path.substr(i, 2);
-      ++i;
-    } else if (IsSlash(path[i])) {
+  for (size_t i = 0, n = 0; i < path.size(); i += n) {
+    n = CharLengthAt(path, i);
+    if (n == 1 && IsSlash(path[i])) {
       parts.emplace_back();
     } else {
-      parts.back() += path[i];
+      parts.back().append(path, i, n);
     }
   }
   return parts;

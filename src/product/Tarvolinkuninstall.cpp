@@ -116,7 +116,7 @@ int32_t TclTarvolinkUninstall::RemoveProductKeys() {
 
 int32_t TclTarvolinkUninstall::AddInfoFileRemoval(const std::string& name) {
   if (!List) return msgAllocFail;
-  std::string path = List->InstallDir.empty() ? name : List->InstallDir + "\\" + name;
+  std::string path = List->ResolveFilePath(name);
   DWORD attributes = ::GetFileAttributesA(path.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return 0;
 

@@ -18,28 +18,6 @@ const int32_t kCloseWaitTicks = 20;
 const DWORD kCloseTickMs = 50;
 const int32_t kCloseWeight = 10;
 
-bool IsLead(unsigned char c) { return ::IsDBCSLeadByte(c) != FALSE; }
-
-bool IsRootFolder(const std::string& folder) {
-  std::string f = WithoutTrailingBackslashes(folder);
-  if (f == "\\" || f == "/") return true;
-  if (f.size() == 2 && f[1] == ':') return true;   // "C:" and "C:\"
-  if (f.size() > 2 && f[0] == '\\' && f[1] == '\\') {
-    // "\\server" or "\\server\share" is the root of a share.
-    int separators = 0;
-    for (size_t i = 2; i < f.size(); ++i) {
-      unsigned char c = static_cast<unsigned char>(f[i]);
-      if (IsLead(c) && i + 1 < f.size()) {
-        ++i;
-        continue;
-      }
-      if (c == '\\') ++separators;
-    }
-    return separators <= 1;
-  }
-  return false;
-}
-
 std::string SystemDirectory() {
   char buf[MAX_PATH + 1] = {};
   UINT n = ::GetSystemDirectoryA(buf, MAX_PATH);
@@ -89,7 +67,7 @@ std::string UninstallCommandFolder(const std::string& command) {
 
 bool IsUnfitInstallDir(const std::string& folder) {
   if (folder.empty()) return false;
-  if (IsRootFolder(folder)) return true;
+  if (IsRootPath(folder)) return true;
   return SameFolder(folder, GetWindowsFolder()) || SameFolder(folder, SystemDirectory()) ||
          SameFolder(folder, GetSystemFolder()) || SameFolder(folder, GetProgramFilesFolder()) ||
          SameFolder(folder, GetProgramFilesFolderUpper());
@@ -100,7 +78,7 @@ TSetupList::TSetupList() : InstallDir(GetProgramFilesFolderUpper()) {}
 TSetupList::~TSetupList() { Clear(); }
 
 void TSetupList::Clear() {
-  while (!Items.empty()) Items.erase(Items.begin());
+  Items.clear();
   TotalWeight = 0;
 }
 

@@ -7,7 +7,6 @@
 #include "sys/Appregutil.h"
 #include "sys/Fileiofun.h"
 #include "sys/Pendingremoval.h"
-#include "sys/Sysutil.h"
 #include "sys/Systemfolder.h"
 
 namespace {
@@ -22,11 +21,6 @@ const int32_t kVxdDropMark = 1;
 const int32_t kVxdDevice = 2;
 const int32_t kVxdFile = 3;
 const int32_t kVxdKey = 4;
-
-bool IsNtFamily() {
-  int32_t v = GetWindowsVersion();
-  return v == wvWinNT4 || v == wvWin2000 || v == wvWinXP;
-}
 }  // namespace
 
 int32_t TUninstList::AddRunEntryRemoval() { return AddNewItem(skRemoveRunEntry, std::string(), kRunEntryWeight); }
@@ -107,7 +101,8 @@ int32_t TUninstList::RemoveFolderStep(TSetupItem& item) {
 
   uint32_t error = RemoveFolder(item.Target);
   if (error != 0) {
-    if (error == ERROR_DIR_NOT_EMPTY && IsNtFamily()) ScheduleFolderRemoval(item.Target);
+    // Refused on the 9x family, whose restart cannot remove folders.
+    if (error == ERROR_DIR_NOT_EMPTY) ScheduleFolderRemoval(item.Target);
     return static_cast<int32_t>(error);
   }
   item.StepsDone = item.Weight;

@@ -44,14 +44,6 @@ std::string FirstKnown(const FolderFacts& facts, int first, int second) {
   return path;
 }
 
-bool IsNtFamily(int32_t version) {
-  return version == wvWinNT4 || version == wvWin2000 || version == wvWinXP;
-}
-
-bool Is9xFamily(int32_t version) {
-  return version == wvWin95 || version == wvWin98 || version == wvWinMe;
-}
-
 }  // namespace
 
 std::string ChooseProgramFilesFolder(const FolderFacts& facts) {

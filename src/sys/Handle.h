@@ -65,6 +65,17 @@ struct ModuleTraits {
   static Type Invalid() noexcept { return nullptr; }
   static void Close(Type h) noexcept { ::FreeLibrary(h); }
 };
+struct FindTraits {
+  using Type = HANDLE;
+  static Type Invalid() noexcept { return INVALID_HANDLE_VALUE; }
+  static void Close(Type h) noexcept { ::FindClose(h); }
+};
+// Text that the system allocated for the caller (FORMAT_MESSAGE_ALLOCATE_BUFFER).
+struct LocalTextTraits {
+  using Type = char*;
+  static Type Invalid() noexcept { return nullptr; }
+  static void Close(Type p) noexcept { ::LocalFree(p); }
+};
 struct MemDcTraits {
   using Type = HDC;
   static Type Invalid() noexcept { return nullptr; }
@@ -77,6 +88,8 @@ using UniqueHKey = UniqueHandle<RegKeyTraits>;
 using UniqueGdiObject = UniqueHandle<GdiObjectTraits>;
 using UniqueModule = UniqueHandle<ModuleTraits>;
 using UniqueMemDc = UniqueHandle<MemDcTraits>;
+using UniqueFind = UniqueHandle<FindTraits>;
+using UniqueLocalText = UniqueHandle<LocalTextTraits>;
 
 // A DC obtained with GetDC, released to the window it came from.
 class WindowDc {

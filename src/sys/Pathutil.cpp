@@ -2,16 +2,14 @@
 
 #include <windows.h>
 
-namespace {
-bool IsLead(char c) { return ::IsDBCSLeadByte(static_cast<unsigned char>(c)) != FALSE; }
-
-// Length of the character that starts at i.
-size_t CharLength(const std::string& s, size_t i) { return (IsLead(s[i]) && i + 1 < s.size()) ? 2 : 1; }
-}  // namespace
+size_t CharLengthAt(const std::string& text, size_t i) {
+  const bool lead = ::IsDBCSLeadByte(static_cast<unsigned char>(text[i])) != FALSE;
+  return (lead && i + 1 < text.size()) ? 2 : 1;
+}
 
 size_t LastPathSeparator(const std::string& name) {
   size_t found = std::string::npos;
-  for (size_t i = 0; i < name.size(); i += CharLength(name, i))
+  for (size_t i = 0; i < name.size(); i += CharLengthAt(name, i))
     if (name[i] == '\\' || name[i] == ':') found = i;
   return found;
 }
@@ -20,13 +18,27 @@ bool HasFolderPart(const std::string& name) { return LastPathSeparator(name) != 
 
 bool EndsWithBackslash(const std::string& path) {
   size_t last = std::string::npos;
-  for (size_t i = 0; i < path.size(); i += CharLength(path, i)) last = i;
+  for (size_t i = 0; i < path.size(); i += CharLengthAt(path, i)) last = i;
   return last != std::string::npos && last == path.size() - 1 && path[last] == '\\';
 }
 
 std::string WithoutTrailingBackslashes(std::string path, size_t keep) {
   while (path.size() > keep && EndsWithBackslash(path)) path.erase(path.size() - 1);
   return path;
+}
+
+bool IsRootPath(const std::string& path) {
+  std::string p = WithoutTrailingBackslashes(path);
+  if (p == "\\" || p == "/") return true;
+  if (p.size() == 2 && p[1] == ':') return true;   // "C:" and "C:\"
+  if (p.size() > 2 && p[0] == '\\' && p[1] == '\\') {
+    // "\\server" or "\\server\share" is the root of a share.
+    int separators = 0;
+    for (size_t i = 2; i < p.size(); i += CharLengthAt(p, i))
+      if (p[i] == '\\') ++separators;
+    return separators <= 1;
+  }
+  return false;
 }
 
 bool SameFolder(const std::string& a, const std::string& b) {

@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <string>
 
+// Bytes of the character that starts at index i: 2 for a lead byte with its trail, else 1.
+size_t CharLengthAt(const std::string& text, size_t i);
 // Index of the last backslash or colon outside double-byte characters, or npos.
 size_t LastPathSeparator(const std::string& name);
 // True when the name holds a backslash or a colon outside double-byte characters.
@@ -12,5 +14,8 @@ bool HasFolderPart(const std::string& name);
 bool EndsWithBackslash(const std::string& path);
 // The path without its trailing backslashes, down to keep characters at the least.
 std::string WithoutTrailingBackslashes(std::string path, size_t keep = 1);
+// A drive root (C: or C:\), the current drive's root (\) or a share root (\\server or
+// \\server\share), trailing backslashes aside.
+bool IsRootPath(const std::string& path);
 // The same folder as Windows compares names (case-insensitive), trailing backslashes aside.
 bool SameFolder(const std::string& a, const std::string& b);

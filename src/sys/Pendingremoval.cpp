@@ -1,21 +1,13 @@
 #include "sys/Pendingremoval.h"
 
-#include "sys/Pathutil.h"
-
 #include <windows.h>
 #include <vector>
 #include "sys/Handle.h"
+#include "sys/Pathutil.h"
 #include "sys/Sysutil.h"
 #include "sys/Systemfolder.h"
 
 namespace {
-
-struct FindGuard {
-  HANDLE handle;
-  ~FindGuard() {
-    if (handle != INVALID_HANDLE_VALUE) ::FindClose(handle);
-  }
-};
 
 std::vector<std::string>& Scheduled() {
   static std::vector<std::string> paths;
@@ -30,11 +22,6 @@ std::string FullPath(const std::string& path) {
   std::string full(buf, n);
   // "C:\X\" and "C:\X" name the same folder; "C:\" keeps its backslash.
   return WithoutTrailingBackslashes(full, 3);
-}
-
-bool Is9xFamily() {
-  int32_t v = GetWindowsVersion();
-  return v == wvWin95 || v == wvWin98 || v == wvWinMe;
 }
 
 void Remember(const std::string& full) {
@@ -69,6 +56,7 @@ bool ScheduleIn9xWininit(const std::string& full) {
   return WriteWholeFile(wininit, AddWininitDeletion(ReadWholeFile(wininit), entry));
 }
 
+// ASCII only: a Turkish locale would not take "I" for the capital of "i".
 std::string TrimmedLower(const std::string& line) {
   size_t b = 0, e = line.size();
   while (b < e && (line[b] == ' ' || line[b] == '\t')) ++b;
@@ -111,7 +99,7 @@ std::string AddWininitDeletion(const std::string& content, const std::string& sh
 bool ScheduleFileRemoval(const std::string& path) {
   std::string full = FullPath(path);
   if (full.empty()) return false;
-  bool ok = Is9xFamily() ? ScheduleIn9xWininit(full)
+  bool ok = Is9xFamily(GetWindowsVersion()) ? ScheduleIn9xWininit(full)
                          : ::MoveFileExA(full.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != FALSE;
   if (ok) Remember(full);
   return ok;
@@ -119,21 +107,21 @@ bool ScheduleFileRemoval(const std::string& path) {
 
 bool ScheduleFolderRemoval(const std::string& path) {
   // WININIT.INI cannot remove folders.
-  if (Is9xFamily()) return false;
+  if (Is9xFamily(GetWindowsVersion())) return false;
   std::string full = FullPath(path);
   if (full.empty()) return false;
   DWORD attributes = ::GetFileAttributesA(full.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
 
   WIN32_FIND_DATAA data;
-  FindGuard find{::FindFirstFileA((full + "\\*").c_str(), &data)};
-  if (find.handle == INVALID_HANDLE_VALUE) return false;
+  UniqueFind find(::FindFirstFileA((full + "\\*").c_str(), &data));
+  if (!find) return false;
   bool allScheduled = true;
   do {
     std::string name = data.cFileName;
     if (name == "." || name == "..") continue;
     if (!IsScheduledForRemoval(full + "\\" + name)) allScheduled = false;
-  } while (allScheduled && ::FindNextFileA(find.handle, &data));
+  } while (allScheduled && ::FindNextFileA(find.Get(), &data));
   if (!allScheduled) return false;
 
   // Queued after its content, so the restart empties it first.

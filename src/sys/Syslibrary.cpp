@@ -2,10 +2,6 @@
 
 #include <cstring>
 
-#ifndef LOAD_LIBRARY_SEARCH_SYSTEM32
-#define LOAD_LIBRARY_SEARCH_SYSTEM32 0x00000800
-#endif
-
 HMODULE LoadSystemLibrary(const char* fileName) {
   HMODULE module = ::LoadLibraryExA(fileName, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
   if (module || ::GetLastError() != ERROR_INVALID_PARAMETER) return module;

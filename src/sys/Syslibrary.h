@@ -3,6 +3,10 @@
 #pragma once
 #include <windows.h>
 
+#ifndef LOAD_LIBRARY_SEARCH_SYSTEM32
+#define LOAD_LIBRARY_SEARCH_SYSTEM32 0x00000800
+#endif
+
 HMODULE LoadSystemLibrary(const char* fileName);   // null when it cannot be loaded
 
 // The address of an export as a function pointer of the caller's type; null when missing.

@@ -10,6 +10,13 @@ constexpr int32_t wvWin2000 = 3;
 constexpr int32_t wvWinXP = 4;
 constexpr int32_t wvWinMe = 5;
 
+constexpr bool IsNtFamily(int32_t version) {
+  return version == wvWinNT4 || version == wvWin2000 || version == wvWinXP;
+}
+constexpr bool Is9xFamily(int32_t version) {
+  return version == wvWin95 || version == wvWin98 || version == wvWinMe;
+}
+
 int32_t ClassifyVersion(uint32_t platformId, uint32_t major, uint32_t minor);
 int32_t ClassifyWindowsVersion();   // asks the system each time
 int32_t GetWindowsVersion();        // process-wide, asked again while unknown
