@@ -97,7 +97,7 @@ void TFormUninstall::BtnUninstallClick() {
   // One run at a time, and none once a close has been asked for or without a working driver.
   if (!Idle || !ready_ || !Uninstaller || closePending_) return;
   ShowRunningState();
-  if (Handle()) ::InvalidateRect(Handle(), nullptr, FALSE);
+  // What the state change touched is invalid already; only that is painted, not the picture.
   Repaint();
   Idle = false;
   DoUninstall();

@@ -7,9 +7,6 @@
 namespace {
 TApplication* g_instance = nullptr;
 const char kClassName[] = "TApplication";
-}
-
-namespace {
 DWORD g_lastPaint = 0;
 bool g_painted = false;
 

@@ -6,22 +6,6 @@ namespace {
 const UINT kDrawFlags = DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX;
 }
 
-TLabel::TLabel(TForm* parent) : TControl(parent), charset_(parent->FontInfo().lfCharSet) {
-  font_ = MakeFont(parent->FontInfo(), charset_);
-}
-
-void TLabel::SetCaption(const std::string& caption) {
-  if (caption == caption_) return;
-  caption_ = caption;
-  AdjustSize();
-}
-
-void TLabel::SetCharset(BYTE charset) {
-  charset_ = charset;
-  font_ = MakeFont(parent_->FontInfo(), charset);
-  AdjustSize();
-}
-
 void TLabel::AdjustSize() {
   // Measured on a screen DC: the form may not have a window yet.
   WindowDc screen(nullptr);

@@ -1,24 +1,16 @@
 // A one-line text on a transparent background, sized to its text (never past the form's right
 // margin, where a long path is shortened in its middle).
 #pragma once
-#include <string>
+#include "toolkit/Textcontrol.h"
 
-#include "sys/Handle.h"
-#include "toolkit/Control.h"
-
-class TLabel : public TControl {
+class TLabel : public TTextControl {
 public:
-  explicit TLabel(TForm* parent);
-  void SetCaption(const std::string& caption);
-  const std::string& Caption() const { return caption_; }
-  void SetCharset(BYTE charset);
-  BYTE Charset() const { return charset_; }
-  HFONT Font() const { return static_cast<HFONT>(font_.Get()); }
+  explicit TLabel(TForm* parent) : TTextControl(parent) {}
   void Paint(HDC dc) override;
+
+protected:
+  void TextChanged() override { AdjustSize(); }
 
 private:
   void AdjustSize();
-  std::string caption_;
-  BYTE charset_;
-  UniqueGdiObject font_;
 };

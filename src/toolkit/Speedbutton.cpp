@@ -2,22 +2,6 @@
 
 #include "toolkit/Form.h"
 
-TSpeedButton::TSpeedButton(TForm* parent)
-    : TControl(parent), charset_(parent->FontInfo().lfCharSet) {
-  font_ = MakeFont(parent->FontInfo(), charset_);
-}
-
-void TSpeedButton::SetCaption(const std::string& caption) {
-  caption_ = caption;
-  Invalidate();
-}
-
-void TSpeedButton::SetCharset(BYTE charset) {
-  charset_ = charset;
-  font_ = MakeFont(parent_->FontInfo(), charset);
-  Invalidate();
-}
-
 HCURSOR TSpeedButton::Cursor() const { return ::LoadCursorA(nullptr, IDC_HAND); }
 
 void TSpeedButton::Click() {

@@ -1,21 +1,13 @@
 // A flat button without a window: takes no focus, shows the hand cursor, draws only its caption
 // (horizontally centred, its top 2 pixels below the button's top) until the mouse is over it.
 #pragma once
-#include <string>
+#include "toolkit/Textcontrol.h"
 
-#include "sys/Handle.h"
-#include "toolkit/Control.h"
-
-class TSpeedButton : public TControl {
+class TSpeedButton : public TTextControl {
 public:
   using ClickHandler = void (*)(void* context);
 
-  explicit TSpeedButton(TForm* parent);
-  void SetCaption(const std::string& caption);
-  const std::string& Caption() const { return caption_; }
-  void SetCharset(BYTE charset);
-  BYTE Charset() const { return charset_; }
-  HFONT Font() const { return static_cast<HFONT>(font_.Get()); }
+  explicit TSpeedButton(TForm* parent) : TTextControl(parent) {}
   void SetOnClick(ClickHandler handler, void* context) {
     onClick_ = handler;
     context_ = context;
@@ -35,9 +27,6 @@ public:
 
 private:
   void SetState(bool hot, bool down);
-  std::string caption_;
-  BYTE charset_;
-  UniqueGdiObject font_;
   ClickHandler onClick_ = nullptr;
   void* context_ = nullptr;
   bool hot_ = false;

@@ -1,0 +1,20 @@
+#include "toolkit/Textcontrol.h"
+
+#include "toolkit/Form.h"
+
+TTextControl::TTextControl(TForm* parent)
+    : TControl(parent), charset_(parent->FontInfo().lfCharSet) {
+  font_ = MakeFont(parent->FontInfo(), charset_);
+}
+
+void TTextControl::SetCaption(const std::string& caption) {
+  if (caption == caption_) return;
+  caption_ = caption;
+  TextChanged();
+}
+
+void TTextControl::SetCharset(BYTE charset) {
+  charset_ = charset;
+  font_ = MakeFont(parent_->FontInfo(), charset);
+  TextChanged();
+}

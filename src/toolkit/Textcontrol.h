@@ -1,0 +1,25 @@
+// A control that shows one caption in its own copy of the form's font, with the character set of
+// the caption's language.
+#pragma once
+#include <string>
+
+#include "sys/Handle.h"
+#include "toolkit/Control.h"
+
+class TTextControl : public TControl {
+public:
+  explicit TTextControl(TForm* parent);
+  void SetCaption(const std::string& caption);
+  const std::string& Caption() const { return caption_; }
+  void SetCharset(BYTE charset);
+  BYTE Charset() const { return charset_; }
+  HFONT Font() const { return static_cast<HFONT>(font_.Get()); }
+
+protected:
+  // The caption or the font changed: a label takes its new size, a button only repaints.
+  virtual void TextChanged() { Invalidate(); }
+
+  std::string caption_;
+  BYTE charset_;
+  UniqueGdiObject font_;
+};
