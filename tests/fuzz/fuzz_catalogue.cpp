@@ -11,11 +11,9 @@
 
 #include "msg/Clwinmsgfile.h"
 #include "msg/Setupapifun.h"
+#include "unit/catalogue/CatalogueBytes.h"
 
 namespace {
-
-bool NoLead(unsigned char) { return false; }
-bool ShiftJisLead(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
 
 void Check(bool ok, const char* what) {
   if (!ok) {
@@ -58,7 +56,7 @@ std::string SlowExpand(std::string s, LeadByteTest lead) {
 
 void CheckText(const char* text) {
   const std::string raw(text);
-  const std::string single = ExpandEscapes(raw, NoLead);
+  const std::string single = ExpandEscapes(raw, NoLeadBytes);
   Check(single.size() <= raw.size(), "expansion grew");
   for (size_t i = 0; i + 1 < single.size(); ++i) {
     Check(!(single[i] == '\\' && (single[i + 1] == 'r' || single[i + 1] == 't' ||
@@ -66,7 +64,7 @@ void CheckText(const char* text) {
           "escape left after single-byte expansion");
   }
   if (raw.size() <= 512) {
-    Check(single == SlowExpand(raw, NoLead), "single-byte expansion differs from slow search");
+    Check(single == SlowExpand(raw, NoLeadBytes), "single-byte expansion differs from slow search");
     Check(ExpandEscapes(raw, ShiftJisLead) == SlowExpand(raw, ShiftJisLead),
           "Shift-JIS expansion differs from slow search");
   }
@@ -148,13 +146,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         break;
       }
     }
-    Check(cat.MessageText(row.Number) == ExpandEscapes(found, NoLead),
+    Check(cat.MessageText(row.Number) == ExpandEscapes(found, NoLeadBytes),
           "MessageText differs from the expansion of the first row");
     CheckText(row.Text);
   }
   for (int32_t other : {0, -1, 1, INT32_MIN, INT32_MAX, 15001, 15302}) {
     const char* t = cat.FindText(other);
-    if (t) Check(cat.MessageText(other) == ExpandEscapes(t, NoLead), "MessageText differs");
+    if (t) Check(cat.MessageText(other) == ExpandEscapes(t, NoLeadBytes), "MessageText differs");
     else Check(cat.MessageText(other).empty(), "text without a row");
   }
 

@@ -5,45 +5,17 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "sys/Handle.h"
+
 namespace {
 const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tarvolink";
 const char kProductKey[] = "Software\\QORV\\Tarvolink";
 
 bool KeyExists(const char* path) {
-  HKEY key = nullptr;
-  if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-  ::RegCloseKey(key);
-  return true;
+  UniqueHKey key;
+  return ::RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_READ, key.Put()) == ERROR_SUCCESS;
 }
 }  // namespace
-
-std::string HostToWindowsPath(const std::string& path) {
-  std::string out = path;
-  if (!out.empty() && out[0] == '/') out = "Z:" + out;   // Wine maps the host's root to Z:
-  for (char& c : out)
-    if (c == '/') c = '\\';
-  return out;
-}
-
-void RemoveTree(const std::string& path) {
-  WIN32_FIND_DATAA fd;
-  HANDLE h = ::FindFirstFileA((path + "\\*").c_str(), &fd);
-  if (h != INVALID_HANDLE_VALUE) {
-    do {
-      std::string name = fd.cFileName;
-      if (name == "." || name == "..") continue;
-      std::string full = path + "\\" + name;
-      if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        RemoveTree(full);
-      } else {
-        ::SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
-        ::DeleteFileA(full.c_str());
-      }
-    } while (::FindNextFileA(h, &fd));
-    ::FindClose(h);
-  }
-  ::RemoveDirectoryA(path.c_str());
-}
 
 const std::vector<std::string>& Throwaway::PlantedFiles() {
   static const std::vector<std::string> files = {"Tarvolink.EXE", "setup.ini", "Files.ini",
@@ -68,16 +40,14 @@ Throwaway::Throwaway(const std::string& tag) {
   ::CreateDirectoryA(inst_.c_str(), nullptr);
   for (const std::string& f : PlantedFiles()) Write(InInstall(f), "x");
 
-  HKEY key = nullptr;
-  ::RegCreateKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                    nullptr);
+  UniqueHKey key;
+  ::RegCreateKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                    key.Put(), nullptr);
   std::string command = InInstall("Uninstall.EXE");
-  ::RegSetValueExA(key, "UninstallString", 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
-                   static_cast<DWORD>(command.size() + 1));
-  ::RegCloseKey(key);
-  ::RegCreateKeyExA(HKEY_LOCAL_MACHINE, kProductKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                    nullptr);
-  ::RegCloseKey(key);
+  ::RegSetValueExA(key.Get(), "UninstallString", 0, REG_SZ,
+                   reinterpret_cast<const BYTE*>(command.c_str()), static_cast<DWORD>(command.size() + 1));
+  ::RegCreateKeyExA(HKEY_LOCAL_MACHINE, kProductKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                    key.Put(), nullptr);
 }
 
 Throwaway::~Throwaway() {
@@ -86,19 +56,11 @@ Throwaway::~Throwaway() {
   RemoveTree(root_);
 }
 
-bool Throwaway::PathExists(const std::string& path) {
-  return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
 bool Throwaway::Exists(const std::string& name) const { return PathExists(InInstall(name)); }
 
 bool Throwaway::UninstallKeyExists() { return KeyExists(kUninstallKey); }
 bool Throwaway::ProductKeyExists() { return KeyExists(kProductKey); }
 
 void Throwaway::Write(const std::string& path, const std::string& bytes) const {
-  HANDLE h = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return;
-  DWORD n = 0;
-  ::WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &n, nullptr);
-  ::CloseHandle(h);
+  WriteBytes(path, bytes);
 }

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "unit/fileio/WinFiles.h"
+
 class Throwaway {
 public:
   explicit Throwaway(const std::string& tag);
@@ -13,10 +15,8 @@ public:
   Throwaway& operator=(const Throwaway&) = delete;
 
   const std::string& Root() const { return root_; }        // the temporary folder of this test
-  const std::string& InstallDir() const { return inst_; }  // where the product "is"
   std::string InInstall(const std::string& name) const { return inst_ + "\\" + name; }
-  bool Exists(const std::string& name) const;               // a file or folder in InstallDir
-  static bool PathExists(const std::string& path);
+  bool Exists(const std::string& name) const;   // a file or folder where the product "is"
   static bool UninstallKeyExists();
   static bool ProductKeyExists();
   void Write(const std::string& path, const std::string& bytes) const;
@@ -28,8 +28,3 @@ private:
   std::string root_;
   std::string inst_;
 };
-
-// A Windows path for a folder that CMake gave as a host path.
-std::string HostToWindowsPath(const std::string& path);
-// Deletes a folder with everything below it.
-void RemoveTree(const std::string& path);

@@ -3,20 +3,13 @@
 #include <gtest/gtest.h>
 
 #include "app/Frmuninstall.h"
+#include "product/Tarvolinkfilename.h"
 #include "product/Tarvolinkuninstall.h"
 #include "unit/app/Formfixture.h"
+#include "unit/toolkit/Paintprobe.h"
 
 namespace {
-BYTE CharsetOf(HFONT font) {
-  LOGFONTA lf = {};
-  ::GetObjectA(font, sizeof lf, &lf);
-  return lf.lfCharSet;
-}
-
-std::string Catalogue() {
-  std::string exe = TApplication::ExeName();
-  return exe.substr(0, exe.rfind('\\') + 1) + "SetupMsg.TRK";
-}
+std::string Catalogue() { return AppFilePath(MessageFileName("TRK")); }
 
 class CatalogueForm : public FormFixture {
 protected:

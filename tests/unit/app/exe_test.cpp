@@ -24,11 +24,6 @@ bool WaitFor(HANDLE process, int seconds = 60) {
   return false;
 }
 
-template <typename Pred>
-bool Eventually(Pred pred, int seconds = 60) {
-  return PumpUntil(pred, seconds);
-}
-
 struct FindOf {
   DWORD pid;
   const char* cls;
@@ -67,11 +62,11 @@ public:
     started_ = ::CreateProcessA(exe.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr,
                                 dir.c_str(), &si, &pi_) != FALSE;
     if (started_ && waitForWindow) {
-      Eventually([this] {
+      PumpUntil([this] {
         app = Find(pi_.dwProcessId, "TApplication").found;
         form = Find(pi_.dwProcessId, "TFormUninstall").found;
         return app && form && ::IsWindowVisible(form);
-      });
+      }, 60);
     }
   }
   ~Copy() {
@@ -207,11 +202,11 @@ TEST(UninstallExe, SecondStartRestoresAMinimisedFirst) {
   Copy first(in.exe);
   ASSERT_TRUE(first.app);
   ::ShowWindow(first.app, SW_MINIMIZE);
-  ASSERT_TRUE(Eventually([&] { return ::IsIconic(first.app) && !::IsWindowVisible(first.form); }));
+  ASSERT_TRUE(PumpUntil([&] { return ::IsIconic(first.app) && !::IsWindowVisible(first.form); }, 60));
   Copy second(in.exe, false);
   ASSERT_TRUE(second.Ended());
   EXPECT_EQ(0u, second.ExitCode());
-  EXPECT_TRUE(Eventually([&] { return !::IsIconic(first.app) && ::IsWindowVisible(first.form); }));
+  EXPECT_TRUE(PumpUntil([&] { return !::IsIconic(first.app) && ::IsWindowVisible(first.form); }, 60));
   ::PostMessageA(first.form, WM_CLOSE, 0, 0);
   EXPECT_TRUE(first.Ended());
 }
@@ -259,7 +254,7 @@ TEST(UninstallExe, CloseConfirmedDuringARunStopsItAndEnds) {
   ASSERT_TRUE(copy.form);
   BoxAnswerer boxes({IDOK}, copy.form, copy.Pid());
   copy.ClickUninstall();
-  ASSERT_TRUE(Eventually([&] { return product.CloseAsked(); }));
+  ASSERT_TRUE(PumpUntil([&] { return product.CloseAsked(); }, 60));
   ::PostMessageA(copy.form, WM_CLOSE, 0, 0);
   ASSERT_TRUE(copy.Ended());
   EXPECT_EQ(0u, copy.ExitCode());
@@ -298,9 +293,9 @@ TEST(DllSearch, PlantedDllIsLoadedByNameUnlessTheSearchIsRestricted) {
 
   // Without the restriction the planted copy wins: the trap is real.
   EXPECT_EQ(0ul, run("plain"));
-  EXPECT_TRUE(Throwaway::PathExists(marker));
+  EXPECT_TRUE(PathExists(marker));
   ::DeleteFileA(marker.c_str());
   // With it, the system's own DLL is loaded and the planted one never is.
   EXPECT_EQ(0ul, run("guard"));
-  EXPECT_FALSE(Throwaway::PathExists(marker));
+  EXPECT_FALSE(PathExists(marker));
 }

@@ -6,14 +6,9 @@
 #include "product/Tarvolinkuninstall.h"
 #include "setup/Uninstlist.h"
 #include "unit/app/Formfixture.h"
+#include "unit/toolkit/Paintprobe.h"
 
 namespace {
-BYTE CharsetOf(HFONT font) {
-  LOGFONTA lf = {};
-  ::GetObjectA(font, sizeof lf, &lf);
-  return lf.lfCharSet;
-}
-
 void ExpectBounds(const TControl& c, int l, int t, int w, int h) {
   EXPECT_EQ(l, c.Left());
   EXPECT_EQ(t, c.Top());

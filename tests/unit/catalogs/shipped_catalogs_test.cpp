@@ -11,6 +11,8 @@
 #include "msg/Builtintext.h"
 #include "msg/Clwinmsgfile.h"
 #include "msg/Msgids.h"
+#include "sys/Handle.h"
+#include "unit/catalogue/CatalogueBytes.h"
 
 namespace {
 
@@ -18,7 +20,6 @@ template <UINT CodePage>
 bool IsLeadOf(unsigned char byte) {
   return IsDBCSLeadByteEx(CodePage, byte) != FALSE;
 }
-bool NoLeadBytes(unsigned char) { return false; }
 
 struct Catalogue {
   const char* code;
@@ -103,23 +104,20 @@ TEST_P(CatalogueTest, ExpandsAlikeUnderAnySystemCodePage) {
 
 // The two buttons are 145 pixels wide, in MS Sans Serif 13 px with the language's charset.
 TEST_P(CatalogueTest, ButtonCaptionsFitTheButtons) {
-  HDC dc = CreateCompatibleDC(nullptr);
-  ASSERT_NE(dc, nullptr);
-  HFONT font = CreateFontA(-13, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, GetParam().charset,
-                           OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                           DEFAULT_PITCH | FF_DONTCARE, "MS Sans Serif");
-  ASSERT_NE(font, nullptr);
-  HGDIOBJ old = SelectObject(dc, font);
+  UniqueMemDc dc(CreateCompatibleDC(nullptr));
+  ASSERT_TRUE(dc);
+  UniqueGdiObject font(CreateFontA(-13, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, GetParam().charset,
+                                   OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                   DEFAULT_PITCH | FF_DONTCARE, "MS Sans Serif"));
+  ASSERT_TRUE(font);
+  SelectedObject selected(dc.Get(), font.Get());
   for (int32_t id : {msgUninstall, msgQuit}) {
     std::string caption = file_.MessageText(id);
     SIZE extent = {};
-    EXPECT_TRUE(GetTextExtentPoint32A(dc, caption.c_str(), static_cast<int>(caption.size()), &extent));
+    EXPECT_TRUE(GetTextExtentPoint32A(dc.Get(), caption.c_str(), static_cast<int>(caption.size()), &extent));
     EXPECT_GT(extent.cx, 0) << id;
     EXPECT_LE(extent.cx, 145 - 2 * 8) << id << ": " << caption;
   }
-  SelectObject(dc, old);
-  DeleteObject(font);
-  DeleteDC(dc);
 }
 
 INSTANTIATE_TEST_SUITE_P(Shipped, CatalogueTest, testing::ValuesIn(kCatalogues),

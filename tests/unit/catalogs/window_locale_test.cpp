@@ -7,21 +7,16 @@
 #include "msg/Clwinmsgfile.h"
 #include "msg/Msgids.h"
 #include "msg/Winlangutil.h"
+#include "product/Tarvolinkfilename.h"
 #include "product/Tarvolinkuninstall.h"
 #include "unit/app/Formfixture.h"
+#include "unit/toolkit/Paintprobe.h"
 
 namespace {
-BYTE CharsetOf(HFONT font) {
-  LOGFONTA lf = {};
-  ::GetObjectA(font, sizeof lf, &lf);
-  return lf.lfCharSet;
-}
-
 class LocaleWindow : public FormFixture {
 protected:
   void SetUp() override {
-    std::string exe = TApplication::ExeName();
-    std::string path = exe.substr(0, exe.rfind('\\') + 1) + "SetupMsg." LOCALE_CODE;
+    std::string path = AppFilePath(MessageFileName(LOCALE_CODE));
     ASSERT_TRUE(shipped.LoadFromFile(path)) << path;
     FormFixture::SetUp();
   }

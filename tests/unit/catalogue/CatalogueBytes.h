@@ -7,6 +7,10 @@
 #include "msg/Clwinmsgfile.h"
 #include "msg/Setupapifun.h"
 
+// Lead-byte tables for the escape expansion: Shift-JIS (code page 932), and none at all.
+inline bool ShiftJisLead(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
+inline bool NoLeadBytes(unsigned char) { return false; }
+
 // Hands bytes to a catalogue the way a load does: a zero-filled block one byte longer.
 inline void AdoptBytes(TclMsgFile& catalogue, const std::string& bytes) {
   char* block = static_cast<char*>(AllocZeroed(static_cast<uint32_t>(bytes.size() + 1)));

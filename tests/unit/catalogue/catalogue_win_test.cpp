@@ -4,12 +4,9 @@
 
 #include "msg/Clwinmsgfile.h"
 #include "sys/Fileiofun.h"
-#include "unit/fileio/HoldFile.h"
 #include "unit/fileio/WinFiles.h"
 
 namespace {
-
-constexpr uint64_t kGiB = 1ull << 30;
 
 TEST(CatalogueLoadWin, FileHeldByAnotherProcessKeepsPrevious) {
   Leftovers made;
@@ -22,8 +19,8 @@ TEST(CatalogueLoadWin, FileHeldByAnotherProcessKeepsPrevious) {
   // The loader let go of the file: it can be removed at once.
   EXPECT_EQ(0u, RemoveFile(first));
   {
-    FileHeldElsewhere holder(second);
-    ASSERT_TRUE(holder.Holding()) << holder.Report();
+    FileHolder holder;
+    ASSERT_TRUE(holder.Start(second)) << FileHolder::Exe();
     EXPECT_FALSE(cat.LoadFromFile(second));
     EXPECT_EQ("Uninstall", cat.MessageText(15102));
   }

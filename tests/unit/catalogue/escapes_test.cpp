@@ -4,10 +4,6 @@
 
 namespace {
 
-bool NoLeadBytes(unsigned char) { return false; }
-// Shift-JIS lead bytes, as code page 932 has them.
-bool ShiftJisLead(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
-
 std::string Expand(const std::string& s) { return ExpandEscapes(s, NoLeadBytes); }
 
 TEST(Escapes, ThreeEscapesThroughTheCatalogue) {

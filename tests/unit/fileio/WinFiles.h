@@ -1,12 +1,34 @@
-// Small file fixtures for the Windows-side tests. Everything made here goes again with the object.
+// Files, folders and helper processes for the Windows-side tests. Nothing here needs GoogleTest.
 #pragma once
 #include <windows.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "sys/Handle.h"
+
+constexpr uint64_t kGiB = 1ull << 30;
+
+// A name that no other test process running at the same time makes.
+inline std::string Unique(const std::string& stem) {
+  static int counter = 0;
+  return stem + std::to_string(::GetCurrentProcessId()) + "_" + std::to_string(++counter);
+}
+
+// A Windows path for one that the build handed over as a host path.
+inline std::string HostToWindowsPath(const std::string& path) {
+  std::string out = path;
+  if (!out.empty() && out[0] == '/') out = "Z:" + out;   // Wine maps the host's root to Z:
+  for (char& c : out)
+    if (c == '/') c = '\\';
+  return out;
+}
+
+inline bool PathExists(const std::string& path) {
+  return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
 
 inline bool WriteBytes(const std::string& name, const std::string& bytes) {
   UniqueFile f(::CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
@@ -46,6 +68,27 @@ inline bool IsFolder(const std::string& name) {
   return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+// Deletes a folder with everything below it, whatever the attributes (best effort).
+inline void RemoveTree(const std::string& path) {
+  WIN32_FIND_DATAA d;
+  UniqueFind find(::FindFirstFileA((path + "\\*").c_str(), &d));
+  if (find) {
+    do {
+      std::string n = d.cFileName;
+      if (n == "." || n == "..") continue;
+      std::string full = path + "\\" + n;
+      if (d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        RemoveTree(full);
+      } else {
+        ::SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+        ::DeleteFileA(full.c_str());
+      }
+    } while (::FindNextFileA(find.Get(), &d));
+  }
+  find.Reset();
+  ::RemoveDirectoryA(path.c_str());
+}
+
 // Removes what a test made, deepest first, whatever its attributes, when the test ends.
 class Leftovers {
 public:
@@ -65,4 +108,61 @@ public:
   }
 private:
   std::vector<std::string> names_;
+};
+
+// Full name of a helper exe in the tests' shared output folder, the parent of each test folder.
+inline std::string HelperExe(const std::string& name) {
+  char exe[MAX_PATH] = {};
+  ::GetModuleFileNameA(nullptr, exe, MAX_PATH);
+  std::string s = exe;
+  s = s.substr(0, s.find_last_of('\\'));
+  s = s.substr(0, s.find_last_of('\\'));
+  return s + "\\" + name;
+}
+
+// A second process; ended (if still running) at the end of the scope.
+class Process {
+public:
+  explicit Process(const std::string& commandLine) {
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    std::vector<char> cmd(commandLine.begin(), commandLine.end());
+    cmd.push_back('\0');
+    if (::CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+      process_.Reset(pi.hProcess);
+      ::CloseHandle(pi.hThread);
+    }
+  }
+  ~Process() { End(); }
+  Process(const Process&) = delete;
+  Process& operator=(const Process&) = delete;
+  bool Started() const { return process_.Valid(); }
+  bool Exited(DWORD waitMs = 0) const { return process_ && ::WaitForSingleObject(process_.Get(), waitMs) == WAIT_OBJECT_0; }
+  void End() {
+    if (process_ && !Exited()) {
+      ::TerminateProcess(process_.Get(), 9);
+      ::WaitForSingleObject(process_.Get(), 10000);
+    }
+  }
+private:
+  UniqueKernelHandle process_;
+};
+
+// The stand-in product (fake_product.exe beside the test folders) holding `file` open for reading
+// without sharing, from Start until End or the end of the scope. A relative name is taken from
+// this process's current folder.
+class FileHolder {
+public:
+  bool Start(const std::string& file) {
+    std::string ev = Unique("tvholdev");
+    event_.Reset(::CreateEventA(nullptr, TRUE, FALSE, ev.c_str()));
+    process_.reset(new Process("\"" + Exe() + "\" hold \"" + file + "\" " + ev));
+    return process_->Started() && ::WaitForSingleObject(event_.Get(), 30000) == WAIT_OBJECT_0;
+  }
+  void End() { if (process_) process_->End(); }
+  static std::string Exe() { return HelperExe("fake_product.exe"); }
+private:
+  UniqueKernelHandle event_;
+  std::unique_ptr<Process> process_;
 };

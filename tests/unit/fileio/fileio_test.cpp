@@ -2,12 +2,10 @@
 #include <windows.h>
 
 #include "sys/Fileiofun.h"
-#include "unit/fileio/HoldFile.h"
 #include "unit/fileio/WinFiles.h"
 
 namespace {
 
-constexpr uint64_t kGiB = 1ull << 30;
 constexpr DWORD kKeptAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
 
 TEST(FileRead, NoFileMeansNoHandleAndZeros) {
@@ -49,8 +47,8 @@ TEST(FileRead, FileHeldByAnotherProcessDoesNotOpen) {
   Leftovers made;
   std::string name = made("fio_held.bin");
   ASSERT_TRUE(WriteBytes(name, "abc"));
-  FileHeldElsewhere holder(name);
-  ASSERT_TRUE(holder.Holding()) << holder.Report();
+  FileHolder holder;
+  ASSERT_TRUE(holder.Start(name)) << FileHolder::Exe();
   EXPECT_EQ(kInvalidFileHandle, OpenFileForRead(name));
 }
 
@@ -144,8 +142,8 @@ TEST(FileRemove, FileInUseStaysWithNormalAttributes) {
   std::string name = made("fio_rm_held.bin");
   ASSERT_TRUE(WriteBytes(name, "x"));
   ASSERT_TRUE(::SetFileAttributesA(name.c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
-  FileHeldElsewhere holder(name);
-  ASSERT_TRUE(holder.Holding()) << holder.Report();
+  FileHolder holder;
+  ASSERT_TRUE(holder.Start(name)) << FileHolder::Exe();
   EXPECT_EQ(static_cast<uint32_t>(ERROR_SHARING_VIOLATION), RemoveFile(name));
   EXPECT_TRUE(IsFile(name));
   EXPECT_EQ(0u, ::GetFileAttributesA(name.c_str()) & kKeptAttributes);

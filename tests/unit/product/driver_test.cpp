@@ -6,7 +6,6 @@
 #include "product/Tarvolinkfilename.h"
 #include "product/Tarvolinkuninstall.h"
 #include "setup/Uninstlist.h"
-#include "sys/Pendingremoval.h"
 #include "sys/Systemfolder.h"
 #include "unit/setup/Engtestutil.h"
 
@@ -89,6 +88,13 @@ LRESULT CALLBACK CloserProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
   return ::DefWindowProcA(wnd, msg, wp, lp);
 }
 
+// The product's files (besides its information files) and its Programs links, as Lay makes them.
+const char* const kProductFiles[] = {"Tarvolink.EXE", "Uninstall.EXE", "setup.ini",    "Files.ini",
+                                     "Backup.log",    "Busprobe.exe",  "about.bmp",    "main.bmp",
+                                     "help.chm",      "SetupMsg.ENG",  "ExENG.FRC",    "SetupMsg.JPN",
+                                     "dzips32.dll",   "dunzips32.dll"};
+const char* const kProgramLinks[] = {"Tarvolink.LNK", "Uninstall.LNK", "Port Speed Probe.LNK"};
+
 class Product {
 public:
   Product()
@@ -112,16 +118,13 @@ public:
     MakeDirs(dir_);
     MakeDirs(programs_);
     MakeDirs(root_ / "Other");
-    for (const char* f : {"Tarvolink.EXE", "Uninstall.EXE", "setup.ini", "Files.ini", "Backup.log", "Busprobe.exe",
-                          "about.bmp", "main.bmp", "help.chm", "SetupMsg.ENG", "ExENG.FRC", "SetupMsg.JPN",
-                          "dzips32.dll", "dunzips32.dll"})
-      WriteFile(dir_ + "\\" + f);
+    for (const char* f : kProductFiles) WriteFile(dir_ + "\\" + f);
     WriteFile(dir_ + "\\setup.ini", "x", FILE_ATTRIBUTE_READONLY);
     WriteFile(dir_ + "\\Info.ini", "[LOGO]\r\nAbout=about.bmp\r\nMain=" + dir_ +
                                        "\\main.bmp\r\nLoading=..\\neighbour.txt\r\n[Help]\r\nCHM=\r\n");
     WriteFile(dir_ + "\\InfoENG.Ini", "[LOGO]\r\nAbout=about.bmp\r\nMain=" + (root_ / "Other\\Tarvolink.EXE") +
                                           "\r\n[Help]\r\nCHM=help.chm\r\n");
-    for (const char* l : {"Tarvolink.LNK", "Uninstall.LNK", "Port Speed Probe.LNK"}) WriteFile(programs_ + "\\" + l);
+    for (const char* l : kProgramLinks) WriteFile(programs_ + "\\" + l);
     WriteFile(desktopLink_);
     WriteFile(root_ / "neighbour.txt");
     WriteFile(root_ / "Other\\Tarvolink.EXE");
@@ -136,11 +139,9 @@ public:
   // Everything the plan removes from files, folders and the Run key, in a fixed order.
   std::vector<std::string> Removable() const {
     std::vector<std::string> p;
-    for (const char* f : {"Tarvolink.EXE", "Uninstall.EXE", "setup.ini", "Files.ini", "Backup.log", "Busprobe.exe",
-                          "about.bmp", "main.bmp", "help.chm", "SetupMsg.ENG", "ExENG.FRC", "SetupMsg.JPN",
-                          "dzips32.dll", "dunzips32.dll", "Info.ini", "InfoENG.Ini"})
-      p.push_back(dir_ + "\\" + f);
-    for (const char* l : {"Tarvolink.LNK", "Uninstall.LNK", "Port Speed Probe.LNK"}) p.push_back(programs_ + "\\" + l);
+    for (const char* f : kProductFiles) p.push_back(dir_ + "\\" + f);
+    for (const char* f : {"Info.ini", "InfoENG.Ini"}) p.push_back(dir_ + "\\" + f);
+    for (const char* l : kProgramLinks) p.push_back(programs_ + "\\" + l);
     p.push_back(desktopLink_);
     p.push_back(programs_);
     p.push_back(dir_);
@@ -148,7 +149,7 @@ public:
   }
   std::string State() const {
     std::string s;
-    for (const auto& p : Removable()) s += Exists(p) ? '1' : '0';
+    for (const auto& p : Removable()) s += PathExists(p) ? '1' : '0';
     s += ValueExists(kRunKey, name_) ? '1' : '0';
     return s;
   }
@@ -157,7 +158,7 @@ public:
   }
   bool KeysGone() const { return !KeyExists(UninstallKey(name_)) && !KeyExists("Software\\QORV\\" + name_); }
   bool BystandersKept() const {
-    return Exists(root_ / "neighbour.txt") && Exists(root_ / "Other\\Tarvolink.EXE") &&
+    return PathExists(root_ / "neighbour.txt") && PathExists(root_ / "Other\\Tarvolink.EXE") &&
            KeyExists(UninstallKey(other_)) && KeyExists("Software\\QORV\\" + other_) &&
            ValueExists(kRunKey, other_) && KeyExists("Software\\QORV");
   }
@@ -180,7 +181,6 @@ private:
 // arrives, 0 for none. Records the state of the machine at every accepted report.
 struct RunRecord {
   const Product* product = nullptr;
-  TclTarvolinkUninstall* driver = nullptr;
   HWND closer = nullptr;
   int closeAt = 0;
   int accepted = 0;
@@ -212,7 +212,6 @@ private:
 
 int32_t RunAsTheWindowDoes(TclTarvolinkUninstall& driver, RunRecord& run) {
   Closer closer(&driver);
-  run.driver = &driver;
   run.closer = closer.Handle();
   driver.OnProgress = &OnRunProgress;
   driver.ProgressContext = &run;
@@ -296,7 +295,7 @@ TEST(DriverRun, TheWholePlanWithTheUninstallerRunning) {
   EXPECT_TRUE(product.BystandersKept());
   for (const auto& p : product.Removable()) {
     bool stays = p == product.Dir() || p == product.Dir() + "\\Uninstall.EXE";
-    EXPECT_EQ(stays, Exists(p)) << p;
+    EXPECT_EQ(stays, PathExists(p)) << p;
   }
   EXPECT_TRUE(IsPending(product.Dir() + "\\Uninstall.EXE"));
   EXPECT_TRUE(IsPending(product.Dir()));

@@ -1,57 +1,27 @@
-// Real files, keys and helper processes for the engine and driver tests (Wine is the platform).
+// Real files and keys for the engine and driver tests (Wine is the platform), over the file and
+// process helpers of WinFiles.h.
 #pragma once
 #include <windows.h>
 #include <gtest/gtest.h>
-#include <memory>
 #include <ostream>
 #include <string>
 #include <vector>
 #include "setup/Setuplist.h"
 #include "sys/Handle.h"
+#include "unit/fileio/WinFiles.h"
 
 namespace engtest {
-
-inline std::string Unique(const std::string& stem) {
-  static int counter = 0;
-  return stem + std::to_string(::GetCurrentProcessId()) + "_" + std::to_string(++counter);
-}
-
-inline bool Exists(const std::string& path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 inline void WriteFile(const std::string& path, const std::string& content = "x",
                       DWORD attributes = FILE_ATTRIBUTE_NORMAL) {
   ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-  UniqueFile f(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-  ASSERT_TRUE(f.Valid()) << path;
-  DWORD n = 0;
-  ::WriteFile(f.Get(), content.data(), static_cast<DWORD>(content.size()), &n, nullptr);
-  f.Reset();
+  ASSERT_TRUE(WriteBytes(path, content)) << path;
   ::SetFileAttributesA(path.c_str(), attributes);
 }
 
 inline void MakeDirs(const std::string& path) {
   for (size_t i = 3; i <= path.size(); ++i)
     if (i == path.size() || path[i] == '\\') ::CreateDirectoryA(path.substr(0, i).c_str(), nullptr);
-}
-
-// Deletes a folder tree left by a test (best effort).
-inline void RemoveTree(const std::string& path) {
-  WIN32_FIND_DATAA d;
-  HANDLE h = ::FindFirstFileA((path + "\\*").c_str(), &d);
-  if (h != INVALID_HANDLE_VALUE) {
-    do {
-      std::string n = d.cFileName;
-      if (n == "." || n == "..") continue;
-      std::string full = path + "\\" + n;
-      if (d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(full);
-      else {
-        ::SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
-        ::DeleteFileA(full.c_str());
-      }
-    } while (::FindNextFileA(h, &d));
-    ::FindClose(h);
-  }
-  ::RemoveDirectoryA(path.c_str());
 }
 
 // A fresh folder under C:\ (short, no blanks), removed with its content at the end of the scope.
@@ -134,58 +104,6 @@ inline bool IsPending(const std::string& path) {
       return true;
   return false;
 }
-
-// Full name of a helper exe in the tests' shared output folder.
-inline std::string HelperExe(const std::string& name) {
-  char exe[MAX_PATH] = {};
-  ::GetModuleFileNameA(nullptr, exe, MAX_PATH);
-  std::string s = exe;
-  s = s.substr(0, s.find_last_of('\\'));
-  s = s.substr(0, s.find_last_of('\\'));
-  return s + "\\" + name;
-}
-
-// A second process; ended (if still running) at the end of the scope.
-class Process {
-public:
-  explicit Process(const std::string& commandLine) {
-    STARTUPINFOA si = {};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi = {};
-    std::vector<char> cmd(commandLine.begin(), commandLine.end());
-    cmd.push_back('\0');
-    if (::CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
-      process_.Reset(pi.hProcess);
-      ::CloseHandle(pi.hThread);
-    }
-  }
-  ~Process() { End(); }
-  bool Started() const { return process_.Valid(); }
-  bool Exited(DWORD waitMs = 0) const { return process_ && ::WaitForSingleObject(process_.Get(), waitMs) == WAIT_OBJECT_0; }
-  void End() {
-    if (process_ && !Exited()) {
-      ::TerminateProcess(process_.Get(), 9);
-      ::WaitForSingleObject(process_.Get(), 10000);
-    }
-  }
-private:
-  UniqueKernelHandle process_;
-};
-
-// A helper that holds `file` open without sharing until it is ended.
-class FileHolder {
-public:
-  bool Start(const std::string& file) {
-    std::string ev = Unique("tvholdev");
-    event_.Reset(::CreateEventA(nullptr, TRUE, FALSE, ev.c_str()));
-    process_.reset(new Process("\"" + HelperExe("fake_product.exe") + "\" hold \"" + file + "\" " + ev));
-    return process_->Started() && ::WaitForSingleObject(event_.Get(), 30000) == WAIT_OBJECT_0;
-  }
-  void End() { if (process_) process_->End(); }
-private:
-  UniqueKernelHandle event_;
-  std::unique_ptr<Process> process_;
-};
 
 // Every report of a run: percentage and line.
 struct Report {

@@ -79,7 +79,7 @@ TEST(CloseProgram, AProgramThatRefusesNeverStopsTheRun) {
   EXPECT_EQ(0, list.Execute());
   EXPECT_EQ((std::vector<int32_t>{0, 6, 13, 20, 26, 33, 40, 46, 53, 60, 66, 66}), rec.Percents());
   EXPECT_EQ(10, list.Items[0]->StepsDone);
-  EXPECT_FALSE(Exists(dir / "after.txt"));
+  EXPECT_FALSE(PathExists(dir / "after.txt"));
   EXPECT_FALSE(product->Exited());
   EXPECT_TRUE(::FindWindowA("TApplication", title.c_str()));
 }

@@ -76,8 +76,8 @@ TEST_F(RunSequence, ReportsBeforeEveryStepAndInsideEveryAction) {
   EXPECT_EQ((std::vector<std::string>{"", "", "Write Registry", "Write Registry", "Delete " + file,
                                       "Delete " + file, "Remove Folder " + folder}),
             texts);
-  EXPECT_FALSE(Exists(file));
-  EXPECT_FALSE(Exists(folder));
+  EXPECT_FALSE(PathExists(file));
+  EXPECT_FALSE(PathExists(folder));
   EXPECT_EQ(94, list.Percent);
 }
 
@@ -85,23 +85,23 @@ TEST_F(RunSequence, CancelAtAStepsReportStopsBeforeThatStep) {
   rec.cancelAt = 3;   // the report before the file's first step
   EXPECT_EQ(msgCancel, list.Execute());
   EXPECT_EQ(4u, rec.reports.size());
-  EXPECT_TRUE(Exists(file));
-  EXPECT_TRUE(Exists(folder));
+  EXPECT_TRUE(PathExists(file));
+  EXPECT_TRUE(PathExists(folder));
   EXPECT_EQ(0, list.Items[2]->StepsDone);
 }
 
 TEST_F(RunSequence, CancelAtAnActionsReportSkipsOnlyThatStepUnlessAskedAgain) {
   rec.cancelAt = 6;   // the folder's own report, in the last step of the last item: never seen
   EXPECT_EQ(0, list.Execute());
-  EXPECT_TRUE(Exists(folder));
-  EXPECT_FALSE(Exists(file));
+  EXPECT_TRUE(PathExists(folder));
+  EXPECT_FALSE(PathExists(file));
 
   Recorder again;
   again.cancelAt = 4;   // the file's own report; the next attempt deletes it
   Attach(list, again);
   WriteFile(file);
   EXPECT_EQ(0, list.Execute());
-  EXPECT_FALSE(Exists(file));
+  EXPECT_FALSE(PathExists(file));
   EXPECT_EQ((std::vector<int32_t>{0, 58, 58, 64, 64, 70, 70, 94, 94}), again.Percents());
 
   Recorder sticky;
@@ -111,7 +111,7 @@ TEST_F(RunSequence, CancelAtAnActionsReportSkipsOnlyThatStepUnlessAskedAgain) {
   WriteFile(file);
   EXPECT_EQ(msgCancel, list.Execute());
   EXPECT_EQ(6u, sticky.reports.size());
-  EXPECT_TRUE(Exists(file));
+  EXPECT_TRUE(PathExists(file));
 }
 
 TEST(SetupList, ZeroWeightItemsRunNoStep) {
@@ -124,8 +124,8 @@ TEST(SetupList, ZeroWeightItemsRunNoStep) {
   ASSERT_TRUE(list.AddItem(Item(skDeleteFile, dir / "kept.txt", 0)));
   ASSERT_EQ(0, list.AddFileDeletion(dir / "gone.txt"));
   EXPECT_EQ(0, list.Execute());
-  EXPECT_TRUE(Exists(dir / "kept.txt"));
-  EXPECT_FALSE(Exists(dir / "gone.txt"));
+  EXPECT_TRUE(PathExists(dir / "kept.txt"));
+  EXPECT_FALSE(PathExists(dir / "gone.txt"));
   EXPECT_EQ((std::vector<int32_t>{0, 0}), rec.Percents());
 }
 
@@ -137,7 +137,7 @@ TEST(SetupList, WithoutCallbackEverythingRunsAndNothingCancels) {
   ASSERT_EQ(0, list.AddFolderRemoval(dir.Path()));
   EXPECT_EQ(0, list.ReportProgress());
   EXPECT_EQ(0, list.Execute());
-  EXPECT_FALSE(Exists(dir.Path()));
+  EXPECT_FALSE(PathExists(dir.Path()));
 }
 
 TEST(SetupList, ClearEmptiesButKeepsNamesAndARunOfNothingReportsNothing) {
@@ -168,7 +168,7 @@ TEST(SetupList, ASecondRunStartsEveryItemAgain) {
   EXPECT_EQ(5, list.Items[0]->StepsDone);
   WriteFile(dir / "a.txt");
   EXPECT_EQ(0, list.Execute());
-  EXPECT_FALSE(Exists(dir / "a.txt"));
+  EXPECT_FALSE(PathExists(dir / "a.txt"));
 }
 
 TEST(SetupList, ConstructionStartsAtTheProgramFilesFolder) {

@@ -23,7 +23,7 @@ std::string ReadText(const std::string& path) {
 TEST(Win9x, AFileInUseIsListedInWininitAndItsFolderIsNot) {
   ASSERT_EQ(wvWin98, GetWindowsVersion());
   std::string wininit = GetWindowsFolder() + "\\WININIT.INI";
-  bool had = Exists(wininit);
+  bool had = PathExists(wininit);
   std::string before = ReadText(wininit);
 
   TempDir dir;
@@ -48,7 +48,7 @@ TEST(Win9x, AFileInUseIsListedInWininitAndItsFolderIsNot) {
   EXPECT_TRUE(IsScheduledForRemoval(held));
   EXPECT_FALSE(IsScheduledForRemoval(dir.Path()));
   EXPECT_FALSE(IsPending(held));
-  EXPECT_TRUE(Exists(held));
+  EXPECT_TRUE(PathExists(held));
 }
 
 TEST(Win9x, ShortcutsComeFromTheUsersFolders) {

@@ -50,8 +50,8 @@ TEST(FileDeletion, ReadOnlyAndHiddenFilesGoAtTheFirstAttempt) {
   ASSERT_EQ(0, list.AddFileDeletion(dir / "hid.txt"));
   ASSERT_EQ(0, list.AddFileDeletion(dir / "missing.txt"));
   EXPECT_EQ(0, list.Execute());
-  EXPECT_FALSE(Exists(dir / "ro.txt"));
-  EXPECT_FALSE(Exists(dir / "hid.txt"));
+  EXPECT_FALSE(PathExists(dir / "ro.txt"));
+  EXPECT_FALSE(PathExists(dir / "hid.txt"));
   EXPECT_EQ(6u, rec.reports.size());   // two per item
 }
 
@@ -76,17 +76,17 @@ TEST(FileDeletion, BareNamesLieInTheInstallFolderOfRunTime) {
   ASSERT_EQ(0, list.AddFileDeletion("sub\\b.txt"));   // a folder part is never joined
   list.InstallDir = actual.Path();
   EXPECT_EQ(0, list.Execute());
-  EXPECT_TRUE(Exists(planned / "a.txt"));
-  EXPECT_FALSE(Exists(actual / "a.txt"));
-  EXPECT_FALSE(Exists(cwd / "sub\\b.txt"));
-  EXPECT_TRUE(Exists(actual / "sub\\b.txt"));
+  EXPECT_TRUE(PathExists(planned / "a.txt"));
+  EXPECT_FALSE(PathExists(actual / "a.txt"));
+  EXPECT_FALSE(PathExists(cwd / "sub\\b.txt"));
+  EXPECT_TRUE(PathExists(actual / "sub\\b.txt"));
   EXPECT_EQ("Delete a.txt", rec.reports[1].text);   // the name as planned
 
   list.Clear();
   list.InstallDir.clear();   // without a folder, the current one
   ASSERT_EQ(0, list.AddFileDeletion("c.txt"));
   EXPECT_EQ(0, list.Execute());
-  EXPECT_FALSE(Exists(cwd / "c.txt"));
+  EXPECT_FALSE(PathExists(cwd / "c.txt"));
   ::SetCurrentDirectoryA(old);
 }
 
@@ -112,9 +112,9 @@ TEST(FileDeletion, AFileInUseIsTriedFiveTimesThenGoesAtTheNextRestart) {
   EXPECT_EQ((std::vector<int32_t>{0, 0, 14, 14, 28, 28, 42, 42, 57, 57, 71, 71, 85, 85}), rec.Percents());
   EXPECT_EQ(6, list.Items[0]->StepsDone);   // the last failure is one more used step
   EXPECT_EQ(1, list.Items[1]->StepsDone);
-  EXPECT_TRUE(Exists(held));
-  EXPECT_TRUE(Exists(folder));
-  EXPECT_TRUE(Exists(keep / "bystander.txt"));
+  EXPECT_TRUE(PathExists(held));
+  EXPECT_TRUE(PathExists(folder));
+  EXPECT_TRUE(PathExists(keep / "bystander.txt"));
 
   EXPECT_TRUE(IsScheduledForRemoval(held));
   EXPECT_TRUE(IsScheduledForRemoval(folder));   // all it holds is scheduled
@@ -127,9 +127,9 @@ TEST(FileDeletion, AFileInUseIsTriedFiveTimesThenGoesAtTheNextRestart) {
   Process restart("wineboot.exe -r");
   ASSERT_TRUE(restart.Started());
   ASSERT_TRUE(restart.Exited(120000));
-  EXPECT_FALSE(Exists(held));
-  EXPECT_FALSE(Exists(folder));
-  EXPECT_TRUE(Exists(keep / "bystander.txt"));
+  EXPECT_FALSE(PathExists(held));
+  EXPECT_FALSE(PathExists(folder));
+  EXPECT_TRUE(PathExists(keep / "bystander.txt"));
   EXPECT_FALSE(IsPending(held));
 }
 
@@ -146,8 +146,8 @@ TEST(FolderRemoval, AFolderWithContentStaysAfterOneStep) {
   ASSERT_EQ(0, list.AddFolderRemoval(dir / "missing"));
   ASSERT_EQ(0, list.AddFolderRemoval(""));
   EXPECT_EQ(0, list.Execute());
-  EXPECT_TRUE(Exists(dir / "full\\x.txt"));
-  EXPECT_FALSE(Exists(dir / "empty"));
+  EXPECT_TRUE(PathExists(dir / "full\\x.txt"));
+  EXPECT_FALSE(PathExists(dir / "empty"));
   EXPECT_EQ((std::vector<int32_t>{0, 0, 25, 25, 50, 50, 75, 75}), rec.Percents());
   EXPECT_EQ("Remove Folder " + (dir / "full"), rec.reports[1].text);
   EXPECT_FALSE(IsScheduledForRemoval(dir / "full"));   // its file was never scheduled
@@ -206,7 +206,7 @@ TEST_F(Driver, StillUsedByAnotherProductOnlyLosesThisProductsMark) {
   EXPECT_EQ(0, list.Execute());
   EXPECT_FALSE(ValueExists(key + "\\Used", product));
   EXPECT_TRUE(ValueExists(key + "\\Used", "OtherProduct"));
-  EXPECT_TRUE(Exists(file));
+  EXPECT_TRUE(PathExists(file));
   EXPECT_EQ((std::vector<int32_t>{0, 0, 20}), rec.Percents());
   EXPECT_EQ("Delete Service " + driver, rec.reports[1].text);
   EXPECT_EQ("Delete Service " + driver, rec.reports[2].text);
@@ -214,7 +214,7 @@ TEST_F(Driver, StillUsedByAnotherProductOnlyLosesThisProductsMark) {
 
 TEST_F(Driver, AMissingUsedKeyCountsAsUsedElsewhere) {
   EXPECT_EQ(0, list.Execute());
-  EXPECT_TRUE(Exists(file));
+  EXPECT_TRUE(PathExists(file));
   EXPECT_TRUE(KeyExists(key + "\\Config"));
   EXPECT_EQ(3u, rec.reports.size());
 }
@@ -227,7 +227,7 @@ TEST_F(Driver, NoOtherUserRemovesDeviceFileAndKeyInFourSteps) {
     if (variant == 1) SetString(key + "\\Used", product, "");
     rec.reports.clear();
     EXPECT_EQ(0, list.Execute());
-    EXPECT_FALSE(Exists(file)) << variant;
+    EXPECT_FALSE(PathExists(file)) << variant;
     EXPECT_FALSE(KeyExists(key)) << variant;
     EXPECT_EQ((std::vector<int32_t>{0, 0, 40, 60, 80}), rec.Percents()) << variant;
   }
@@ -239,7 +239,7 @@ TEST_F(Driver, ADriverFileThatStaysKeepsTheMakersKey) {
   ASSERT_TRUE(holder.Start(file));
   EXPECT_EQ(0, list.Execute());
   EXPECT_EQ(5, list.Items[0]->StepsDone);
-  EXPECT_TRUE(Exists(file));
+  EXPECT_TRUE(PathExists(file));
   EXPECT_TRUE(KeyExists(key + "\\Config"));
   EXPECT_EQ(4u, rec.reports.size());   // state 4 never ran
   holder.End();
@@ -257,7 +257,7 @@ TEST_F(Driver, ADeviceThatStaysStillLeavesTheFileToTry) {
   ASSERT_EQ(0, list.AddDriverRemoval(name));
   EXPECT_EQ(0, list.Execute());
   EXPECT_EQ((std::vector<int32_t>{0, 0, 40, 60, 80}), rec.Percents());   // device, file, key
-  EXPECT_TRUE(Exists(name + ".VXD"));
+  EXPECT_TRUE(PathExists(name + ".VXD"));
   holder.End();
   DeleteTree("Software\\QORV\\" + dev.Path().substr(0, 2));
 }
@@ -269,7 +269,7 @@ TEST_F(Driver, ACancelAtItsFirstReportRemovesNothing) {
   EXPECT_EQ(msgCancel, list.Execute());
   EXPECT_EQ(2, list.Items[0]->StepsDone);
   EXPECT_TRUE(ValueExists(key + "\\Used", product));
-  EXPECT_TRUE(Exists(file));
+  EXPECT_TRUE(PathExists(file));
 }
 
 TEST_F(Driver, AnUnnamedDriverEndsAtOnceAndTouchesNothing) {

@@ -6,45 +6,27 @@
 #include <string>
 
 #include "sys/Appregutil.h"
+#include "sys/Handle.h"
+#include "unit/setup/Engtestutil.h"
 
 namespace {
 
-const std::string kUninstall = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
-const std::string kMaker = "Software\\QORV\\";
-const std::string kRun = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+using namespace engtest;
 
-void MakeKey(const std::string& path) {
-  HKEY key;
-  ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0,
-                                           KEY_ALL_ACCESS, nullptr, &key, nullptr));
-  RegCloseKey(key);
-}
+const std::string kUninstall = std::string(kUninstallKey) + "\\";
+const std::string kMaker = "Software\\QORV\\";
 
 void SetValue(const std::string& path, const char* name, DWORD type, const void* data,
               DWORD size) {
-  HKEY key;
+  UniqueHKey key;
   ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0,
-                                           KEY_ALL_ACCESS, nullptr, &key, nullptr));
+                                           KEY_ALL_ACCESS, nullptr, key.Put(), nullptr));
   EXPECT_EQ(ERROR_SUCCESS,
-            RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(data), size));
-  RegCloseKey(key);
+            RegSetValueExA(key.Get(), name, 0, type, static_cast<const BYTE*>(data), size));
 }
 
 void SetText(const std::string& path, const char* name, const std::string& text) {
   SetValue(path, name, REG_SZ, text.c_str(), static_cast<DWORD>(text.size() + 1));
-}
-
-bool KeyExists(const std::string& path) {
-  HKEY key;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
-    return false;
-  RegCloseKey(key);
-  return true;
-}
-
-bool ValueExists(const std::string& path, const std::string& name) {
-  return SHGetValueA(HKEY_LOCAL_MACHINE, path.c_str(), name.c_str(), nullptr, nullptr,
-                     nullptr) == ERROR_SUCCESS;
 }
 
 class AppReg : public ::testing::Test {
@@ -57,7 +39,7 @@ protected:
     for (const std::string& n : {name, other, name + "X"}) {
       SHDeleteKeyA(HKEY_LOCAL_MACHINE, (kUninstall + n).c_str());
       SHDeleteKeyA(HKEY_LOCAL_MACHINE, (kMaker + n).c_str());
-      SHDeleteValueA(HKEY_LOCAL_MACHINE, kRun.c_str(), n.c_str());
+      SHDeleteValueA(HKEY_LOCAL_MACHINE, kRunKey, n.c_str());
     }
     if (!hadMaker_) RegDeleteKeyA(HKEY_LOCAL_MACHINE, "Software\\QORV");   // only when empty
   }
@@ -148,11 +130,11 @@ TEST_F(AppReg, RemoveUsedMarkDeletesOneValueAndKeepsTheKey) {
 }
 
 TEST_F(AppReg, DeleteRunValueTakesOnlyTheNamedValue) {
-  SetText(kRun, name.c_str(), "C:\\x.exe");
-  SetText(kRun, other.c_str(), "C:\\y.exe");
+  SetText(kRunKey, name.c_str(), "C:\\x.exe");
+  SetText(kRunKey, other.c_str(), "C:\\y.exe");
   EXPECT_TRUE(DeleteRunValue(name));
-  EXPECT_FALSE(ValueExists(kRun, name));
-  EXPECT_TRUE(ValueExists(kRun, other));
+  EXPECT_FALSE(ValueExists(kRunKey, name));
+  EXPECT_TRUE(ValueExists(kRunKey, other));
   EXPECT_TRUE(DeleteRunValue(name));   // no such value: nothing changes
-  EXPECT_TRUE(ValueExists(kRun, other));
+  EXPECT_TRUE(ValueExists(kRunKey, other));
 }

@@ -1,6 +1,12 @@
 #include "unit/toolkit/Paintprobe.h"
 
-PaintProbe::PaintProbe(int width, int height, COLORREF background) : width_(width), height_(height) {
+namespace {
+HDC ScreenCompatibleDc() {
+  WindowDc screen(nullptr);
+  return ::CreateCompatibleDC(screen.Get());
+}
+
+HBITMAP TopDownBitmap(HDC dc, int width, int height, uint32_t** bits) {
   BITMAPINFO bi = {};
   bi.bmiHeader.biSize = sizeof bi.bmiHeader;
   bi.bmiHeader.biWidth = width;
@@ -8,23 +14,21 @@ PaintProbe::PaintProbe(int width, int height, COLORREF background) : width_(widt
   bi.bmiHeader.biPlanes = 1;
   bi.bmiHeader.biBitCount = 32;
   bi.bmiHeader.biCompression = BI_RGB;
-  HDC screen = ::GetDC(nullptr);
-  dc_ = ::CreateCompatibleDC(screen);
-  ::ReleaseDC(nullptr, screen);
-  void* bits = nullptr;
-  bitmap_ = ::CreateDIBSection(dc_, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-  bits_ = static_cast<uint32_t*>(bits);
-  old_ = ::SelectObject(dc_, bitmap_);
-  HBRUSH b = ::CreateSolidBrush(background);
-  RECT r = {0, 0, width, height};
-  ::FillRect(dc_, &r, b);
-  ::DeleteObject(b);
+  void* p = nullptr;
+  HBITMAP bitmap = ::CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &p, nullptr, 0);
+  *bits = static_cast<uint32_t*>(p);
+  return bitmap;
 }
+}  // namespace
 
-PaintProbe::~PaintProbe() {
-  ::SelectObject(dc_, old_);
-  ::DeleteObject(bitmap_);
-  ::DeleteDC(dc_);
+PaintProbe::PaintProbe(int width, int height, COLORREF background)
+    : width_(width),
+      dc_(ScreenCompatibleDc()),
+      bitmap_(TopDownBitmap(dc_.Get(), width, height, &bits_)),
+      selected_(dc_.Get(), bitmap_.Get()) {
+  UniqueGdiObject brush(::CreateSolidBrush(background));
+  RECT r = {0, 0, width, height};
+  ::FillRect(dc_.Get(), &r, static_cast<HBRUSH>(brush.Get()));
 }
 
 COLORREF PaintProbe::At(int x, int y) const {
@@ -52,3 +56,11 @@ RECT BoxOfOthers(const PaintProbe& p, const RECT& r, const COLORREF* plain, int 
   if (count) *count = n;
   return box;
 }
+
+LOGFONTA FontOf(HFONT font) {
+  LOGFONTA lf = {};
+  ::GetObjectA(font, sizeof lf, &lf);
+  return lf;
+}
+
+BYTE CharsetOf(HFONT font) { return FontOf(font).lfCharSet; }

@@ -41,7 +41,6 @@ public:
   int closes = 0;
   int shows = 0;
   int creates = 0;
-  int destroys = 0;
   bool throwOnClose = false;
   ~TestForm() override { Destroy(); }
 
@@ -53,10 +52,7 @@ protected:
     if (throwOnClose) throw Exception("Invalid property value");
     action = answer;
   }
-  void DoDestroy() override {
-    ++destroys;
-    ++g_destroyed;
-  }
+  void DoDestroy() override { ++g_destroyed; }
 };
 
 class AppTest : public ::testing::Test {

@@ -19,21 +19,15 @@ struct PictureForm {
     form.CreateHandle(cls, 396, 248);
     PaintProbe pic(396, 248, kPicture);
     HBITMAP bmp = ::CreateCompatibleBitmap(pic.Dc(), 396, 248);
-    HDC dc = ::CreateCompatibleDC(pic.Dc());
-    HGDIOBJ old = ::SelectObject(dc, bmp);
-    ::BitBlt(dc, 0, 0, 396, 248, pic.Dc(), 0, 0, SRCCOPY);
-    ::SelectObject(dc, old);
-    ::DeleteDC(dc);
-    image.SetBitmap(bmp);
+    {
+      UniqueMemDc dc(::CreateCompatibleDC(pic.Dc()));
+      SelectedObject into(dc.Get(), bmp);
+      ::BitBlt(dc.Get(), 0, 0, 396, 248, pic.Dc(), 0, 0, SRCCOPY);
+    }
+    image.SetBitmap(bmp);   // the image owns it from here
   }
   void PaintInto(PaintProbe& p) { form.PaintTo(p.Dc()); }
 };
-
-BYTE CharsetOf(HFONT font) {
-  LOGFONTA lf = {};
-  ::GetObjectA(font, sizeof lf, &lf);
-  return lf.lfCharSet;
-}
 
 LPARAM At(int x, int y) { return MAKELPARAM(x, y); }
 }  // namespace
@@ -73,8 +67,7 @@ TEST(Label, CharsetIsTheLabelsOwn) {
   EXPECT_EQ(SHIFTJIS_CHARSET, label.Charset());
   EXPECT_EQ(SHIFTJIS_CHARSET, CharsetOf(label.Font()));
   EXPECT_EQ(DEFAULT_CHARSET, CharsetOf(form.Font()));
-  LOGFONTA lf = {};
-  ::GetObjectA(label.Font(), sizeof lf, &lf);
+  LOGFONTA lf = FontOf(label.Font());
   EXPECT_EQ(-13, lf.lfHeight);
   EXPECT_STREQ("MS Sans Serif", lf.lfFaceName);
 }
@@ -103,12 +96,11 @@ TEST(SpeedButton, FlatCaptionCentredTwoPixelsBelowTheTop) {
   PaintProbe ref(200, 40, kPicture);
   {
     HDC dc = ref.Dc();
-    HGDIOBJ old = ::SelectObject(dc, button.Font());
+    SelectedObject font(dc, button.Font());
     ::SetBkMode(dc, TRANSPARENT);
     ::SetTextColor(dc, ::GetSysColor(COLOR_BTNTEXT));
     RECT r = {0, 0, 200, 40};
     ::DrawTextA(dc, "Uninstall", -1, &r, DT_LEFT | DT_TOP | DT_SINGLELINE);
-    ::SelectObject(dc, old);
   }
   RECT whole = {0, 0, 200, 40};
   RECT refBox = BoxOfOthers(ref, whole, plain, 1, &n);
