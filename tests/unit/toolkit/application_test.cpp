@@ -94,18 +94,29 @@ TEST(ProcessMessages, PaintsAtMostOncePerIntervalButHandlesInputAtOnce) {
   g_paints = 0;
   g_pings = 0;
 
-  ::InvalidateRect(w, nullptr, FALSE);
-  ::Sleep(wait);
-  TApplication::ProcessMessages();
-  EXPECT_EQ(1, g_paints);
+  // Right after a paint: the click-like message goes through, the paint waits. On a loaded
+  // machine the two calls may lie a whole interval apart, and then the paint is rightly due:
+  // only a pair that the clock shows closer together can tell.
+  bool timely = false;
+  for (int attempt = 0; attempt < 10 && !timely; ++attempt) {
+    ::InvalidateRect(w, nullptr, FALSE);
+    ::Sleep(wait);
+    g_paints = 0;
+    g_pings = 0;
+    const DWORD painted = ::GetTickCount();
+    TApplication::ProcessMessages();
+    ASSERT_EQ(1, g_paints);
 
-  // Right after a paint: the click-like message goes through, the paint waits.
-  ::InvalidateRect(w, nullptr, FALSE);
-  ::PostMessageA(w, kPing, 0, 0);
-  TApplication::ProcessMessages();
-  EXPECT_EQ(1, g_pings);
-  EXPECT_EQ(1, g_paints);
-  EXPECT_TRUE(::GetUpdateRect(w, nullptr, FALSE)) << "the area stays invalid for later";
+    ::InvalidateRect(w, nullptr, FALSE);
+    ::PostMessageA(w, kPing, 0, 0);
+    TApplication::ProcessMessages();
+    EXPECT_EQ(1, g_pings);
+    timely = ::GetTickCount() - painted < TApplication::kPaintIntervalMs;
+    if (!timely) continue;
+    EXPECT_EQ(1, g_paints);
+    EXPECT_TRUE(::GetUpdateRect(w, nullptr, FALSE)) << "the area stays invalid for later";
+  }
+  ASSERT_TRUE(timely) << "no two calls came within one paint interval";
 
   ::Sleep(wait);
   TApplication::ProcessMessages();
