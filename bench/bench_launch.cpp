@@ -18,10 +18,10 @@
 #include <cstring>
 #include <string>
 
+#include "product_layout.h"
+
 namespace {
 
-const int kClientWidth = 396;
-const int kClientHeight = 248;
 const DWORD kWaitMs = 60000;
 
 struct WindowQuery {
@@ -32,8 +32,8 @@ struct WindowQuery {
 
 bool HasClientSize(HWND window) {
   RECT rc;
-  return GetClientRect(window, &rc) && rc.right - rc.left == kClientWidth &&
-         rc.bottom - rc.top == kClientHeight;
+  return GetClientRect(window, &rc) && rc.right - rc.left == layout::kClientWidth &&
+         rc.bottom - rc.top == layout::kClientHeight;
 }
 
 BOOL CALLBACK MatchWindow(HWND window, LPARAM param) {

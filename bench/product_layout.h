@@ -1,8 +1,12 @@
-// What an installed Tarvolink leaves on the machine, as its installer lays it out: the names the
-// bench installs, the reference remover removes, and the after-run check looks for.
+// What the bench's references share with the uninstaller: its window's client size, and the
+// names of an installed Tarvolink that the reference remover takes, in the uninstaller's order.
 #pragma once
 
 namespace layout {
+
+// The uninstaller's client area: the references open the same, and the launcher looks for it.
+const int kClientWidth = 396;
+const int kClientHeight = 248;
 
 const char kProduct[] = "Tarvolink";
 const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tarvolink";
