@@ -18,13 +18,7 @@ const char* const kPlainFiles[] = {"Tarvolink.EXE", "Uninstall.EXE", "setup.ini"
                                    "Files.ini",     "Backup.log",    "Busprobe.exe"};
 const char* const kLanguages[] = {"CHT", "CHS", "JPN", "KOR", "FRA", "ESN",
                                   "DEU", "ITA", "PTG", "TRK", "ENG"};
-// Pictures and help named by every information file (Info.ini and each InfoXXX.Ini).
-const char* const kLogoKeys[] = {"About", "Loading", "Main"};
-const char* const kLogoFiles[] = {"About.bmp", "Loading.bmp", "Main.bmp"};
-const char kHelpFile[] = "Tarvolink.chm";
 // Archive libraries removed after the folder itself.
 const char* const kLibraries[] = {"dzips32.dll", "dunzips32.dll"};
-// Shortcuts in the product's start-menu folder.
-const char* const kProgramsShortcuts[] = {"Tarvolink", "Uninstall", "Port Speed Probe"};
 
 }  // namespace layout
