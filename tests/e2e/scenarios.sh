@@ -11,6 +11,7 @@ e2e=$E2E_BUILD/e2e
 template=$e2e/template
 dir=$e2e/$scenario
 data=${E2E_DATA:-}
+scripts=$(cd "$(dirname "${BASH_SOURCE[0]}")/../../scripts" && pwd)
 
 # Nothing of the host's own desktop or menus: a home of our own, no menu entries for the host.
 mkdir -p "$e2e/home"
@@ -28,14 +29,9 @@ ok() { echo "ok   $*"; }
 bad() { echo "FAIL $*"; failures=$((failures + 1)); }
 
 make_template() {
+  # A prepared prefix as scripts/winenv makes its own (a new one when it is not marked prepared).
+  "$scripts/winenv" --prepare "$template" || return 1
   [ -f "$template/.ready" ] && return 0
-  rm -rf "$template"
-  WINEPREFIX=$template wineboot -i </dev/null >/dev/null 2>&1
-  # No window manager under Xvfb: unmanaged windows close at once. No crash dialog to wait for.
-  WINEPREFIX=$template wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1
-  WINEPREFIX=$template wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f </dev/null >/dev/null 2>&1
-  WINEPREFIX=$template wineserver -k 2>/dev/null
-  WINEPREFIX=$template wineserver -w 2>/dev/null
   # Wine links the user's desktop and documents to the home folder; every copy of the prefix
   # gets folders of its own instead, so that scenarios running side by side never share them.
   local link
