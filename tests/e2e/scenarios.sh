@@ -13,11 +13,7 @@ dir=$e2e/$scenario
 data=${E2E_DATA:-}
 scripts=$(cd "$(dirname "${BASH_SOURCE[0]}")/../../scripts" && pwd)
 
-# Nothing of the host's own desktop or menus: a home of our own, no menu entries for the host.
-mkdir -p "$e2e/home"
-export HOME=$e2e/home
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+# scripts/winenv has already given Wine a home of its own and no menu entries for the host.
 # The locale of the Windows programs (Wine takes code page and language from it); the shell
 # tools here read bytes.
 locale=${E2E_LOCALE:-en_US.UTF-8}
