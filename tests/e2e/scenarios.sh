@@ -12,6 +12,7 @@ template=$e2e/template
 dir=$e2e/$scenario
 data=${E2E_DATA:-}
 scripts=$(cd "$(dirname "${BASH_SOURCE[0]}")/../../scripts" && pwd)
+. "$scripts/lib.sh"   # waitline
 
 # scripts/winenv has already given Wine a home of its own and no menu entries for the host.
 # The locale of the Windows programs (Wine takes code page and language from it); the shell
@@ -183,15 +184,6 @@ standin() {
 hold() {
   wine "$E2E_FIXTURE" hold "$1" </dev/null >"$dir/hold.txt" 2>&1 &
   waitline "held" "$dir/hold.txt" || { bad "nobody holds $1"; exit 1; }
-}
-
-waitline() { # waitline TEXT FILE: until a line of FILE starts with TEXT (at most a minute)
-  local i
-  for ((i = 0; i < 1200; i++)); do
-    grep -q "^$1" "$2" 2>/dev/null && return 0
-    sleep 0.05
-  done
-  return 1
 }
 
 # unchanged: the run removed nothing at all.
