@@ -7,11 +7,9 @@
 #include <shlobj.h>
 #endif
 
-namespace {
+#include "bench_window.h"
 
-const char kClassName[] = "BenchBareWindow";
-const int kClientWidth = 396;
-const int kClientHeight = 248;
+namespace {
 
 LRESULT CALLBACK BareWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_DESTROY) {
@@ -28,31 +26,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
   char folder[MAX_PATH];
   SHGetFolderPathA(nullptr, CSIDL_PROGRAM_FILES | CSIDL_FLAG_CREATE, nullptr, 0, folder);
 #endif
-  WNDCLASSA wc = {};
-  wc.lpfnWndProc = BareWndProc;
-  wc.hInstance = instance;
-  wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  wc.lpszClassName = kClassName;
-  if (!RegisterClassA(&wc)) return 1;
-
-  const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
-  RECT frame = {0, 0, kClientWidth, kClientHeight};
-  AdjustWindowRect(&frame, style, FALSE);
-  const int width = frame.right - frame.left;
-  const int height = frame.bottom - frame.top;
-  HWND window = CreateWindowExA(0, kClassName, "Bare Window", style,
-                                (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
-                                (GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height,
-                                nullptr, nullptr, instance, nullptr);
-  if (!window) return 1;
-  ShowWindow(window, show);
-  UpdateWindow(window);
-
-  MSG msg;
-  while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
-  }
+  if (!OpenFixedWindow(instance, "BenchBareWindow", BareWndProc, "Bare Window", true, show)) return 1;
+  RunMessageLoop();
   return 0;
 }

@@ -8,7 +8,7 @@
 //                                    until that process shows a message box; answer it with OK
 //
 // Prints one line of key=value pairs: the times in ms, the box's text, and the process's peak
-// working set and private bytes as the system reports them. Exit code 0 only when every wait
+// working set as the system reports it. Exit code 0 only when every wait
 // was met.
 #include <windows.h>
 #include <psapi.h>
@@ -18,10 +18,10 @@
 #include <cstring>
 #include <string>
 
+#include "product_layout.h"
+
 namespace {
 
-const int kClientWidth = 396;
-const int kClientHeight = 248;
 const DWORD kWaitMs = 60000;
 
 struct WindowQuery {
@@ -32,8 +32,8 @@ struct WindowQuery {
 
 bool HasClientSize(HWND window) {
   RECT rc;
-  return GetClientRect(window, &rc) && rc.right - rc.left == kClientWidth &&
-         rc.bottom - rc.top == kClientHeight;
+  return GetClientRect(window, &rc) && rc.right - rc.left == layout::kClientWidth &&
+         rc.bottom - rc.top == layout::kClientHeight;
 }
 
 BOOL CALLBACK MatchWindow(HWND window, LPARAM param) {
@@ -79,18 +79,14 @@ HWND WaitForWindow(HANDLE process, DWORD processId, bool wantBox) {
 
 struct Memory {
   SIZE_T peakWorkingSet = 0;
-  SIZE_T privateBytes = 0;
 };
 
 void SampleMemory(HANDLE process, Memory& memory) {
-  PROCESS_MEMORY_COUNTERS_EX counters = {};
+  PROCESS_MEMORY_COUNTERS counters = {};
   counters.cb = sizeof counters;
-  if (!GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
-                            sizeof counters))
-    return;
+  if (!GetProcessMemoryInfo(process, &counters, sizeof counters)) return;
   if (counters.PeakWorkingSetSize > memory.peakWorkingSet)
     memory.peakWorkingSet = counters.PeakWorkingSetSize;
-  if (counters.PrivateUsage > memory.privateBytes) memory.privateBytes = counters.PrivateUsage;
 }
 
 // The deepest visible child under a client point of the window, and the point in its terms.
@@ -199,8 +195,7 @@ int main(int argc, char** argv) {
     }
   }
   SampleMemory(pi.hProcess, memory);
-  std::printf(" peak_ws=%lu private=%lu\n", static_cast<unsigned long>(memory.peakWorkingSet),
-              static_cast<unsigned long>(memory.privateBytes));
+  std::printf(" peak_ws=%lu\n", static_cast<unsigned long>(memory.peakWorkingSet));
   CloseHandle(pi.hProcess);
   return ok ? 0 : 1;
 }

@@ -1,8 +1,12 @@
-// What an installed Tarvolink leaves on the machine, as its installer lays it out: the names the
-// bench installs, the reference remover removes, and the after-run check looks for.
+// What the bench's references share with the uninstaller: its window's client size, and the
+// names of an installed Tarvolink that the reference remover takes, in the uninstaller's order.
 #pragma once
 
 namespace layout {
+
+// The uninstaller's client area: the references open the same, and the launcher looks for it.
+const int kClientWidth = 396;
+const int kClientHeight = 248;
 
 const char kProduct[] = "Tarvolink";
 const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tarvolink";
@@ -14,13 +18,7 @@ const char* const kPlainFiles[] = {"Tarvolink.EXE", "Uninstall.EXE", "setup.ini"
                                    "Files.ini",     "Backup.log",    "Busprobe.exe"};
 const char* const kLanguages[] = {"CHT", "CHS", "JPN", "KOR", "FRA", "ESN",
                                   "DEU", "ITA", "PTG", "TRK", "ENG"};
-// Pictures and help named by every information file (Info.ini and each InfoXXX.Ini).
-const char* const kLogoKeys[] = {"About", "Loading", "Main"};
-const char* const kLogoFiles[] = {"About.bmp", "Loading.bmp", "Main.bmp"};
-const char kHelpFile[] = "Tarvolink.chm";
 // Archive libraries removed after the folder itself.
 const char* const kLibraries[] = {"dzips32.dll", "dunzips32.dll"};
-// Shortcuts in the product's start-menu folder.
-const char* const kProgramsShortcuts[] = {"Tarvolink", "Uninstall", "Port Speed Probe"};
 
 }  // namespace layout

@@ -15,13 +15,13 @@
 #include <string>
 #include <vector>
 
+#include "bench_window.h"
 #include "product_layout.h"
 
 namespace {
 
-const char kClassName[] = "BenchRefUninstall";
-const int kClientWidth = 396;
-const int kClientHeight = 248;
+using layout::kClientHeight;
+using layout::kClientWidth;
 
 bool gRetry = false;
 bool gPump = false;
@@ -212,31 +212,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int show) {
   gRetry = std::strstr(commandLine, "--retry") != nullptr;
   gPump = std::strstr(commandLine, "--pump") != nullptr;
 
-  WNDCLASSA wc = {};
-  wc.lpfnWndProc = RefWndProc;
-  wc.hInstance = instance;
-  wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  wc.lpszClassName = kClassName;
-  if (!RegisterClassA(&wc)) return 1;
-
-  const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
-  RECT frame = {0, 0, kClientWidth, kClientHeight};
-  AdjustWindowRect(&frame, style, FALSE);
-  HWND window = CreateWindowExA(0, kClassName, "Uninstall Tarvolink", style, CW_USEDEFAULT,
-                                CW_USEDEFAULT, frame.right - frame.left,
-                                frame.bottom - frame.top, nullptr, nullptr, instance, nullptr);
-  if (!window) return 1;
-  gWindow = window;
-  if (gPump) gPicture = MakePicture();
-  ShowWindow(window, show);
-  UpdateWindow(window);
-
-  MSG msg;
-  while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
-  }
+  if (gPump) gPicture = MakePicture();   // before the first paint, which draws it
+  gWindow = OpenFixedWindow(instance, "BenchRefUninstall", RefWndProc, "Uninstall Tarvolink",
+                            false, show);
+  if (!gWindow) return 1;
+  RunMessageLoop();
   if (gPicture) DeleteObject(gPicture);
   return 0;
 }

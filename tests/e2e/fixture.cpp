@@ -24,6 +24,8 @@
 #include <string>
 #include <vector>
 
+#include "winpath.h"
+
 namespace {
 
 const char kProduct[] = "Tarvolink";
@@ -81,13 +83,6 @@ const DataFile kDataFiles[] = {
 };
 const char* const kProgramShortcuts[] = {"Tarvolink", "Uninstall", "Port Speed Probe"};
 const char kUserFile[] = "My notes.txt";
-
-std::string WindowsPath(std::string path) {
-  if (!path.empty() && path[0] == '/') path = "Z:" + path;
-  for (char& c : path)
-    if (c == '/') c = '\\';
-  return path;
-}
 
 std::string ShellFolder(int csidl) {
   char buf[MAX_PATH] = {};

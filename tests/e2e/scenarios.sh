@@ -11,12 +11,10 @@ e2e=$E2E_BUILD/e2e
 template=$e2e/template
 dir=$e2e/$scenario
 data=${E2E_DATA:-}
+scripts=$(cd "$(dirname "${BASH_SOURCE[0]}")/../../scripts" && pwd)
+. "$scripts/lib.sh"   # waitline
 
-# Nothing of the host's own desktop or menus: a home of our own, no menu entries for the host.
-mkdir -p "$e2e/home"
-export HOME=$e2e/home
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+# scripts/winenv has already given Wine a home of its own and no menu entries for the host.
 # The locale of the Windows programs (Wine takes code page and language from it); the shell
 # tools here read bytes.
 locale=${E2E_LOCALE:-en_US.UTF-8}
@@ -28,14 +26,9 @@ ok() { echo "ok   $*"; }
 bad() { echo "FAIL $*"; failures=$((failures + 1)); }
 
 make_template() {
+  # A prepared prefix as scripts/winenv makes its own (a new one when it is not marked prepared).
+  "$scripts/winenv" --prepare "$template" || return 1
   [ -f "$template/.ready" ] && return 0
-  rm -rf "$template"
-  WINEPREFIX=$template wineboot -i </dev/null >/dev/null 2>&1
-  # No window manager under Xvfb: unmanaged windows close at once. No crash dialog to wait for.
-  WINEPREFIX=$template wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1
-  WINEPREFIX=$template wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f </dev/null >/dev/null 2>&1
-  WINEPREFIX=$template wineserver -k 2>/dev/null
-  WINEPREFIX=$template wineserver -w 2>/dev/null
   # Wine links the user's desktop and documents to the home folder; every copy of the prefix
   # gets folders of its own instead, so that scenarios running side by side never share them.
   local link
@@ -191,15 +184,6 @@ standin() {
 hold() {
   wine "$E2E_FIXTURE" hold "$1" </dev/null >"$dir/hold.txt" 2>&1 &
   waitline "held" "$dir/hold.txt" || { bad "nobody holds $1"; exit 1; }
-}
-
-waitline() { # waitline TEXT FILE: until a line of FILE starts with TEXT (at most a minute)
-  local i
-  for ((i = 0; i < 1200; i++)); do
-    grep -q "^$1" "$2" 2>/dev/null && return 0
-    sleep 0.05
-  done
-  return 1
 }
 
 # unchanged: the run removed nothing at all.

@@ -29,6 +29,8 @@
 #include <string>
 #include <vector>
 
+#include "winpath.h"
+
 namespace {
 
 const char kAppClass[] = "TApplication";
@@ -53,13 +55,6 @@ void Out(const char* key, const std::string& value) {
 bool Fail(const std::string& what) {
   Out("error", what);
   return false;
-}
-
-std::string WindowsPath(std::string path) {
-  if (!path.empty() && path[0] == '/') path = "Z:" + path;
-  for (char& c : path)
-    if (c == '/') c = '\\';
-  return path;
 }
 
 std::string ClassOf(HWND w) {
