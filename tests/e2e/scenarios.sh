@@ -236,6 +236,15 @@ need_uninstaller() {
   fi
 }
 
+# Scenarios of a topic of their own live in scenarios.d/<topic>.sh, each a function scenario_<name>
+# that may use everything above.
+for topic in "$(dirname "${BASH_SOURCE[0]}")"/scenarios.d/*.sh; do
+  [ -f "$topic" ] && . "$topic"
+done
+
+if declare -F "scenario_$scenario" >/dev/null; then
+  "scenario_$scenario"
+else
 case $scenario in
 fixture_roundtrip)
   # The fixture itself: everything it installs is reported present, and a second install of the
@@ -412,6 +421,7 @@ uninstall_string_missing | uninstall_string_quoted | uninstall_string_binary | u
   exit 1
   ;;
 esac
+fi
 
 finish
 trap - EXIT
