@@ -20,15 +20,18 @@ close_question() {
     rm -f "$dir/driver.txt"
     if [ -n "${E2E_SHOTS:-}" ]; then
       mkdir -p "$E2E_SHOTS"
-      (waitline box-buttons "$dir/driver.txt" && import -window root "$E2E_SHOTS/close-question-$code.png") &
+      (waitline box-buttons "$dir/driver.txt" &&
+        import -window root "$E2E_SHOTS/close-question-$code.png") &
       shooter=$!
       shot=(sleep 1500)
     fi
     drive form click uninstall close box "${shot[@]}" answer ok exit
     [ -n "$shooter" ] && wait "$shooter"
     content=$'\n'$(cat "$dir/driver.txt")$'\n'
-    if [[ $content == *$'\n'"box ${text//\\n/$'\n'}"$'\n'* ]]; then ok "$code: the box shows 15301 on its lines"; else bad "$code: the box does not show 15301"; fi
-    if [[ $text == *"[$yes]"*"[$no]"* ]]; then ok "$code: 15301 names OK and Cancel"; else bad "$code: 15301 names other buttons"; fi
+    if [[ $content == *$'\n'"box ${text//\\n/$'\n'}"$'\n'* ]]; then ok "$code: the box shows 15301 on its lines"
+    else bad "$code: the box does not show 15301"; fi
+    if [[ $text == *"[$yes]"*"[$no]"* ]]; then ok "$code: 15301 names OK and Cancel"
+    else bad "$code: 15301 names other buttons"; fi
     # Wine's Italian box reads "Ok" where Windows reads "OK": the labels compare without case.
     buttons=$(grep -a '^box-buttons ' "$dir/driver.txt")
     if [ "${buttons,,}" = "box-buttons ${yes,,},*${no,,}" ]; then ok "$code: the box has these buttons"
@@ -40,7 +43,8 @@ close_question() {
 }
 
 scenario_close_question_cjk() {
-  close_question ja_JP:JPN:932:OK:キャンセル zh_TW:CHT:950:確定:取消 zh_CN:CHS:936:确定:取消 ko_KR:KOR:949:확인:취소
+  close_question ja_JP:JPN:932:OK:キャンセル zh_TW:CHT:950:確定:取消 zh_CN:CHS:936:确定:取消 \
+    ko_KR:KOR:949:확인:취소
 }
 
 scenario_close_question_latin() {

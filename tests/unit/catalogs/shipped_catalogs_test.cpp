@@ -138,25 +138,29 @@ TEST_P(CatalogueTest, ButtonCaptionsFitTheButtons) {
 }
 
 // What a translator can get wrong beyond the identifiers and placeholders held above: an escape
-// that the loader would expand into a control byte, the typography of the language (code page bytes: 0xA0 no-break
-// space, 0xBF and 0xA1 the Spanish opening marks), and a button named otherwise than it is labelled.
+// that the loader would expand into a control byte, the typography of the language (code page
+// bytes: 0xA0 no-break space, 0xBF and 0xA1 the Spanish opening marks), and a button named
+// otherwise than it is labelled.
 TEST_P(CatalogueTest, KeepsTheConventionsOfItsLanguage) {
   const std::string code = GetParam().code;
   const bool french = code == "FRA", spanish = code == "ESN";
   // English keeps the built-in texts, their spaces before "!" and "?" included.
-  const bool latin = code == "DEU" || spanish || french || code == "ITA" || code == "PTG" || code == "TRK";
+  const bool latin =
+      code == "DEU" || spanish || french || code == "ITA" || code == "PTG" || code == "TRK";
   for (int32_t i = 0; i < file_.EntryCount; ++i) {
     const int32_t id = file_.Entries[i].Number;
     const std::vector<std::string> c = Characters(file_.Entries[i].Text, GetParam().isLead);
     SCOPED_TRACE(testing::Message() << id << ": " << file_.Entries[i].Text);
     std::string open;  // the closing mark that a Spanish opening mark awaits
     for (size_t k = 0; k < c.size(); ++k) {
-      const std::string prev = k ? c[k - 1] : std::string(), next = k + 1 < c.size() ? c[k + 1] : std::string();
+      const std::string prev = k ? c[k - 1] : std::string();
+      const std::string next = k + 1 < c.size() ? c[k + 1] : std::string();
       if (c[k] == "\\") EXPECT_EQ(next, "n") << "only \\n is an escape meant here";
       // A colon inside a token (C:\, 12:30) is no punctuation.
       if (french && (Among(c[k], "!?") || (c[k] == ":" && (next.empty() || next == " "))))
         EXPECT_EQ(prev, "\xA0") << "French puts a no-break space before " << c[k];
-      if (latin && !french && Among(c[k], "!?")) EXPECT_FALSE(prev == " " || prev == "\xA0") << "a space before " << c[k];
+      if (latin && !french && Among(c[k], "!?"))
+        EXPECT_FALSE(prev == " " || prev == "\xA0") << "a space before " << c[k];
       if (spanish && (c[k] == "\xBF" || c[k] == "\xA1")) {
         EXPECT_EQ(open, "") << "a question or exclamation opens inside another";
         open = c[k] == "\xBF" ? "?" : "!";
