@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -63,6 +64,22 @@ std::vector<std::string> Conversions(const std::string& text) {
   return found;
 }
 
+// A raw text cut into whole characters by the catalogue's own lead bytes, so that a trail byte
+// never reads as "%", "\\" or a bracket.
+std::vector<std::string> Characters(const std::string& text, LeadByteTest isLead) {
+  std::vector<std::string> chars;
+  for (size_t i = 0; i < text.size(); ++i) {
+    size_t n = isLead(static_cast<unsigned char>(text[i])) && i + 1 < text.size() ? 2 : 1;
+    chars.push_back(text.substr(i, n));
+    i += n - 1;
+  }
+  return chars;
+}
+
+bool Among(const std::string& c, const char* set) {
+  return c.size() == 1 && c[0] != 0 && std::strchr(set, c[0]) != nullptr;
+}
+
 class CatalogueTest : public testing::TestWithParam<Catalogue> {
 protected:
   void SetUp() override {
@@ -118,6 +135,53 @@ TEST_P(CatalogueTest, ButtonCaptionsFitTheButtons) {
     EXPECT_GT(extent.cx, 0) << id;
     EXPECT_LE(extent.cx, 145 - 2 * 8) << id << ": " << caption;
   }
+}
+
+// What a translator can get wrong beyond the identifiers and placeholders held above: an escape
+// that the loader would expand into a control byte, the typography of the language (code page
+// bytes: 0xA0 no-break space, 0xBF and 0xA1 the Spanish opening marks), and a button named
+// otherwise than it is labelled.
+TEST_P(CatalogueTest, KeepsTheConventionsOfItsLanguage) {
+  const std::string code = GetParam().code;
+  const bool french = code == "FRA", spanish = code == "ESN";
+  // English keeps the built-in texts, their spaces before "!" and "?" included.
+  const bool latin =
+      code == "DEU" || spanish || french || code == "ITA" || code == "PTG" || code == "TRK";
+  for (int32_t i = 0; i < file_.EntryCount; ++i) {
+    const int32_t id = file_.Entries[i].Number;
+    const std::vector<std::string> c = Characters(file_.Entries[i].Text, GetParam().isLead);
+    SCOPED_TRACE(testing::Message() << id << ": " << file_.Entries[i].Text);
+    std::string open;  // the closing mark that a Spanish opening mark awaits
+    for (size_t k = 0; k < c.size(); ++k) {
+      const std::string prev = k ? c[k - 1] : std::string();
+      const std::string next = k + 1 < c.size() ? c[k + 1] : std::string();
+      if (c[k] == "\\") EXPECT_EQ(next, "n") << "only \\n is an escape meant here";
+      // A colon inside a token (C:\, 12:30) is no punctuation.
+      if (french && (Among(c[k], "!?") || (c[k] == ":" && (next.empty() || next == " "))))
+        EXPECT_EQ(prev, "\xA0") << "French puts a no-break space before " << c[k];
+      if (latin && !french && Among(c[k], "!?"))
+        EXPECT_FALSE(prev == " " || prev == "\xA0") << "a space before " << c[k];
+      if (spanish && (c[k] == "\xBF" || c[k] == "\xA1")) {
+        EXPECT_EQ(open, "") << "a question or exclamation opens inside another";
+        open = c[k] == "\xBF" ? "?" : "!";
+      } else if (spanish && Among(c[k], "!?")) {
+        EXPECT_EQ(open, c[k]) << "a question or exclamation without its opening mark";
+        open.clear();
+      }
+    }
+    EXPECT_EQ(open, "") << "an opening mark is never closed";
+  }
+  // The folder prompt names the button whose caption is the text of 15103.
+  ASSERT_NE(file_.FindText(msgSelectFolder), nullptr);
+  const std::vector<std::string> c = Characters(file_.FindText(msgSelectFolder), GetParam().isLead);
+  std::string named;
+  bool inside = false;
+  for (const std::string& ch : c) {
+    if (ch == "]") inside = false;
+    if (inside) named += ch;
+    if (ch == "[") inside = true;
+  }
+  EXPECT_EQ(named, file_.MessageText(msgInstall)) << file_.MessageText(msgSelectFolder);
 }
 
 INSTANTIATE_TEST_SUITE_P(Shipped, CatalogueTest, testing::ValuesIn(kCatalogues),
