@@ -1,6 +1,7 @@
 #include "setup/Setuplist.h"
 
 #include <windows.h>
+#include <algorithm>
 #include <new>
 #include "msg/Builtintext.h"
 #include "msg/Clwinmsgfile.h"
@@ -17,6 +18,8 @@ const char kToolkitWindowClass[] = "TApplication";
 const int32_t kCloseWaitTicks = 20;
 const DWORD kCloseTickMs = 50;
 const int32_t kCloseWeight = 10;
+// One formatted text never grows beyond this, whatever a catalogue line holds.
+const size_t kMaxFormattedText = 4096;
 
 std::string SystemDirectory() {
   char buf[MAX_PATH + 1] = {};
@@ -27,13 +30,14 @@ std::string SystemDirectory() {
 }  // namespace
 
 std::string FormatOneArgument(const std::string& format, const std::string& argument) {
+  // A catalogue line of many "%s" with a long argument would otherwise grow without end.
   std::string out;
-  out.reserve(format.size() + argument.size());
-  for (size_t i = 0; i < format.size(); ++i) {
+  out.reserve(std::min(format.size() + argument.size(), kMaxFormattedText));
+  for (size_t i = 0; i < format.size() && out.size() < kMaxFormattedText; ++i) {
     char c = format[i];
     if (c == '%' && i + 1 < format.size()) {
       if (format[i + 1] == 's') {
-        out += argument;
+        out.append(argument, 0, kMaxFormattedText - out.size());
         ++i;
         continue;
       }
@@ -45,6 +49,14 @@ std::string FormatOneArgument(const std::string& format, const std::string& argu
     }
     out += c;
   }
+  if (out.size() < kMaxFormattedText) return out;
+  // Cut at a character's end: a lead byte without its trail byte would swallow what follows it.
+  size_t end = 0;
+  while (end < out.size()) {
+    if (end + 1 == out.size() && ::IsDBCSLeadByte(static_cast<BYTE>(out[end]))) break;
+    end += CharLengthAt(out, end);
+  }
+  out.resize(end);
   return out;
 }
 
