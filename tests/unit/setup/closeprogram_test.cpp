@@ -83,3 +83,48 @@ TEST(CloseProgram, AProgramThatRefusesNeverStopsTheRun) {
   EXPECT_FALSE(product->Exited());
   EXPECT_TRUE(::FindWindowA("TApplication", title.c_str()));
 }
+
+namespace {
+int g_ticks = 0;
+void CALLBACK CountTick(HWND, UINT, UINT_PTR, DWORD) { ++g_ticks; }
+
+// Starts a timer of this thread at the first report, before the close request, and notes how
+// often it ticked by the second, after it.
+struct TickWatch {
+  int reports = 0;
+  UINT_PTR timer = 0;
+  int ticksAfterRequest = -1;
+};
+void WatchTicks(void* context, TSetupList*, int32_t, const std::string&, bool&) {
+  auto* w = static_cast<TickWatch*>(context);
+  if (++w->reports == 1) {
+    g_ticks = 0;
+    w->timer = ::SetTimer(nullptr, 0, 50, &CountTick);
+  } else if (w->reports == 2) {
+    w->ticksAfterRequest = g_ticks;
+  }
+}
+}  // namespace
+
+// A product whose window thread never reads a message again, shown or minimised: the request
+// gives up on it, this thread's messages are served meanwhile, and the run goes to its end.
+TEST(CloseProgram, AHungProgramStopsNeitherTheRunNorOurWindow) {
+  for (const char* mode : {"hung", "hungmin"}) {
+    std::string title = Unique("Tarvo Link hung ");
+    auto product = StartProduct(mode, title);
+    ASSERT_TRUE(::FindWindowA("TApplication", title.c_str())) << mode;
+    TUninstList list;
+    list.LoadMessageFile("C:\\no such folder\\SetupMsg.XXX");
+    TickWatch watch;
+    list.OnProgress = &WatchTicks;
+    list.ProgressContext = &watch;
+    ASSERT_EQ(0, list.AddCloseProgram(title));
+    EXPECT_EQ(0, list.Execute()) << mode;
+    ::KillTimer(nullptr, watch.timer);
+    EXPECT_EQ(10, watch.reports) << mode;
+    EXPECT_EQ(10, list.Items[0]->StepsDone) << mode;
+    // A thread blocked in a send would see one tick at most: a timer's messages do not pile up.
+    EXPECT_GE(watch.ticksAfterRequest, 2) << mode;
+    EXPECT_FALSE(product->Exited()) << mode;
+  }
+}
