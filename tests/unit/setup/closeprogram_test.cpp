@@ -85,24 +85,14 @@ TEST(CloseProgram, AProgramThatRefusesNeverStopsTheRun) {
 }
 
 namespace {
-int g_ticks = 0;
+// A timer of this thread started at the first report, before the close request; its ticks
+// counted by the second report, after it.
+int g_reports = 0, g_ticks = 0, g_ticksAfterRequest = 0;
+UINT_PTR g_timer = 0;
 void CALLBACK CountTick(HWND, UINT, UINT_PTR, DWORD) { ++g_ticks; }
-
-// Starts a timer of this thread at the first report, before the close request, and notes how
-// often it ticked by the second, after it.
-struct TickWatch {
-  int reports = 0;
-  UINT_PTR timer = 0;
-  int ticksAfterRequest = -1;
-};
-void WatchTicks(void* context, TSetupList*, int32_t, const std::string&, bool&) {
-  auto* w = static_cast<TickWatch*>(context);
-  if (++w->reports == 1) {
-    g_ticks = 0;
-    w->timer = ::SetTimer(nullptr, 0, 50, &CountTick);
-  } else if (w->reports == 2) {
-    w->ticksAfterRequest = g_ticks;
-  }
+void WatchTicks(void*, TSetupList*, int32_t, const std::string&, bool&) {
+  if (++g_reports == 1) g_timer = ::SetTimer(nullptr, 0, 50, &CountTick);
+  if (g_reports == 2) g_ticksAfterRequest = g_ticks;
 }
 }  // namespace
 
@@ -114,17 +104,15 @@ TEST(CloseProgram, AHungProgramStopsNeitherTheRunNorOurWindow) {
     auto product = StartProduct(mode, title);
     ASSERT_TRUE(::FindWindowA("TApplication", title.c_str())) << mode;
     TUninstList list;
-    list.LoadMessageFile("C:\\no such folder\\SetupMsg.XXX");
-    TickWatch watch;
     list.OnProgress = &WatchTicks;
-    list.ProgressContext = &watch;
+    g_reports = g_ticks = 0;
     ASSERT_EQ(0, list.AddCloseProgram(title));
     EXPECT_EQ(0, list.Execute()) << mode;
-    ::KillTimer(nullptr, watch.timer);
-    EXPECT_EQ(10, watch.reports) << mode;
+    ::KillTimer(nullptr, g_timer);
+    EXPECT_EQ(10, g_reports) << mode;
     EXPECT_EQ(10, list.Items[0]->StepsDone) << mode;
     // A thread blocked in a send would see one tick at most: a timer's messages do not pile up.
-    EXPECT_GE(watch.ticksAfterRequest, 2) << mode;
+    EXPECT_GE(g_ticksAfterRequest, 2) << mode;
     EXPECT_FALSE(product->Exited()) << mode;
   }
 }
