@@ -7,6 +7,7 @@
 #include "msg/Msgids.h"
 #include "product/Tarvolinkuninstall.h"
 #include "res/Resource.h"
+#include "sys/Scopeguard.h"
 #include "toolkit/Application.h"
 
 TFormUninstall* FormUninstall = nullptr;
@@ -106,20 +107,28 @@ void TFormUninstall::BtnUninstallClick() {
 void TFormUninstall::BtnCloseClick() { Close(); }
 
 void TFormUninstall::DoUninstall() {
-  CGaugeSetup.SetProgress(0);
-  LabelMsg.SetCaption("");
-  Idle = false;
-  Uninstaller->OnProgress = &TFormUninstall::UninstallProgress;
-  Uninstaller->ProgressContext = this;
+  int32_t result = 0;
+  {
+    // Every way out of the run, an exception shown in the error box too, leaves the window idle:
+    // otherwise every later close would be refused as "during a run".
+    Idle = false;
+    ScopeGuard idleAgain([this] {
+      Uninstaller->OnProgress = nullptr;
+      Uninstaller->ProgressContext = nullptr;
+      Idle = true;
+    });
+    ScopeGuard idleShownOnThrow([this] { ShowIdleState(); });
+    CGaugeSetup.SetProgress(0);
+    LabelMsg.SetCaption("");
+    Uninstaller->OnProgress = &TFormUninstall::UninstallProgress;
+    Uninstaller->ProgressContext = this;
 
-  int32_t result = Uninstaller->BuildPlan();
-  if (result == 0) result = Uninstaller->AddFile("dzips32.dll");
-  if (result == 0) result = Uninstaller->AddFile("dunzips32.dll");
-  if (result == 0) result = Uninstaller->ExecutePlan();
-
-  Uninstaller->OnProgress = nullptr;
-  Uninstaller->ProgressContext = nullptr;
-  Idle = true;
+    result = Uninstaller->BuildPlan();
+    if (result == 0) result = Uninstaller->AddFile("dzips32.dll");
+    if (result == 0) result = Uninstaller->AddFile("dunzips32.dll");
+    if (result == 0) result = Uninstaller->ExecutePlan();
+    idleShownOnThrow.Dismiss();
+  }
 
   if (result == 0) {
     CGaugeSetup.SetProgress(100);
@@ -157,9 +166,12 @@ void TFormUninstall::FormClose(TCloseAction& action) {
       action = caNone;
       return;
     }
-    asking_ = true;
-    bool quit = ShowConfirm(Uninstaller ? Uninstaller->GetText(msgUninstallNotComplete) : std::string());
-    asking_ = false;
+    bool quit = false;
+    {
+      asking_ = true;
+      ScopeGuard askedAlready([this] { asking_ = false; });
+      quit = ShowConfirm(Uninstaller ? Uninstaller->GetText(msgUninstallNotComplete) : std::string());
+    }
     if (!quit) {
       action = caNone;
       return;

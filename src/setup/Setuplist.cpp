@@ -1,6 +1,7 @@
 #include "setup/Setuplist.h"
 
 #include <windows.h>
+#include <algorithm>
 #include <new>
 #include "msg/Builtintext.h"
 #include "msg/Clwinmsgfile.h"
@@ -8,6 +9,7 @@
 #include "msg/Winstrutil.h"
 #include "sys/Appregutil.h"
 #include "sys/Pathutil.h"
+#include "sys/Syslibrary.h"
 #include "sys/Systemfolder.h"
 #include "toolkit/Application.h"
 
@@ -17,6 +19,62 @@ const char kToolkitWindowClass[] = "TApplication";
 const int32_t kCloseWaitTicks = 20;
 const DWORD kCloseTickMs = 50;
 const int32_t kCloseWeight = 10;
+// How long the close request waits for the product to answer: a window whose thread is hung
+// never does, and the run goes on without it.
+const DWORD kCloseAnswerMs = 5000;
+// One formatted text never grows beyond this, whatever a catalogue line holds.
+const size_t kMaxFormattedText = 4096;
+
+// Close requests are numbered; an answer that comes after its wait gave up finds no one waiting
+// but these counters, never a dead stack frame.
+ULONG_PTR g_closeRequests = 0;
+ULONG_PTR g_closeAnswered = 0;
+
+// A Windows callback: no-throw.
+void CALLBACK CloseAnswered(HWND, UINT, ULONG_PTR request, LRESULT) { g_closeAnswered = request; }
+
+// Serves this thread's windows until done() or kCloseAnswerMs after start. A blocking send would
+// leave our own window unanswered for as long as the product's thread is stuck.
+template <typename Done>
+void PumpUntil(DWORD start, Done done) {
+  for (;;) {
+    TApplication::ProcessMessages();
+    if (done()) return;
+    TApplication* app = TApplication::Instance();
+    if (app && app->Terminated()) return;   // a quit waits for the outer loop: the run ends soon
+    DWORD waited = ::GetTickCount() - start;
+    if (waited >= kCloseAnswerMs) return;
+    DWORD left = kCloseAnswerMs - waited;
+    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, left < kCloseTickMs ? left : kCloseTickMs,
+                                QS_ALLINPUT);
+  }
+}
+
+// ShowWindow on another thread's window waits for that thread; the asynchronous form does not.
+void RestoreWithoutWaiting(HWND wnd) {
+  using ShowWindowAsyncFn = BOOL(WINAPI*)(HWND, int);
+  auto showAsync = GetSystemProc<ShowWindowAsyncFn>(::GetModuleHandleA("user32.dll"), "ShowWindowAsync");
+  if (showAsync) {
+    showAsync(wnd, SW_RESTORE);
+  } else {
+    ::ShowWindow(wnd, SW_RESTORE);
+  }
+}
+
+// Asks the window to close and waits, serving our own windows, until it has handled the request
+// or the time is up. The request stays queued for a hung window, as a timed-out send's does.
+void RequestClose(HWND wnd) {
+  DWORD start = ::GetTickCount();
+  if (::IsIconic(wnd)) {
+    // Restored first: a product may refuse to close while minimised.
+    RestoreWithoutWaiting(wnd);
+    PumpUntil(start, [wnd] { return !::IsWindow(wnd) || !::IsIconic(wnd); });
+  }
+  ULONG_PTR request = ++g_closeRequests;
+  if (::SendMessageCallbackA(wnd, WM_CLOSE, 0, 0, &CloseAnswered, request)) {
+    PumpUntil(start, [wnd, request] { return g_closeAnswered == request || !::IsWindow(wnd); });
+  }
+}
 
 std::string SystemDirectory() {
   char buf[MAX_PATH + 1] = {};
@@ -27,13 +85,14 @@ std::string SystemDirectory() {
 }  // namespace
 
 std::string FormatOneArgument(const std::string& format, const std::string& argument) {
+  // A catalogue line of many "%s" with a long argument would otherwise grow without end.
   std::string out;
-  out.reserve(format.size() + argument.size());
-  for (size_t i = 0; i < format.size(); ++i) {
+  out.reserve(std::min(format.size() + argument.size(), kMaxFormattedText));
+  for (size_t i = 0; i < format.size() && out.size() < kMaxFormattedText; ++i) {
     char c = format[i];
     if (c == '%' && i + 1 < format.size()) {
       if (format[i + 1] == 's') {
-        out += argument;
+        out.append(argument, 0, kMaxFormattedText - out.size());
         ++i;
         continue;
       }
@@ -45,6 +104,14 @@ std::string FormatOneArgument(const std::string& format, const std::string& argu
     }
     out += c;
   }
+  if (out.size() < kMaxFormattedText) return out;
+  // Cut at a character's end: a lead byte without its trail byte would swallow what follows it.
+  size_t end = 0;
+  while (end < out.size()) {
+    if (end + 1 == out.size() && ::IsDBCSLeadByte(static_cast<BYTE>(out[end]))) break;
+    end += CharLengthAt(out, end);
+  }
+  out.resize(end);
   return out;
 }
 
@@ -158,8 +225,7 @@ int32_t TSetupList::CloseProgramStep(TSetupItem& item) {
   if (!wnd) {
     item.StepsDone = item.Weight;
   } else if (item.StepsDone == 0) {
-    if (::IsIconic(wnd)) ::ShowWindow(wnd, SW_RESTORE);
-    ::SendMessageA(wnd, WM_CLOSE, 0, 0);
+    RequestClose(wnd);
     TApplication::ProcessMessages();
     item.StepsDone = 1;
   } else {

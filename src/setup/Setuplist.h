@@ -53,7 +53,8 @@ protected:
   int32_t AddNewItem(int32_t kind, const std::string& target, int32_t weight);
 };
 
-// Only "%s" (the argument) and "%%" are interpreted; every other '%' stays as written.
+// Only "%s" (the argument) and "%%" are interpreted; every other '%' stays as written. The
+// result stops at 4096 bytes, at the end of a character.
 std::string FormatOneArgument(const std::string& format, const std::string& argument);
 
 // The folder part of an uninstall command: the value inside the quotes when it is quoted, up to

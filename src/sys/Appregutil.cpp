@@ -6,6 +6,11 @@
 #include <new>
 
 #include "sys/Handle.h"
+#include "sys/Syslibrary.h"
+
+#ifndef REG_OPTION_OPEN_LINK
+#define REG_OPTION_OPEN_LINK 0x00000008L
+#endif
 
 namespace {
 
@@ -26,17 +31,38 @@ std::string UsedKeyOf(const std::string& component) {
   return Join(kMakerKey, component) + "\\Used";
 }
 
+// The NT family's registry has link keys (REG_LINK): opened by name, a link is its target, so a
+// deletion by name would empty and delete a tree that is not ours. There every key is opened as
+// itself (REG_OPTION_OPEN_LINK), a link is never descended into, and each key goes through the
+// handle that was checked (NtDeleteKey): a link is removed as a link. Windows 9x has no links.
+bool HasLinkKeys() { return (::GetVersion() & 0x80000000u) == 0; }
+
+using NtDeleteKeyFn = LONG(WINAPI*)(HANDLE);
+
+NtDeleteKeyFn NtDeleteKeyProc() {
+  return GetSystemProc<NtDeleteKeyFn>(::GetModuleHandleA("ntdll.dll"), "NtDeleteKey");
+}
+
+bool IsLinkKey(HKEY key) {
+  DWORD type = REG_NONE;
+  return ::RegQueryValueExA(key, "SymbolicLinkValue", nullptr, &type, nullptr, nullptr) ==
+             ERROR_SUCCESS &&
+         type == REG_LINK;
+}
+
 // The handle is taken only on success: a failing call need not leave its out-parameter null.
-LONG OpenKey(HKEY parent, const char* path, UniqueHKey& key) {
+LONG OpenKey(HKEY parent, const char* path, UniqueHKey& key, DWORD options = 0) {
   HKEY raw = nullptr;
-  LONG result = ::RegOpenKeyExA(parent, path, 0, KEY_ALL_ACCESS, &raw);
+  LONG result = ::RegOpenKeyExA(parent, path, options, KEY_ALL_ACCESS, &raw);
   key.Reset(result == ERROR_SUCCESS ? raw : nullptr);
   return result;
 }
 
+// A link opens as itself, and so looks like a key without our values: its target, another
+// program's entry, is never read or changed through it.
 UniqueHKey OpenMachineKey(const std::string& path) {
   UniqueHKey key;
-  OpenKey(HKEY_LOCAL_MACHINE, path.c_str(), key);
+  OpenKey(HKEY_LOCAL_MACHINE, path.c_str(), key, HasLinkKeys() ? REG_OPTION_OPEN_LINK : 0);
   return key;
 }
 
@@ -48,10 +74,13 @@ bool ValueExists(HKEY key, const std::string& name) {
 // Depth first: the children of a key go before the key itself.
 LONG DeleteKeyTree(HKEY parent, const char* name, int depth) {
   if (depth > kMaxDepth) return ERROR_CANTWRITE;
-  {
-    UniqueHKey key;
-    LONG opened = OpenKey(parent, name, key);
-    if (opened != ERROR_SUCCESS) return opened;
+  const bool links = HasLinkKeys();
+  NtDeleteKeyFn ntDeleteKey = links ? NtDeleteKeyProc() : nullptr;
+  if (links && !ntDeleteKey) return ERROR_NOT_SUPPORTED;   // no safe way to delete: leave it all
+  UniqueHKey key;
+  LONG opened = OpenKey(parent, name, key, links ? REG_OPTION_OPEN_LINK : 0);
+  if (opened != ERROR_SUCCESS) return opened;
+  if (!links || !IsLinkKey(key.Get())) {
     for (int i = 0; i < kMaxSubkeys; ++i) {
       char child[256];
       DWORD childLen = sizeof child;
@@ -63,12 +92,22 @@ LONG DeleteKeyTree(HKEY parent, const char* name, int depth) {
       if (DeleteKeyTree(key.Get(), child, depth + 1) != ERROR_SUCCESS) break;
     }
   }
-  return ::RegDeleteKeyA(parent, name);
+  if (!links) {
+    key.Reset();
+    return ::RegDeleteKeyA(parent, name);
+  }
+  return ntDeleteKey(key.Get()) == 0 ? ERROR_SUCCESS : ERROR_ACCESS_DENIED;
 }
 
-void DeleteMachineTree(const std::string& path) {
-  if (!OpenMachineKey(path)) return;
-  DeleteKeyTree(HKEY_LOCAL_MACHINE, path.c_str(), 0);
+// The key `name` below `parentPath`, with everything under it; nothing when the parent is itself
+// a link, which would place the key in some other tree.
+void DeleteMachineTree(const char* parentPath, const std::string& name) {
+  if (name.empty()) return;   // would name the parent itself
+  UniqueHKey parent;
+  const DWORD options = HasLinkKeys() ? REG_OPTION_OPEN_LINK : 0;
+  if (OpenKey(HKEY_LOCAL_MACHINE, parentPath, parent, options) != ERROR_SUCCESS) return;
+  if (options != 0 && IsLinkKey(parent.Get())) return;
+  DeleteKeyTree(parent.Get(), name.c_str(), 0);
 }
 
 std::string ExpandVariables(const std::string& text) {
@@ -122,7 +161,7 @@ bool DeleteRunValue(const std::string& name) {
 }
 
 bool DeleteUninstallKey(const std::string& name) {
-  DeleteMachineTree(Join(kUninstallKey, name));
+  DeleteMachineTree(kUninstallKey, name);
   return true;
 }
 
@@ -133,7 +172,7 @@ std::string ReadUninstallString(const std::string& name) {
 }
 
 bool DeleteProductKey(const std::string& name) {
-  DeleteMachineTree(Join(kMakerKey, name));
+  DeleteMachineTree(kMakerKey, name);
   return true;
 }
 

@@ -1,5 +1,6 @@
 // The product's records under HKEY_LOCAL_MACHINE: uninstall entry, Run value, maker's key and the
-// Used lists of shared components. A key that does not open with full access counts as missing.
+// Used lists of shared components. A key that does not open with full access counts as missing;
+// a registry link key is never followed.
 #pragma once
 #include <string>
 

@@ -8,7 +8,9 @@
 //   check [--family nt|9x] [--folder NAME]   one "name=present|absent" line per thing; names of things that
 //                                            must survive every uninstall start with "other/"
 //   pending                    "delete PATH", "rename PATH -> PATH", "wininit PATH" lines
-//   standin close|refuse|slow  the running product: a "TApplication" window titled "Tarvo Link"
+//   standin close|refuse|slow|hung  the running product: a "TApplication" window titled "Tarvo Link"
+//                              (hung: its thread never reads its messages again)
+//   link-key FROM TO           makes HKLM\FROM a registry link to HKLM\TO
 //   hold NAME                  keeps a file of the installation folder open without sharing
 //   release                    ends every standin and hold
 //
@@ -446,6 +448,7 @@ bool PumpUntilReleased(HANDLE release, DWORD limitMs) {
 
 int Standin(const std::string& mode) {
   closeMode = mode == "refuse" ? CloseMode::Refuse : mode == "slow" ? CloseMode::Slow : CloseMode::Close;
+  const bool hung = mode == "hung";
   WNDCLASSA wc = {};
   wc.lpfnWndProc = StandinProc;
   wc.hInstance = GetModuleHandleA(nullptr);
@@ -457,7 +460,8 @@ int Standin(const std::string& mode) {
   HANDLE release = ReleaseEvent();
   std::printf("standin ready\n");
   std::fflush(stdout);
-  bool released = PumpUntilReleased(release, 300000);
+  bool released = hung ? WaitForSingleObject(release, 300000) == WAIT_OBJECT_0
+                       : PumpUntilReleased(release, 300000);
   CloseHandle(release);
   std::printf(released ? "standin released\n" : "standin closed\n");
   return released ? 3 : 0;
@@ -473,6 +477,22 @@ int Hold(const std::string& name) {
   WaitForSingleObject(release, 300000);
   CloseHandle(f);
   CloseHandle(release);
+  return 0;
+}
+
+// A link key (REG_LINK) whose target is given as the kernel names it.
+int LinkKey(const std::string& from, const std::string& to) {
+  HKEY key = nullptr;
+  if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, from.c_str(), 0, nullptr, REG_OPTION_CREATE_LINK,
+                      KEY_ALL_ACCESS | KEY_CREATE_LINK, nullptr, &key, nullptr) != ERROR_SUCCESS)
+    return Fail("cannot create link key " + from), 1;
+  std::string target = "\\Registry\\Machine\\" + to;
+  std::wstring wide(target.begin(), target.end());
+  LONG rc = RegSetValueExW(key, L"SymbolicLinkValue", 0, REG_LINK, reinterpret_cast<const BYTE*>(wide.c_str()),
+                           static_cast<DWORD>(wide.size() * sizeof(wchar_t)));
+  RegCloseKey(key);
+  if (rc != ERROR_SUCCESS) return Fail("cannot point " + from + " at " + to), 1;
+  std::printf("linked %s -> %s\n", from.c_str(), to.c_str());
   return 0;
 }
 
@@ -532,6 +552,7 @@ int main(int argc, char** argv) {
   if (cmd == "standin" && argc == 3) return Standin(argv[2]);
   if (cmd == "hold" && argc == 3) return Hold(argv[2]);
   if (cmd == "release") return Release();
+  if (cmd == "link-key" && argc == 4) return LinkKey(argv[2], argv[3]);
   std::printf("error unknown command %s\n", cmd.c_str());
   return 2;
 }

@@ -2,6 +2,8 @@
 // close question, and start-up failure.
 #include <gtest/gtest.h>
 
+#include <new>
+
 #include "app/Frmuninstall.h"
 #include "product/Tarvolinkuninstall.h"
 #include "setup/Uninstlist.h"
@@ -162,6 +164,37 @@ TEST_F(UninstallForm, FailedRunReturnsToIdleAndCanRunAgain) {
   ASSERT_EQ(1u, seen.size());
   EXPECT_EQ("Uninstall Compelete !", seen[0].text);
   EXPECT_FALSE(install.Exists("Tarvolink.EXE"));
+}
+
+namespace {
+// Removals that throw, as an allocation failure deep in a run would.
+class ThrowingList : public TUninstList {
+public:
+  int32_t DoItemStep(TSetupItem&) override { throw std::bad_alloc(); }
+};
+}  // namespace
+
+TEST_F(UninstallForm, AnExceptionInARunLeavesTheWindowIdleAndClosable) {
+  Create(new TFormUninstall());
+  TclTarvolinkUninstall* driver = form->Uninstaller;
+  TUninstList* list = driver->List;
+  driver->List = new ThrowingList;
+  {
+    BoxAnswerer boxes({IDOK}, form->Handle());
+    Click(form->BtnUninstall);
+    ASSERT_TRUE(PumpUntil([&] { return boxes.Count() == 1 && form->Idle && IdleShown(); }));
+    EXPECT_EQ(::LoadIconA(nullptr, IDI_ERROR), boxes.Seen()[0].icon);
+  }
+  EXPECT_EQ(nullptr, driver->OnProgress);
+  EXPECT_EQ(nullptr, driver->ProgressContext);
+  delete driver->List;
+  driver->List = list;
+  BoxAnswerer boxes({});
+  Click(form->BtnClose);
+  ASSERT_TRUE(PumpUntilTerminated());
+  EXPECT_EQ(0u, boxes.Count()) << "an idle window closes without a question";
+  EXPECT_FALSE(form->Visible());
+  EXPECT_TRUE(install.Exists("Tarvolink.EXE"));
 }
 
 TEST_F(UninstallForm, DriverThatCannotStartEndsTheProgramWithTheBuiltInText) {

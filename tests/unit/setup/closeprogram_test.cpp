@@ -83,3 +83,36 @@ TEST(CloseProgram, AProgramThatRefusesNeverStopsTheRun) {
   EXPECT_FALSE(product->Exited());
   EXPECT_TRUE(::FindWindowA("TApplication", title.c_str()));
 }
+
+namespace {
+// A timer of this thread started at the first report, before the close request; its ticks
+// counted by the second report, after it.
+int g_reports = 0, g_ticks = 0, g_ticksAfterRequest = 0;
+UINT_PTR g_timer = 0;
+void CALLBACK CountTick(HWND, UINT, UINT_PTR, DWORD) { ++g_ticks; }
+void WatchTicks(void*, TSetupList*, int32_t, const std::string&, bool&) {
+  if (++g_reports == 1) g_timer = ::SetTimer(nullptr, 0, 50, &CountTick);
+  if (g_reports == 2) g_ticksAfterRequest = g_ticks;
+}
+}  // namespace
+
+// A product whose window thread never reads a message again, shown or minimised: the request
+// gives up on it, this thread's messages are served meanwhile, and the run goes to its end.
+TEST(CloseProgram, AHungProgramStopsNeitherTheRunNorOurWindow) {
+  for (const char* mode : {"hung", "hungmin"}) {
+    std::string title = Unique("Tarvo Link hung ");
+    auto product = StartProduct(mode, title);
+    ASSERT_TRUE(::FindWindowA("TApplication", title.c_str())) << mode;
+    TUninstList list;
+    list.OnProgress = &WatchTicks;
+    g_reports = g_ticks = 0;
+    ASSERT_EQ(0, list.AddCloseProgram(title));
+    EXPECT_EQ(0, list.Execute()) << mode;
+    ::KillTimer(nullptr, g_timer);
+    EXPECT_EQ(10, g_reports) << mode;
+    EXPECT_EQ(10, list.Items[0]->StepsDone) << mode;
+    // A thread blocked in a send would see one tick at most: a timer's messages do not pile up.
+    EXPECT_GE(g_ticksAfterRequest, 2) << mode;
+    EXPECT_FALSE(product->Exited()) << mode;
+  }
+}

@@ -37,3 +37,12 @@ TEST(DoubleByte, TrailingBackslashesAreSingleByteOnes) {
   // An installation folder ending in such a character still contains its own files.
   EXPECT_EQ("C:\\" + kSo + "\\a.bmp", InfoNameToPlan("C:\\" + kSo + "\\a.bmp", "C:\\" + kSo));
 }
+
+TEST(DoubleByte, AFormattedTextIsCutAtACharactersEnd) {
+  ASSERT_EQ(932u, ::GetACP());
+  std::string wide;
+  for (int i = 0; i < 3000; ++i) wide += kSo;
+  EXPECT_TRUE(wide.substr(0, 4096) == FormatOneArgument("%s", wide));
+  // One single byte first: the character that would straddle the limit goes whole.
+  EXPECT_TRUE("a" + wide.substr(0, 4094) == FormatOneArgument("a%s", wide));
+}

@@ -1,7 +1,8 @@
 // Stand-in for other programs in the tests.
-//   fake_product window close|refuse|minimized TITLE   a "TApplication" window with that title
+//   fake_product window close|refuse|minimized|hung|hungmin TITLE   a "TApplication" window
 //   fake_product hold FILE EVENT                       keeps FILE open without sharing
 // The window closes on WM_CLOSE, never (refuse), or only once it has been restored (minimized).
+// A hung one, shown or minimised, never reads its messages again.
 #include <windows.h>
 #include <cstring>
 
@@ -25,6 +26,7 @@ LRESULT CALLBACK FakeWndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
 int RunWindow(const char* mode, const char* title) {
   if (std::strcmp(mode, "refuse") == 0) g_mode = 1;
   if (std::strcmp(mode, "minimized") == 0) g_mode = 2;
+  const bool hung = std::strcmp(mode, "hung") == 0 || std::strcmp(mode, "hungmin") == 0;
   WNDCLASSA wc = {};
   wc.lpfnWndProc = FakeWndProc;
   wc.hInstance = ::GetModuleHandleA(nullptr);
@@ -33,7 +35,9 @@ int RunWindow(const char* mode, const char* title) {
   HWND wnd = ::CreateWindowExA(0, "TApplication", title, WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr,
                                nullptr, wc.hInstance, nullptr);
   if (!wnd) return 2;
-  ::ShowWindow(wnd, g_mode == 2 ? SW_SHOWMINIMIZED : SW_SHOW);
+  const bool minimized = g_mode == 2 || std::strcmp(mode, "hungmin") == 0;
+  ::ShowWindow(wnd, minimized ? SW_SHOWMINIMIZED : SW_SHOW);
+  if (hung) ::Sleep(INFINITE);
   MSG msg;
   while (::GetMessageA(&msg, nullptr, 0, 0) > 0) {
     ::TranslateMessage(&msg);

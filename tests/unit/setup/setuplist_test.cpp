@@ -225,6 +225,17 @@ TEST_F(Texts, FormattingInsertsTheArgumentOnceAndReadsNothingElse) {
   EXPECT_EQ("%", FormatOneArgument("%", "x"));
 }
 
+TEST_F(Texts, AFormattedTextStopsAtFourKibibytes) {
+  std::string many;
+  for (int i = 0; i < 2000000; ++i) many += "%s";
+  Load("15208 " + many + "\r\n");
+  const std::string argument(100, 'a');
+  std::string text = list.FormatText(msgRemoveFolder, argument);   // 200 MB uncapped
+  EXPECT_TRUE(std::string(4096, 'a') == text) << text.size();
+  EXPECT_TRUE("x" + std::string(4095, 'b') == FormatOneArgument("x%s%s", std::string(1 << 20, 'b')));
+  EXPECT_TRUE(std::string(4096, '%') == FormatOneArgument(std::string(20000, '%'), ""));
+}
+
 // --- Installation folder ---
 
 TEST(InstallFolder, FolderPartOfTheUninstallCommand) {

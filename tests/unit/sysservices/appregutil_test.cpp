@@ -4,6 +4,7 @@
 #include <shlwapi.h>
 
 #include <string>
+#include <vector>
 
 #include "sys/Appregutil.h"
 #include "sys/Handle.h"
@@ -29,13 +30,43 @@ void SetText(const std::string& path, const char* name, const std::string& text)
   SetValue(path, name, REG_SZ, text.c_str(), static_cast<DWORD>(text.size() + 1));
 }
 
+// Opens a key as itself, not as the target of a link.
+LONG OpenAsItself(const std::string& path, UniqueHKey& key) {
+  return RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), REG_OPTION_OPEN_LINK, KEY_ALL_ACCESS, key.Put());
+}
+
 class AppReg : public ::testing::Test {
 protected:
   std::string name = "TarvoTest_" + std::to_string(GetCurrentProcessId());
   std::string other = name + "_Bystander";
 
+  // A registry link key (REG_LINK) at `path` that leads to `target`.
+  void MakeLink(const std::string& path, const std::string& target) {
+    UniqueHKey key;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, REG_OPTION_CREATE_LINK,
+                                             KEY_ALL_ACCESS, nullptr, key.Put(), nullptr));
+    links_.push_back(path);
+    std::string kernelName = "\\Registry\\Machine\\" + target;
+    std::wstring wide(kernelName.begin(), kernelName.end());
+    ASSERT_EQ(ERROR_SUCCESS, RegSetValueExW(key.Get(), L"SymbolicLinkValue", 0, REG_LINK,
+                                            reinterpret_cast<const BYTE*>(wide.c_str()),
+                                            static_cast<DWORD>(wide.size() * sizeof(wchar_t))));
+  }
+  static bool LinkExists(const std::string& path) {
+    UniqueHKey key;
+    return OpenAsItself(path, key) == ERROR_SUCCESS;
+  }
+
   void SetUp() override { hadMaker_ = KeyExists("Software\\QORV"); }
   void TearDown() override {
+    // Links left by a failure go first, as links: a deletion by name would follow them.
+    using NtDeleteKeyFn = LONG(WINAPI*)(HANDLE);
+    auto ntDeleteKey = reinterpret_cast<NtDeleteKeyFn>(
+        reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtDeleteKey")));
+    for (const std::string& link : links_) {
+      UniqueHKey key;
+      if (OpenAsItself(link, key) == ERROR_SUCCESS) ntDeleteKey(key.Get());
+    }
     for (const std::string& n : {name, other, name + "X"}) {
       SHDeleteKeyA(HKEY_LOCAL_MACHINE, (kUninstall + n).c_str());
       SHDeleteKeyA(HKEY_LOCAL_MACHINE, (kMaker + n).c_str());
@@ -46,6 +77,7 @@ protected:
 
 private:
   bool hadMaker_ = false;
+  std::vector<std::string> links_;
 };
 
 }  // namespace
@@ -69,6 +101,32 @@ TEST_F(AppReg, DeleteProductKeyTakesItsUsedList) {
   EXPECT_TRUE(DeleteProductKey(name));
   EXPECT_FALSE(KeyExists(kMaker + name));
   EXPECT_TRUE(ValueExists(kMaker + other + "\\Used", "Prod"));
+}
+
+// A link below each tree, and a tree that is itself a link, all leading to a bystander's tree:
+// the links go as links, and the bystander keeps every key and value.
+TEST_F(AppReg, LinkKeysAreRemovedAsLinksAndTheirTargetsStay) {
+  const std::string target = kMaker + other;
+  SetText(target, "keep", "x");
+  SetText(target + "\\deep", "keep", "x");
+  SetText(target, "UninstallString", "C:\\Other\\Uninstall.EXE");
+  MakeKey(kUninstall + name + "\\a\\b");
+  MakeKey(kMaker + name + "\\Used");
+  const std::string links[] = {kUninstall + name + "\\a\\toOther", kMaker + name + "\\Used\\toOther",
+                               kMaker + name + "X", kUninstall + name + "X"};
+  for (const std::string& link : links) MakeLink(link, target);
+  ASSERT_TRUE(ValueExists(links[0] + "\\deep", "keep")) << "a link leads to its target";
+  EXPECT_EQ("", ReadUninstallString(name + "X")) << "another program's entry, and its folder";
+
+  EXPECT_TRUE(DeleteUninstallKey(name));
+  EXPECT_TRUE(DeleteUninstallKey(name + "X"));
+  EXPECT_TRUE(DeleteProductKey(name));
+  EXPECT_TRUE(DeleteProductKey(name + "X"));
+  EXPECT_TRUE(ValueExists(target, "keep"));
+  EXPECT_TRUE(ValueExists(target + "\\deep", "keep"));
+  for (const std::string& link : links) EXPECT_FALSE(LinkExists(link)) << link;
+  EXPECT_FALSE(KeyExists(kUninstall + name));
+  EXPECT_FALSE(KeyExists(kMaker + name));
 }
 
 TEST_F(AppReg, ReadUninstallStringGivesTheCommandOrNothing) {

@@ -1,0 +1,1 @@
+list(APPEND scenarios hung_product_linked_keys)
