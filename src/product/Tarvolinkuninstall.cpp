@@ -97,12 +97,16 @@ int32_t TclTarvolinkUninstall::AddFile(const std::string& name) {
 int32_t TclTarvolinkUninstall::ExecutePlan() {
   if (!List) return msgAllocFail;
   Cancelled = false;
+  List->Held.Clear();
   int32_t r = List->Execute();
   if (r != 0) return r;
   // A close refused at the last action's own report ends no step, so the list finishes; the
   // removal it refused did not happen, and the keys must stay for a later run.
   if (Cancelled) return msgCancel;
   RemoveProductKeys();
+  // Only now may anything wait for the next restart: until the keys are gone the uninstall entry
+  // must go on naming a program that works, whatever ends the run.
+  List->Held.Schedule(std::string());
   return 0;
 }
 
