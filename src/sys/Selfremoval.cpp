@@ -170,6 +170,10 @@ bool ParseSelfRemovalOrder(const std::string& arguments, TSelfRemovalOrder& orde
   if (close == std::string::npos || close == pos + 2) return false;
   size_t end = arguments.find_first_not_of(' ', close + 1);
   if (end != std::string::npos) return false;
+  // A pseudo handle (this process itself) would be waited for forever.
+  if (fields[0] == 0 || fields[0] != static_cast<uintptr_t>(fields[0]) ||
+      static_cast<intptr_t>(static_cast<uintptr_t>(fields[0])) < 0)
+    return false;
   order.Process = static_cast<uintptr_t>(fields[0]);
   TFileIdentity& id = order.Identity;
   id.Volume = static_cast<uint32_t>(fields[1]);
@@ -269,7 +273,11 @@ bool HandlesSelfRemoval(const char* commandLine) {
   // No handle from an original: not started by one, so nothing to do.
   if (waited != WAIT_OBJECT_0) return true;
   std::string self = ProgramFilePath();
-  RemoveOriginalProgram(order, self);
+  // The system may let go of an ended program's file a moment after the process ends.
+  for (int attempt = 0; attempt < 50 && !RemoveOriginalProgram(order, self); ++attempt) {
+    if (::GetFileAttributesA(order.Original.c_str()) == INVALID_FILE_ATTRIBUTES) break;
+    ::Sleep(100);
+  }
   std::string own = ParentFolder(self);
   if (own.empty() || SameFolder(own, ParentFolder(order.Original))) return true;
   // The copy cannot delete itself while it runs: it and its folder go at the next restart.

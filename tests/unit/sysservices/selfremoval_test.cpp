@@ -25,6 +25,8 @@ TEST(SelfRemovalOrder, RoundTripsThroughTheCommandLineAndNothingElseParses) {
                                  args.substr(0, args.size() - 1), args + " x", args.substr(0, args.find(',')),
                                  std::string("/TVSELFREMOVE 1,2,3,4,5,6,7,8 \"\""),
                                  std::string("/TVSELFREMOVE 1,2,3,4,5,6,7,100000000 \"C:\\x\""),
+                                 std::string("/TVSELFREMOVE 0,2,3,4,5,6,7,8 \"C:\\x\""),
+                                 std::string("/TVSELFREMOVE FFFFFFFFFFFFFFFF,2,3,4,5,6,7,8 \"C:\\x\""),
                                  std::string("/TVSELFREMOVEX 1,2,3,4,5,6,7,8 \"C:\\x\"")}) {
     TSelfRemovalOrder o;
     EXPECT_FALSE(ParseSelfRemovalOrder(bad, o)) << bad;
@@ -34,6 +36,7 @@ TEST(SelfRemovalOrder, RoundTripsThroughTheCommandLineAndNothingElseParses) {
   EXPECT_FALSE(IsSelfRemovalSwitch("/TVSELFREMOVEX"));
   EXPECT_FALSE(HandlesSelfRemoval("\"C:\\x\\Uninstall.EXE\""));
   EXPECT_TRUE(HandlesSelfRemoval("Uninstall.EXE /TVSELFREMOVE 0,0,0,0,0,0,0,0 \"C:\\none\\x.exe\""));
+  EXPECT_TRUE(HandlesSelfRemoval("Uninstall.EXE /TVSELFREMOVE 7FFFFFF0,0,0,0,0,0,0,0 \"C:\\none\\x.exe\""));
 }
 
 TEST(SelfRemovalIdentity, NamesTheRunningProgramHoweverWrittenAndNoCopyOfIt) {
