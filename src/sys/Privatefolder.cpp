@@ -133,7 +133,7 @@ bool BuildAcl(const Security& s, FolderAcl& acl) {
   return acl.Build(s, sids);
 }
 
-// Unpredictable enough that a name cannot be taken in advance; taken names are skipped anyway.
+// A name hard to guess in advance; one that is taken is skipped, never reused.
 DWORD NextName(DWORD seed) {
   seed ^= seed << 13;
   seed ^= seed >> 17;
