@@ -7,6 +7,7 @@
 #include "sys/Pathutil.h"
 #include "sys/Pendingremoval.h"
 #include "sys/Privatefolder.h"
+#include "sys/Syslibrary.h"
 #include "sys/Sysutil.h"
 
 #ifndef FILE_ATTRIBUTE_REPARSE_POINT
@@ -93,7 +94,20 @@ std::string FullPath(const std::string& path) {
   return (n == 0 || n >= sizeof buf) ? path : std::string(buf, n);
 }
 
+// The standard handles that whoever started this process may read to their end: the copy, which
+// inherits the process handle, must not hold them open after this process has ended.
+void KeepStandardHandlesFromTheCopy() {
+  using SetHandleInformationFn = BOOL(WINAPI*)(HANDLE, DWORD, DWORD);   // NT family only
+  auto set = GetSystemProc<SetHandleInformationFn>(::GetModuleHandleA("kernel32.dll"), "SetHandleInformation");
+  if (!set) return;
+  for (DWORD which : {STD_INPUT_HANDLE, STD_OUTPUT_HANDLE, STD_ERROR_HANDLE}) {
+    HANDLE h = ::GetStdHandle(which);
+    if (h && h != INVALID_HANDLE_VALUE) set(h, HANDLE_FLAG_INHERIT, 0);
+  }
+}
+
 bool StartCopy(const std::string& copy, const std::string& folder, const std::string& arguments) {
+  KeepStandardHandlesFromTheCopy();
   // Out of any job the original runs in, where the job allows it: a tool that ends the job with
   // the original must not end the copy before its work.
   for (DWORD flags : {static_cast<DWORD>(CREATE_BREAKAWAY_FROM_JOB), static_cast<DWORD>(0)}) {
