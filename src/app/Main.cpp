@@ -6,6 +6,7 @@
 #include <new>
 
 #include "app/Frmuninstall.h"
+#include "sys/Selfremoval.h"
 #include "toolkit/Application.h"
 #include "toolkit/Dllsearch.h"
 
@@ -17,6 +18,9 @@ const char kAppTitle[] = "Tarvolink Uninstall";
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   // First of all: whatever is loaded by name from here on comes from the system folder only.
   RestrictDllSearchToSystem();
+  // The copy that removes a finished uninstaller's program does that alone: no window, no test
+  // for a running instance.
+  if (HandlesSelfRemoval(::GetCommandLineA())) return 0;
 
   HWND running = ::FindWindowA(kAppClass, kAppTitle);
   if (running) {

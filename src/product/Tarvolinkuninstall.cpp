@@ -7,6 +7,7 @@
 #include "product/Tarvolinkfilename.h"
 #include "setup/Uninstlist.h"
 #include "sys/Appregutil.h"
+#include "sys/Selfremoval.h"
 #include "sys/Sysutil.h"
 #include "toolkit/Application.h"
 
@@ -21,6 +22,20 @@ const char* const kLanguageCodes[] = {"CHT", "CHS", "JPN", "KOR", "FRA", "ESN",
 // The archive libraries that the window asks for after the plan. Planned before the installation
 // folder's removal so the folder can go; the window's own requests then find them listed.
 const char* const kArchiveLibraries[] = {"dzips32.dll", "dunzips32.dll"};
+
+// Only once the keys are gone may anything wait for the next restart: until then the uninstall
+// entry must go on naming a program that works, whatever ends the run. The running program's own
+// file is handed to a copy of it, which removes it as soon as this process has ended; it stays for
+// the restart only when no copy could be started.
+void ScheduleHeldRemovals(const THeldRemovals& held) {
+  std::string handedOver;
+  for (const auto& file : held.Files())
+    if (IsThisProgram(file)) {
+      if (HandOverSelfRemoval()) handedOver = file;
+      break;
+    }
+  held.Schedule(handedOver);
+}
 
 }  // namespace
 
@@ -97,12 +112,14 @@ int32_t TclTarvolinkUninstall::AddFile(const std::string& name) {
 int32_t TclTarvolinkUninstall::ExecutePlan() {
   if (!List) return msgAllocFail;
   Cancelled = false;
+  List->Held.Clear();
   int32_t r = List->Execute();
   if (r != 0) return r;
   // A close refused at the last action's own report ends no step, so the list finishes; the
   // removal it refused did not happen, and the keys must stay for a later run.
   if (Cancelled) return msgCancel;
   RemoveProductKeys();
+  ScheduleHeldRemovals(List->Held);
   return 0;
 }
 

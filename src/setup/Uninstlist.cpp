@@ -6,7 +6,6 @@
 #include "msg/Msgids.h"
 #include "sys/Appregutil.h"
 #include "sys/Fileiofun.h"
-#include "sys/Pendingremoval.h"
 #include "sys/Systemfolder.h"
 
 namespace {
@@ -89,8 +88,8 @@ int32_t TUninstList::DeleteFileStep(TSetupItem& item) {
   ::Sleep(1);
   ++item.StepsDone;
   if (item.StepsDone < item.Weight) return 0;
-  // Last attempt: what is still in use goes at the next restart instead of staying for good.
-  ScheduleFileRemoval(path);
+  // Last attempt: what is still in use goes at the next restart, once the run is complete.
+  Held.AddFile(path);
   return static_cast<int32_t>(error);
 }
 
@@ -101,8 +100,7 @@ int32_t TUninstList::RemoveFolderStep(TSetupItem& item) {
 
   uint32_t error = RemoveFolder(item.Target);
   if (error != 0) {
-    // Refused on the 9x family, whose restart cannot remove folders.
-    if (error == ERROR_DIR_NOT_EMPTY) ScheduleFolderRemoval(item.Target);
+    if (error == ERROR_DIR_NOT_EMPTY) Held.AddFolder(item.Target);
     return static_cast<int32_t>(error);
   }
   item.StepsDone = item.Weight;

@@ -3,6 +3,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include "setup/Heldremovals.h"
 #include "setup/Setuplist.h"
 
 class TUninstList : public TSetupList {
@@ -28,4 +29,7 @@ public:
 
   // A name without a folder part lies in InstallDir, as InstallDir is now.
   std::string ResolveFilePath(const std::string& target) const;
+
+  // What the run's removals left in place, for the next restart once the run is complete.
+  THeldRemovals Held;
 };

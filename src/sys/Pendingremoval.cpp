@@ -76,6 +76,11 @@ bool IsScheduledForRemoval(const std::string& path) {
   return false;
 }
 
+void NoteRemovalElsewhere(const std::string& path) {
+  std::string full = FullPath(path);
+  if (!full.empty()) Remember(full);
+}
+
 std::string AddWininitDeletion(const std::string& content, const std::string& shortPath) {
   std::string entry = "NUL=" + shortPath + "\r\n";
   size_t pos = 0;

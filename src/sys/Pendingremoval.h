@@ -10,6 +10,9 @@ bool ScheduleFileRemoval(const std::string& path);
 bool ScheduleFolderRemoval(const std::string& path);
 // True when this process scheduled the path (full path, compared case-insensitively).
 bool IsScheduledForRemoval(const std::string& path);
+// Counts the path as going, for the folder test above, without scheduling it: another process
+// removes it.
+void NoteRemovalElsewhere(const std::string& path);
 
 // The WININIT.INI text with "NUL=<shortPath>" added to its [rename] section (made when missing).
 std::string AddWininitDeletion(const std::string& content, const std::string& shortPath);

@@ -14,6 +14,7 @@
 //                      (the star marks the default button)
 //   answer ok|cancel   answer the box and wait until it is gone
 //   exit               wait for the process to end -> "exit CODE" (on a timeout it is ended)
+//   kill               end the process at once, as End Task or a crash does -> "killed"
 //   second PATH        start another copy, wait for its end -> "second-exit CODE"
 //   count              -> "app-count N": application windows of the uninstaller
 //   minimize           minimise the application window
@@ -289,6 +290,14 @@ bool WaitExit() {
   return true;
 }
 
+bool Kill() {
+  if (!process) return Fail("no process to end");
+  if (!TerminateProcess(process, 1) || WaitForSingleObject(process, waitLimitMs) != WAIT_OBJECT_0)
+    return Fail("the process could not be ended");
+  Out("killed", std::to_string(pid));
+  return true;
+}
+
 bool Second(const std::string& path) {
   HANDLE h = nullptr;
   DWORD p = 0;
@@ -346,6 +355,8 @@ bool Run(int argc, char** argv) {
       ok = arg(a) && Answer(a);
     } else if (cmd == "exit") {
       ok = WaitExit();
+    } else if (cmd == "kill") {
+      ok = Kill();
     } else if (cmd == "second") {
       ok = arg(a) && Second(a);
     } else if (cmd == "count") {

@@ -244,6 +244,10 @@ TEST(UninstallExe, WholeRunRemovesTheProductAndPlantedDllsStayUnloaded) {
   EXPECT_FALSE(Throwaway::UninstallKeyExists());
   EXPECT_FALSE(Throwaway::ProductKeyExists());
   EXPECT_FALSE(in.install.Exists("planted.marker")) << "a DLL beside the program was loaded";
+  // The program's own file goes right after its process, taken by its temporary copy; the folder
+  // stays for the DLLs that are not the product's.
+  EXPECT_TRUE(PumpUntil([&] { return !in.install.Exists("Uninstall.EXE"); }, 30));
+  EXPECT_TRUE(in.install.Exists("shfolder.dll"));
 }
 
 TEST(UninstallExe, CloseConfirmedDuringARunStopsItAndEnds) {

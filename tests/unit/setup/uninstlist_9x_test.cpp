@@ -1,4 +1,5 @@
-// Run as Windows 98: what stays in use is handed to WININIT.INI, and folders are left alone.
+// Run as Windows 98: what stays in use is handed to WININIT.INI once the run is complete, and
+// folders are left alone.
 #include <gtest/gtest.h>
 #include "setup/Uninstlist.h"
 #include "sys/Pendingremoval.h"
@@ -35,6 +36,8 @@ TEST(Win9x, AFileInUseIsListedInWininitAndItsFolderIsNot) {
   ASSERT_EQ(0, list.AddFileDeletion(held));
   ASSERT_EQ(0, list.AddFolderRemoval(dir.Path()));
   EXPECT_EQ(0, list.Execute());
+  EXPECT_EQ(before, ReadText(wininit)) << "nothing is written during the run";
+  list.Held.Schedule(std::string());
   holder.End();
 
   char shortName[MAX_PATH] = {};

@@ -91,7 +91,7 @@ TEST(FileDeletion, BareNamesLieInTheInstallFolderOfRunTime) {
 }
 
 // Runs as one test: scheduling, and the restart that carries it out, concern the whole prefix.
-TEST(FileDeletion, AFileInUseIsTriedFiveTimesThenGoesAtTheNextRestart) {
+TEST(FileDeletion, AFileInUseIsTriedFiveTimesNotedAndGoesAtTheRestartOnlyWhenScheduled) {
   TempDir keep;   // only for the bystander
   std::string folder = "C:\\" + Unique("tvengheld");
   MakeDirs(folder);
@@ -116,11 +116,23 @@ TEST(FileDeletion, AFileInUseIsTriedFiveTimesThenGoesAtTheNextRestart) {
   EXPECT_TRUE(PathExists(folder));
   EXPECT_TRUE(PathExists(keep / "bystander.txt"));
 
+  // The run itself schedules nothing: it only notes what stayed.
+  EXPECT_EQ(std::vector<std::string>{held}, list.Held.Files());
+  EXPECT_EQ((std::vector<std::string>{folder, keep.Path()}), list.Held.Folders());
+  EXPECT_FALSE(IsPending(held));
+  EXPECT_FALSE(IsPending(folder));
+
+  // A file that another process removes counts as going but is not scheduled, and its folder,
+  // which waits for nothing else, is left to that process too.
+  list.Held.Schedule(held);
+  EXPECT_FALSE(IsPending(held));
+  EXPECT_FALSE(IsPending(folder));
   EXPECT_TRUE(IsScheduledForRemoval(held));
-  EXPECT_TRUE(IsScheduledForRemoval(folder));   // all it holds is scheduled
-  EXPECT_FALSE(IsScheduledForRemoval(keep.Path()));
+
+  list.Held.Schedule(std::string());
   EXPECT_TRUE(IsPending(held));
-  EXPECT_TRUE(IsPending(folder));
+  EXPECT_TRUE(IsPending(folder));   // all it holds is scheduled
+  EXPECT_FALSE(IsScheduledForRemoval(keep.Path()));
   EXPECT_FALSE(IsPending(keep.Path()));
 
   holder.End();
@@ -131,6 +143,23 @@ TEST(FileDeletion, AFileInUseIsTriedFiveTimesThenGoesAtTheNextRestart) {
   EXPECT_FALSE(PathExists(folder));
   EXPECT_TRUE(PathExists(keep / "bystander.txt"));
   EXPECT_FALSE(IsPending(held));
+}
+
+// The folder of a handed-over file still goes at the restart when it waits for another held file.
+TEST(FileDeletion, AHandedOverFilesFolderIsScheduledForTheOthersItHolds) {
+  std::string folder = "C:\\" + Unique("tvenghand");
+  MakeDirs(folder);
+  THeldRemovals held;
+  held.AddFile(folder + "\\Uninstall.EXE");
+  held.AddFile(folder + "\\Backup.log");
+  held.AddFolder(folder);
+  WriteFile(folder + "\\Uninstall.EXE");
+  WriteFile(folder + "\\Backup.log");
+  held.Schedule(folder + "\\Uninstall.EXE");
+  EXPECT_FALSE(IsPending(folder + "\\Uninstall.EXE"));
+  EXPECT_TRUE(IsPending(folder + "\\Backup.log"));
+  EXPECT_TRUE(IsPending(folder));
+  RemoveTree(folder);
 }
 
 TEST(FolderRemoval, AFolderWithContentStaysAfterOneStep) {
@@ -150,7 +179,8 @@ TEST(FolderRemoval, AFolderWithContentStaysAfterOneStep) {
   EXPECT_FALSE(PathExists(dir / "empty"));
   EXPECT_EQ((std::vector<int32_t>{0, 0, 25, 25, 50, 50, 75, 75}), rec.Percents());
   EXPECT_EQ("Remove Folder " + (dir / "full"), rec.reports[1].text);
-  EXPECT_FALSE(IsScheduledForRemoval(dir / "full"));   // its file was never scheduled
+  EXPECT_EQ(std::vector<std::string>{dir / "full"}, list.Held.Folders());
+  EXPECT_FALSE(IsScheduledForRemoval(dir / "full"));   // nothing is scheduled during a run
 }
 
 // --- Run entry and unknown kinds ---

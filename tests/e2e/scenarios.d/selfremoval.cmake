@@ -1,0 +1,1 @@
+list(APPEND scenarios self_complete self_bystander self_reinstall self_killed self_win98 self_link)

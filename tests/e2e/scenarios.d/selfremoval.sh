@@ -1,0 +1,160 @@
+# The uninstaller's own program and folder: gone right after a complete run, removed by a copy of
+# the program in a private temporary folder; nothing waits for a restart before the run is complete.
+
+# unix_path WINDOWS_PATH: where a path of drive C: lies in the prefix.
+unix_path() {
+  local p=${1#[Cc]:}
+  printf '%s\n' "$WINEPREFIX/drive_c${p//\\//}"
+}
+
+# The temporary copies' folders in the prefix.
+copies() {
+  find "$WINEPREFIX/drive_c" -maxdepth 6 -type d -regex '.*/[Tt]emp/TVU[0-9A-F]*' 2>/dev/null
+}
+
+# copy_scheduled N: exactly N deletions of the copy wait for the restart, all in a temporary folder.
+copy_scheduled() {
+  local lines
+  lines=$(grep -i -E "$copy_pattern" "$dir/pending.txt")
+  if [ "$(printf '%s' "$lines" | grep -c .)" -eq "$1" ] && ! printf '%s' "$lines" | grep -i -q -v '\\temp\\'; then
+    ok "only the temporary copy waits for the restart, in the temporary folder"
+  else
+    bad "the copy's deletions at the restart: [$lines]"
+  fi
+}
+
+# install_gone: the installation folder and the program are gone, without a restart.
+install_gone() {
+  if [ -e "$(unix_path "$installdir")" ]; then bad "the installation folder stayed"; else ok "the installation folder is gone"; fi
+}
+
+restart_prefix() {
+  wine "$E2E_FIXTURE" release >/dev/null 2>&1
+  wineserver -k 2>/dev/null
+  wineserver -w 2>/dev/null
+  wineserver -p60 </dev/null >/dev/null 2>&1
+  wine wineboot -r </dev/null >/dev/null 2>&1
+}
+
+scenario_self_complete() {
+  # While the completion box is up the copy already waits, without a window of its own; once the
+  # box is answered the program that was started ends with the run's code, and its file and folder
+  # go without a restart; only the copy waits for the restart, which takes it too.
+  need_uninstaller; begin
+  install --uninstaller "$E2E_UNINSTALL" "${catalogs[@]}"
+  drive form click uninstall box
+  saw "box Uninstall Compelete !"
+  if [ "$(copies | wc -l)" -eq 1 ] && [ -f "$(copies)/Uninstall.EXE" ]; then
+    ok "the copy waits in a private temporary folder"
+  else
+    bad "no copy in a private temporary folder: $(copies)"
+  fi
+  [ -f "$(unix_path "$installdir")/Uninstall.EXE" ] && ok "the program stays while it runs" || bad "the program went while running"
+  WINEDEBUG=-all wine "$E2E_DRIVER" attach count answer ok exit </dev/null >"$dir/driver.txt" 2>"$dir/driver.err"
+  sed 's/^/  driver: /' "$dir/driver.txt"
+  saw "app-count 1"
+  saw "exit 0"
+  copy_done
+  install_gone
+  verify "${nt_leftovers[@]}"
+  scheduled
+  copy_scheduled 2
+  after_restart "${nt_leftovers[@]}"
+  [ -z "$(copies)" ] && ok "the restart took the copy and its folder" || bad "the copy stayed: $(copies)"
+  fixture pending >"$dir/pending.txt"
+  [ -s "$dir/pending.txt" ] && bad "still pending: $(cat "$dir/pending.txt")" || ok "nothing pending after the restart"
+}
+
+scenario_self_bystander() {
+  # A file of the user's in the installation folder keeps the folder and itself; the program goes.
+  need_uninstaller; begin
+  install --uninstaller "$E2E_UNINSTALL" "${catalogs[@]}"
+  printf 'mine\r\n' >"$(unix_path "$installdir")/My notes.txt"
+  complete_run
+  verify "${nt_leftovers[@]}" dir/install
+  [ -f "$(unix_path "$installdir")/My notes.txt" ] && ok "the user's file stayed" || bad "the user's file is gone"
+  scheduled
+  after_restart "${nt_leftovers[@]}" dir/install
+  [ -f "$(unix_path "$installdir")/My notes.txt" ] && ok "the user's file stayed the restart" || bad "the restart took the user's file"
+}
+
+scenario_self_reinstall() {
+  # Uninstall, install again at once, restart: the new installation is whole and uninstalls.
+  need_uninstaller; begin
+  install --uninstaller "$E2E_UNINSTALL" "${catalogs[@]}"
+  complete_run
+  install_gone
+  install --uninstaller "$E2E_UNINSTALL" "${catalogs[@]}"
+  restart_prefix
+  fixture check >"$dir/restarted.txt"
+  if cmp -s "$dir/before.txt" "$dir/restarted.txt"; then
+    ok "after the restart the new installation is whole"
+  else
+    bad "the restart changed the new installation:"
+    diff "$dir/before.txt" "$dir/restarted.txt" | sed 's/^/  /'
+  fi
+  complete_run
+  install_gone
+  verify "${nt_leftovers[@]}"
+}
+
+scenario_self_killed() {
+  # Ended in the middle of a run (End Task, a crash): nothing was scheduled, so after a restart the
+  # uninstall entry still names its program. Ended at the completion box: the copy, already
+  # waiting, still removes the program and its folder.
+  need_uninstaller; begin
+  install --uninstaller "$E2E_UNINSTALL" "${catalogs[@]}"
+  standin refuse "$E2E_FIXTURE"
+  drive form click uninstall sleep 1500 kill
+  saw "clicked uninstall"
+  unchanged
+  scheduled
+  restart_prefix
+  fixture check >"$dir/after.txt"
+  grep -F -x -q "reg/uninstall/Tarvolink=present" "$dir/after.txt" && grep -F -x -q "install/Uninstall.EXE=present" "$dir/after.txt" \
+    && ok "after the restart the uninstall entry still names its program" || bad "the uninstaller is gone after the restart"
+  drive form click uninstall box kill
+  saw "box Uninstall Compelete !"
+  copy_done
+  install_gone
+  verify "${nt_leftovers[@]}"
+  scheduled
+}
+
+scenario_self_win98() {
+  # Windows 98: the same, with the copy listed in WININIT.INI; its emptied folder stays there
+  # after the restart, since that list cannot remove folders.
+  need_uninstaller; begin
+  install --uninstaller "$E2E_UNINSTALL" "${catalogs[@]}" --family 9x --winver win98 --used only
+  complete_run
+  install_gone
+  verify
+  scheduled
+  copy_scheduled 1
+  after_restart
+  [ -z "$(find "$(copies)" -type f 2>/dev/null)" ] && ok "the restart took the copy" || bad "the copy stayed"
+}
+
+scenario_self_link() {
+  # The installation folder turned into a link: the copy does not delete the program through it,
+  # and while it tries, a new start of the program opens its window.
+  need_uninstaller; begin
+  install --uninstaller "$E2E_UNINSTALL" "${catalogs[@]}"
+  local real="$WINEPREFIX/drive_c/elsewhere" link
+  link=$(unix_path "$installdir")
+  mv "$link" "$real" && ln -s "$real" "$link"
+  drive form click uninstall box answer ok exit
+  saw "exit 0"
+  # The copy, which keeps trying for a while here, is no running uninstaller to a new start.
+  drive form click quit exit
+  saw "form Uninstall Tarvolink"
+  # The copy, when one was started, ends by scheduling itself.
+  local i
+  for ((i = 0; i < 50; i++)); do
+    fixture pending | grep -q -E "$copy_pattern" && break
+    sleep 0.2
+  done
+  [ -f "$real/Uninstall.EXE" ] && ok "the program behind the link stayed" || bad "the program was deleted through a link"
+  fixture pending >"$dir/pending.txt"
+  grep -i -q -F "$installdir" "$dir/pending.txt" && bad "scheduled through the link" || ok "nothing scheduled through the link"
+}
