@@ -7,7 +7,6 @@
 #include "sys/Appregutil.h"
 #include "sys/Fileiofun.h"
 #include "sys/Pendingremoval.h"
-#include "sys/Reparse.h"
 #include "sys/Systemfolder.h"
 
 namespace {
@@ -96,13 +95,9 @@ int32_t TUninstList::DeleteFileStep(TSetupItem& item) {
 
   std::string path = ResolveFilePath(item.Target);
   std::string trusted = TrustedFolder(path, InstallDir);
-  // What a link leads to is someone else's: nothing of the product's to remove there.
-  if (CrossesReparsePoint(path, trusted)) {
-    item.StepsDone = item.Weight;
-    return 0;
-  }
   uint32_t error = RemoveFile(path, trusted);
-  if (error == 0) {
+  // What a link leads to is someone else's: nothing of the product's to remove there.
+  if (error == 0 || error == kRemovalThroughLink) {
     item.StepsDone = item.Weight;
     return 0;
   }
@@ -120,12 +115,8 @@ int32_t TUninstList::RemoveFolderStep(TSetupItem& item) {
   if (report != 0) return report;
 
   std::string trusted = TrustedFolder(item.Target, InstallDir);
-  if (CrossesReparsePoint(item.Target, trusted)) {
-    item.StepsDone = item.Weight;
-    return 0;
-  }
   uint32_t error = RemoveFolder(item.Target, trusted);
-  if (error != 0) {
+  if (error != 0 && error != kRemovalThroughLink) {
     // Refused on the 9x family, whose restart cannot remove folders.
     if (error == ERROR_DIR_NOT_EMPTY) ScheduleFolderRemoval(item.Target, trusted);
     return static_cast<int32_t>(error);

@@ -15,10 +15,13 @@ uint32_t ReadFileAt(FileHandle handle, uint32_t offsetLow, uint32_t offsetHigh, 
 void CloseFileHandle(FileHandle handle);
 // Removal: 0 when it is gone or was never there ("file not found", "path not found"); otherwise the
 // Windows error code, so that a name that cannot be examined is tried again. A folder is no file
-// and a file no folder: each leaves the other alone. Where the system can (Vista and later) the
-// removal goes through a handle that does not follow a link at the end, after checking that the
-// handle lies where the name says below `trusted` (see CrossesReparsePoint); a link in between
-// gives ERROR_ACCESS_DENIED. A link at the end is removed as a link, never its target's content.
+// and a file no folder: each leaves the other alone. Nothing is removed through a link: a name whose
+// way down from `trusted` crosses one (see CrossesReparsePoint) gives kRemovalThroughLink. Where the
+// system can (Vista and later) the removal goes through a handle that does not follow a link at
+// the end, checked to lie where the name says, so that a link swapped in meanwhile cannot redirect
+// it; a handle that lies elsewhere gives kRemovalThroughLink too. A link at the end is removed as a
+// link, never its target's content.
+constexpr uint32_t kRemovalThroughLink = 1921;   // ERROR_CANT_RESOLVE_FILENAME
 uint32_t RemoveFile(const std::string& name, const std::string& trusted = std::string());
 uint32_t RemoveFolder(const std::string& path, const std::string& trusted = std::string());
 

@@ -156,7 +156,8 @@ std::string AddWininitDeletion(const std::string& content, const std::string& sh
 bool ScheduleFileRemoval(const std::string& path, const std::string& trusted) {
   std::string full = FullPath(path);
   if (full.empty()) return false;
-  if (!trusted.empty() && CrossesReparsePoint(full, trusted)) return false;
+  // The restart would delete whatever a link there leads to.
+  if (IsReparsePoint(full) || (!trusted.empty() && CrossesReparsePoint(full, trusted))) return false;
   bool ok = Is9xFamily(GetWindowsVersion()) ? ScheduleIn9xWininit(full)
                          : ::MoveFileExA(full.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != FALSE;
   if (ok) Remember(full);
@@ -168,7 +169,7 @@ bool ScheduleFolderRemoval(const std::string& path, const std::string& trusted) 
   if (Is9xFamily(GetWindowsVersion())) return false;
   std::string full = FullPath(path);
   if (full.empty()) return false;
-  if (!trusted.empty() && CrossesReparsePoint(full, trusted)) return false;
+  if (IsReparsePoint(full) || (!trusted.empty() && CrossesReparsePoint(full, trusted))) return false;
   DWORD attributes = ::GetFileAttributesA(full.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
 
