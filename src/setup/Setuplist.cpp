@@ -260,7 +260,8 @@ void TSetupList::LocateInstallDir() {
   // Bare names are deleted from this folder: only a real folder, never a root or a folder of the
   // system, nor one reached through a link.
   if (!folder.empty()) folder = CanonicalPath(folder);
-  if (folder.empty() || IsUnfitFolder(folder, SystemOwnedFolders()) || CrossesReparsePoint(folder + "\\-", ""))
+  if (folder.empty() || IsUnfitFolder(folder, SystemOwnedFolders()) || IsReparsePoint(folder) ||
+      CrossesReparsePoint(folder, ""))
     folder.clear();
   InstallDir = folder;
 }

@@ -4,6 +4,7 @@
 #include <vector>
 #include "sys/Handle.h"
 #include "sys/Pathutil.h"
+#include "sys/Syslibrary.h"
 
 namespace {
 
@@ -113,9 +114,7 @@ std::string CanonicalPathText(const std::string& path) {
 std::string ExpandShortNames(const std::string& path) {
   // Generated short names always carry a tilde; without one there is nothing to look up.
   if (path.find('~') == std::string::npos) return path;
-  HMODULE kernel = ::GetModuleHandleA("kernel32.dll");
-  auto getLong = reinterpret_cast<GetLongPathNameFn>(
-      reinterpret_cast<void (*)()>(kernel ? ::GetProcAddress(kernel, "GetLongPathNameA") : nullptr));
+  auto getLong = GetSystemProc<GetLongPathNameFn>(::GetModuleHandleA("kernel32.dll"), "GetLongPathNameA");
   if (getLong) {
     char buf[MAX_PATH * 2] = {};
     DWORD n = getLong(path.c_str(), buf, sizeof buf);

@@ -6,6 +6,7 @@
 #include "sys/Handle.h"
 #include "sys/Pathutil.h"
 #include "sys/Reparse.h"
+#include "sys/Syslibrary.h"
 
 #ifndef FILE_SHARE_DELETE
 #define FILE_SHARE_DELETE 0x00000004
@@ -29,9 +30,7 @@ struct DispositionInfo {
 using SetFileInformationByHandleFn = BOOL(WINAPI*)(HANDLE, int, LPVOID, DWORD);
 
 SetFileInformationByHandleFn SetInformationFunction() {
-  HMODULE kernel = ::GetModuleHandleA("kernel32.dll");
-  return reinterpret_cast<SetFileInformationByHandleFn>(reinterpret_cast<void (*)()>(
-      kernel ? ::GetProcAddress(kernel, "SetFileInformationByHandle") : nullptr));
+  return GetSystemProc<SetFileInformationByHandleFn>(::GetModuleHandleA("kernel32.dll"), "SetFileInformationByHandle");
 }
 
 bool MeansAbsent(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 #include "sys/Pathutil.h"
+#include "sys/Syslibrary.h"
 
 #ifndef FILE_ATTRIBUTE_REPARSE_POINT
 #define FILE_ATTRIBUTE_REPARSE_POINT 0x00000400
@@ -52,9 +53,8 @@ bool CrossesReparsePoint(const std::string& path, const std::string& trusted) {
 }
 
 std::string FinalPathOfHandle(void* handle) {
-  HMODULE kernel = ::GetModuleHandleA("kernel32.dll");
-  auto finalPath = reinterpret_cast<GetFinalPathNameByHandleFn>(reinterpret_cast<void (*)()>(
-      kernel ? ::GetProcAddress(kernel, "GetFinalPathNameByHandleA") : nullptr));
+  auto finalPath =
+      GetSystemProc<GetFinalPathNameByHandleFn>(::GetModuleHandleA("kernel32.dll"), "GetFinalPathNameByHandleA");
   if (!finalPath || handle == INVALID_HANDLE_VALUE) return std::string();
   char buf[MAX_PATH * 2] = {};
   DWORD n = finalPath(static_cast<HANDLE>(handle), buf, sizeof buf, 0 /* normalized, DOS volume */);
