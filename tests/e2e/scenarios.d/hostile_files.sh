@@ -57,6 +57,13 @@ scenario_hostile_link_in_folder() {
   survived "$shared" keep.dll keep2.dll probe.exe
 }
 
+survived_shortcuts() {
+  local n
+  for n in Tarvolink.LNK Uninstall.LNK "Port Speed Probe.LNK"; do
+    if [ -f "$WINEPREFIX/drive_c/OtherMenu/$n" ]; then ok "shortcut behind the link kept: $n"; else bad "shortcut behind the link lost: $n"; fi
+  done
+}
+
 scenario_hostile_folder_is_link() {
   # The folder that the uninstall entry names is a link to another program's folder holding files
   # of the same names: it is not the installation folder, and nothing behind it goes.
@@ -68,6 +75,12 @@ scenario_hostile_folder_is_link() {
   mv "$own" "$other"
   ln -s "$other" "$own"
   names=$(cd "$other" && ls)
+  # The product's start menu folder, too, leads to another program's shortcuts of the same names.
+  local menu othermenu
+  menu=$(unix "$(sed -n 's/^programs //p' "$dir/install.txt")")
+  othermenu=$WINEPREFIX/drive_c/OtherMenu
+  mv "$menu" "$othermenu"
+  ln -s "$othermenu" "$menu"
   drive form click uninstall box answer ok exit
   saw "box Uninstall Compelete !"
   saw "exit 0"
@@ -76,9 +89,11 @@ scenario_hostile_folder_is_link() {
   for n in reg/uninstall/Tarvolink lnk/desktop/Tarvolink.LNK; do
     if grep -q -x "$n=absent" "$dir/after.txt"; then ok "gone: $n"; else bad "stayed: $n"; fi
   done
+  survived_shortcuts
   scheduled
   restart
   if [ "$(cd "$other" && ls)" = "$names" ]; then ok "nothing behind the link went at the restart"; else bad "files behind the link went at the restart"; fi
+  survived_shortcuts
 }
 
 scenario_hostile_dot_windows() {
