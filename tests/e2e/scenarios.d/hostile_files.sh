@@ -99,7 +99,7 @@ scenario_hostile_folder_is_link() {
 scenario_hostile_dot_windows() {
   # "C:\windows\.\" names the Windows folder: its files of the product's names belong to others.
   need_uninstaller; begin
-  install --uninstaller "$E2E_UNINSTALL" "${catalogs[@]}" --uninstall-string 'raw:  C:\windows\.\Uninstall.EXE'
+  install --uninstaller "$E2E_UNINSTALL" "${catalogs[@]}" --uninstall-string 'raw:C:\windows\.\Uninstall.EXE'
   local win=$WINEPREFIX/drive_c/windows
   bystanders "$win" setup.ini Files.ini Backup.log dzips32.dll
   nt_complete
