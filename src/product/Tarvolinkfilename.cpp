@@ -24,8 +24,9 @@ std::string AppFilePath(const std::string& fileName) {
   if (fileName.empty()) return std::string();
   std::string exe = TApplication::ExeName();
   size_t sep = LastPathSeparator(exe);
-  std::string folder = sep == std::string::npos ? std::string() : exe.substr(0, sep + 1);
-  return folder + fileName;
+  // Without the program's own folder, a bare name would be looked for in the current one.
+  if (sep == std::string::npos) return std::string();
+  return exe.substr(0, sep + 1) + fileName;
 }
 
 std::string MessageFileName(const std::string& code) { return "SetupMsg." + code; }

@@ -21,20 +21,31 @@ bool HoldsAny(const std::string& folder, const std::vector<std::string>& paths) 
 void THeldRemovals::Clear() {
   files_.clear();
   folders_.clear();
+  fileTrusted_.clear();
+  folderTrusted_.clear();
 }
 
-void THeldRemovals::AddFile(const std::string& path) { files_.push_back(path); }
+void THeldRemovals::AddFile(const std::string& path, const std::string& trusted) {
+  files_.push_back(path);
+  fileTrusted_.push_back(trusted);
+}
 
-void THeldRemovals::AddFolder(const std::string& path) { folders_.push_back(path); }
+void THeldRemovals::AddFolder(const std::string& path, const std::string& trusted) {
+  folders_.push_back(path);
+  folderTrusted_.push_back(trusted);
+}
 
 void THeldRemovals::Schedule(const std::string& handedOver) const {
   std::vector<std::string> scheduled;
-  for (const auto& f : files_)
-    if (f != handedOver && ScheduleFileRemoval(f)) scheduled.push_back(f);
+  for (size_t i = 0; i < files_.size(); ++i) {
+    const std::string& f = files_[i];
+    if (f != handedOver && ScheduleFileRemoval(f, fileTrusted_[i])) scheduled.push_back(f);
+  }
   if (!handedOver.empty()) NoteRemovalElsewhere(handedOver);
-  for (const auto& d : folders_) {
+  for (size_t i = 0; i < folders_.size(); ++i) {
+    const std::string& d = folders_[i];
     // Emptied by the other process right after this one ends: a restart has nothing to do there.
     if (!handedOver.empty() && SameFolder(ParentFolder(handedOver), d) && !HoldsAny(d, scheduled)) continue;
-    if (ScheduleFolderRemoval(d)) scheduled.push_back(d);
+    if (ScheduleFolderRemoval(d, folderTrusted_[i])) scheduled.push_back(d);
   }
 }

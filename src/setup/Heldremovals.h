@@ -8,8 +8,9 @@
 class THeldRemovals {
 public:
   void Clear();
-  void AddFile(const std::string& path);
-  void AddFolder(const std::string& path);
+  // `trusted`: the folder below which no link may lie on the way to the path (empty: none).
+  void AddFile(const std::string& path, const std::string& trusted = std::string());
+  void AddFolder(const std::string& path, const std::string& trusted = std::string());
   const std::vector<std::string>& Files() const { return files_; }
   const std::vector<std::string>& Folders() const { return folders_; }
 
@@ -21,4 +22,6 @@ public:
 private:
   std::vector<std::string> files_;
   std::vector<std::string> folders_;
+  std::vector<std::string> fileTrusted_;     // beside files_, one each
+  std::vector<std::string> folderTrusted_;   // beside folders_, one each
 };

@@ -8,8 +8,11 @@
 #include "msg/Msgids.h"
 #include "msg/Winstrutil.h"
 #include "sys/Appregutil.h"
+#include "sys/Canonicalpath.h"
+#include "sys/Handle.h"
 #include "sys/Pathutil.h"
 #include "sys/Syslibrary.h"
+#include "sys/Reparse.h"
 #include "sys/Systemfolder.h"
 #include "toolkit/Application.h"
 
@@ -82,6 +85,38 @@ std::string SystemDirectory() {
   return (n > 0 && n < MAX_PATH) ? std::string(buf, n) : std::string();
 }
 
+std::string EnvironmentValue(const char* name) {
+  char buf[MAX_PATH * 2] = {};
+  DWORD n = ::GetEnvironmentVariableA(name, buf, sizeof buf);
+  return (n > 0 && n < sizeof buf) ? std::string(buf, n) : std::string();
+}
+
+std::string ExpandedValue(const std::string& text) {
+  char buf[MAX_PATH * 2] = {};
+  DWORD n = ::ExpandEnvironmentStringsA(text.c_str(), buf, sizeof buf);
+  return (n > 0 && n <= sizeof buf) ? std::string(buf) : std::string();
+}
+
+// Where the NT family keeps the user profiles, as it says itself.
+std::string ProfilesDirectory() {
+  UniqueHKey key;
+  if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList", 0,
+                      KEY_QUERY_VALUE, key.Put()) != ERROR_SUCCESS)
+    return std::string();
+  char buf[MAX_PATH * 2] = {};
+  DWORD size = sizeof buf - 1;
+  DWORD type = 0;
+  if (::RegQueryValueExA(key.Get(), "ProfilesDirectory", nullptr, &type, reinterpret_cast<BYTE*>(buf), &size) !=
+          ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ))
+    return std::string();
+  return ExpandedValue(buf);
+}
+
+std::string ParentOf(const std::string& path) {
+  size_t sep = LastPathSeparator(WithoutTrailingBackslashes(path));
+  return sep == std::string::npos ? std::string() : path.substr(0, sep);
+}
+
 }  // namespace
 
 std::string FormatOneArgument(const std::string& format, const std::string& argument) {
@@ -116,7 +151,9 @@ std::string FormatOneArgument(const std::string& format, const std::string& argu
 }
 
 std::string UninstallCommandFolder(const std::string& command) {
-  std::string value = command;
+  size_t begin = command.find_first_not_of(" \t");
+  size_t end = command.find_last_not_of(" \t");
+  std::string value = begin == std::string::npos ? std::string() : command.substr(begin, end - begin + 1);
   if (!value.empty() && value[0] == '"') {
     size_t close = value.find('"', 1);
     value = value.substr(1, close == std::string::npos ? std::string::npos : close - 1);
@@ -132,12 +169,34 @@ std::string UninstallCommandFolder(const std::string& command) {
   return folder;
 }
 
+bool IsUnfitFolder(const std::string& canonical, const std::vector<std::string>& systemFolders) {
+  if (canonical.empty() || IsRootPath(canonical)) return true;
+  for (const auto& named : systemFolders) {
+    std::string system = CanonicalPathText(named);
+    if (!system.empty() && (SameFolder(canonical, system) || IsBelowFolder(system, canonical))) return true;
+  }
+  return false;
+}
+
+std::vector<std::string> SystemOwnedFolders() {
+  std::string windows = GetWindowsFolder();
+  std::string drive = windows.size() >= 2 && windows[1] == ':' ? windows.substr(0, 2) : std::string("C:");
+  std::vector<std::string> folders = {
+      windows, SystemDirectory(), GetSystemFolder(), windows + "\\SysWOW64", windows + "\\Sysnative",
+      GetProgramFilesFolder(), EnvironmentValue("ProgramFiles"), EnvironmentValue("ProgramFiles(x86)"),
+      EnvironmentValue("ProgramW6432"), ProfilesDirectory(), ParentOf(EnvironmentValue("USERPROFILE")),
+      drive + "\\Documents and Settings", drive + "\\Users", windows + "\\Profiles"};
+  // The system's own names may be short ones.
+  for (auto& f : folders) {
+    std::string canonical = CanonicalPath(f);
+    if (!canonical.empty()) f = canonical;
+  }
+  return folders;
+}
+
 bool IsUnfitInstallDir(const std::string& folder) {
   if (folder.empty()) return false;
-  if (IsRootPath(folder)) return true;
-  return SameFolder(folder, GetWindowsFolder()) || SameFolder(folder, SystemDirectory()) ||
-         SameFolder(folder, GetSystemFolder()) || SameFolder(folder, GetProgramFilesFolder()) ||
-         SameFolder(folder, GetProgramFilesFolderUpper());
+  return IsUnfitFolder(CanonicalPath(folder), SystemOwnedFolders());
 }
 
 TSetupList::TSetupList() : InstallDir(GetProgramFilesFolderUpper()) {}
@@ -264,8 +323,12 @@ std::string TSetupList::FormatText(int32_t identifier, const std::string& argume
 void TSetupList::LocateInstallDir() {
   std::string command = ReadUninstallString(ProductName);
   std::string folder = command.empty() ? std::string() : UninstallCommandFolder(command);
-  // Bare names are deleted from this folder: never a root or a folder of the system.
-  if (IsUnfitInstallDir(folder)) folder.clear();
+  // Bare names are deleted from this folder: only a real folder, never a root or a folder of the
+  // system, nor one reached through a link.
+  if (!folder.empty()) folder = CanonicalPath(folder);
+  if (folder.empty() || IsUnfitFolder(folder, SystemOwnedFolders()) || IsReparsePoint(folder) ||
+      CrossesReparsePoint(folder, ""))
+    folder.clear();
   InstallDir = folder;
 }
 

@@ -57,12 +57,18 @@ protected:
 // result stops at 4096 bytes, at the end of a character.
 std::string FormatOneArgument(const std::string& format, const std::string& argument);
 
-// The folder part of an uninstall command: the value inside the quotes when it is quoted, up to
+// The folder part of an uninstall command (blanks around it ignored): the value inside the quotes when it is quoted, up to
 // and including the last backslash or colon, with a trailing backslash dropped unless it follows a
 // colon or a backslash. Double-byte aware by the system code page.
 std::string UninstallCommandFolder(const std::string& command);
 
-// True for folders whose bare file names must never be deleted: a drive or share root, the
-// Windows folder, its system folders and the Program Files folder itself.
+// True for folders whose bare file names must never be deleted: one that is no absolute folder
+// once made canonical (CanonicalPath), a drive or share root, and the folders of the system
+// (SystemOwnedFolders) and every folder that holds one of them. The empty text is not refused.
 bool IsUnfitInstallDir(const std::string& folder);
+// The same over a canonical folder and the system's folders as the platform names them.
+bool IsUnfitFolder(const std::string& canonical, const std::vector<std::string>& systemFolders);
+// The Windows folder, its system folders (SysWOW64 and Sysnative too), both Program Files
+// folders and the folder of the user profiles, each as the system names it, some empty.
+std::vector<std::string> SystemOwnedFolders();
 

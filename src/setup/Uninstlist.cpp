@@ -20,6 +20,19 @@ const int32_t kVxdDropMark = 1;
 const int32_t kVxdDevice = 2;
 const int32_t kVxdFile = 3;
 const int32_t kVxdKey = 4;
+
+// The folder that a path of the plan starts from, trusted as the system finds it: the
+// installation folder's parent (the installation folder itself may be no link), the start menu's
+// Programs folder or the desktop. Below it, no link is followed.
+std::string TrustedFolder(const std::string& path, const std::string& installDir) {
+  size_t sep = LastPathSeparator(installDir);
+  const std::string candidates[] = {sep == std::string::npos ? std::string() : installDir.substr(0, sep),
+                                    GetProgramsFolder(), GetDesktopFolder()};
+  std::string best;
+  for (const auto& c : candidates)
+    if (c.size() > best.size() && IsBelowFolder(path, c)) best = c;
+  return best;
+}
 }  // namespace
 
 int32_t TUninstList::AddRunEntryRemoval() { return AddNewItem(skRemoveRunEntry, std::string(), kRunEntryWeight); }
@@ -80,8 +93,10 @@ int32_t TUninstList::DeleteFileStep(TSetupItem& item) {
   if (report != 0) return report;
 
   std::string path = ResolveFilePath(item.Target);
-  uint32_t error = RemoveFile(path);
-  if (error == 0) {
+  std::string trusted = TrustedFolder(path, InstallDir);
+  uint32_t error = RemoveFile(path, trusted);
+  // What a link leads to is someone else's: nothing of the product's to remove there.
+  if (error == 0 || error == kRemovalThroughLink) {
     item.StepsDone = item.Weight;
     return 0;
   }
@@ -89,7 +104,7 @@ int32_t TUninstList::DeleteFileStep(TSetupItem& item) {
   ++item.StepsDone;
   if (item.StepsDone < item.Weight) return 0;
   // Last attempt: what is still in use goes at the next restart, once the run is complete.
-  Held.AddFile(path);
+  Held.AddFile(path, trusted);
   return static_cast<int32_t>(error);
 }
 
@@ -98,9 +113,10 @@ int32_t TUninstList::RemoveFolderStep(TSetupItem& item) {
   int32_t report = ReportProgress();
   if (report != 0) return report;
 
-  uint32_t error = RemoveFolder(item.Target);
-  if (error != 0) {
-    if (error == ERROR_DIR_NOT_EMPTY) Held.AddFolder(item.Target);
+  std::string trusted = TrustedFolder(item.Target, InstallDir);
+  uint32_t error = RemoveFolder(item.Target, trusted);
+  if (error != 0 && error != kRemovalThroughLink) {
+    if (error == ERROR_DIR_NOT_EMPTY) Held.AddFolder(item.Target, trusted);
     return static_cast<int32_t>(error);
   }
   item.StepsDone = item.Weight;

@@ -13,8 +13,17 @@ uint64_t GetOpenFileSize(FileHandle handle);            // 0 on failure and for 
 uint32_t ReadFileAt(FileHandle handle, uint32_t offsetLow, uint32_t offsetHigh, void* buffer,
                     uint32_t count);                    // bytes read, 0 on failure or at the end
 void CloseFileHandle(FileHandle handle);
-uint32_t RemoveFile(const std::string& name);           // Windows error code; a missing file is 0
-uint32_t RemoveFolder(const std::string& path);         // Windows error code; never empties it
+// Removal: 0 when it is gone or was never there ("file not found", "path not found"); otherwise the
+// Windows error code, so that a name that cannot be examined is tried again. A folder is no file
+// and a file no folder: each leaves the other alone. Nothing is removed through a link: a name whose
+// way down from `trusted` crosses one (see CrossesReparsePoint) gives kRemovalThroughLink. Where the
+// system can (Vista and later) the removal goes through a handle that does not follow a link at
+// the end, checked to lie where the name says, so that a link swapped in meanwhile cannot redirect
+// it; a handle that lies elsewhere gives kRemovalThroughLink too. A link at the end is removed as a
+// link, never its target's content.
+constexpr uint32_t kRemovalThroughLink = 1921;   // ERROR_CANT_RESOLVE_FILENAME
+uint32_t RemoveFile(const std::string& name, const std::string& trusted = std::string());
+uint32_t RemoveFolder(const std::string& path, const std::string& trusted = std::string());
 
 struct TLineEntry {
   int32_t Number;

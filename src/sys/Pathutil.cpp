@@ -41,7 +41,35 @@ bool IsRootPath(const std::string& path) {
   return false;
 }
 
+namespace {
+char FoldAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+}  // namespace
+
+bool SamePathText(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0, n = 0; i < a.size(); i += n) {
+    n = CharLengthAt(a, i);
+    if (n != CharLengthAt(b, i)) return false;
+    if (n == 2) {
+      if (a[i] != b[i] || a[i + 1] != b[i + 1]) return false;
+    } else if (FoldAscii(a[i]) != FoldAscii(b[i])) {
+      return false;
+    }
+  }
+  return true;
+}
+
 bool SameFolder(const std::string& a, const std::string& b) {
   if (a.empty() || b.empty()) return false;
-  return ::lstrcmpiA(WithoutTrailingBackslashes(a).c_str(), WithoutTrailingBackslashes(b).c_str()) == 0;
+  return SamePathText(WithoutTrailingBackslashes(a), WithoutTrailingBackslashes(b));
+}
+
+bool IsBelowFolder(const std::string& path, const std::string& folder) {
+  std::string dir = WithoutTrailingBackslashes(folder, 0);
+  if (dir.empty() || path.size() <= dir.size() + 1) return false;
+  // The cut must fall between characters, on a single-byte backslash.
+  size_t i = 0;
+  while (i < dir.size()) i += CharLengthAt(path, i);
+  if (i != dir.size() || path[i] != '\\') return false;
+  return SamePathText(path.substr(0, i), dir);
 }

@@ -17,5 +17,10 @@ std::string WithoutTrailingBackslashes(std::string path, size_t keep = 1);
 // A drive root (C: or C:\), the current drive's root (\) or a share root (\\server or
 // \\server\share), trailing backslashes aside.
 bool IsRootPath(const std::string& path);
-// The same folder as Windows compares names (case-insensitive), trailing backslashes aside.
+// Equal as the file system compares names: byte for byte, except that ASCII letters of single-byte
+// characters match either case. Ordinal, so the user's locale (Turkish dotted I, say) plays no part.
+bool SamePathText(const std::string& a, const std::string& b);
+// The same folder by SamePathText, trailing backslashes aside.
 bool SameFolder(const std::string& a, const std::string& b);
+// True when path names something below folder (not the folder itself), by SamePathText.
+bool IsBelowFolder(const std::string& path, const std::string& folder);

@@ -4,6 +4,7 @@
 #include <vector>
 #include "sys/Handle.h"
 #include "sys/Pathutil.h"
+#include "sys/Reparse.h"
 #include "sys/Sysutil.h"
 #include "sys/Systemfolder.h"
 
@@ -28,32 +29,59 @@ void Remember(const std::string& full) {
   if (!IsScheduledForRemoval(full)) Scheduled().push_back(full);
 }
 
-std::string ReadWholeFile(const std::string& name) {
+// WININIT.INI is read by a real-mode program with small limits; a larger one is no file of ours to edit.
+const DWORD kWininitLimit = 1024 * 1024;
+
+// The whole file, or false when it cannot be had whole (a missing file is an empty one).
+bool ReadWholeFile(const std::string& name, std::string& content) {
+  content.clear();
   UniqueFile file(::CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
-  std::string content;
-  if (!file) return content;
-  char chunk[4096];
+  if (!file) {
+    DWORD error = ::GetLastError();
+    return error == ERROR_FILE_NOT_FOUND;
+  }
+  DWORD high = 0;
+  DWORD size = ::GetFileSize(file.Get(), &high);
+  if (size == INVALID_FILE_SIZE || high != 0 || size > kWininitLimit) return false;
+  content.resize(size);
+  DWORD done = 0;
+  while (done < size) {
+    DWORD got = 0;
+    if (!::ReadFile(file.Get(), &content[done], size - done, &got, nullptr) || got == 0) return false;
+    done += got;
+  }
+  // Grown meanwhile: not the whole of it.
+  char extra = 0;
   DWORD got = 0;
-  while (::ReadFile(file.Get(), chunk, sizeof chunk, &got, nullptr) && got > 0) content.append(chunk, got);
-  return content;
+  return ::ReadFile(file.Get(), &extra, 1, &got, nullptr) && got == 0;
 }
 
-bool WriteWholeFile(const std::string& name, const std::string& content) {
+bool WriteNewFile(const std::string& name, const std::string& content) {
   UniqueFile file(::CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return false;
   DWORD written = 0;
   return ::WriteFile(file.Get(), content.data(), static_cast<DWORD>(content.size()), &written, nullptr) &&
-         written == content.size();
+         written == content.size() && ::FlushFileBuffers(file.Get());
+}
+
+// A name of this process's own in the folder; the file of that name exists, empty.
+std::string NewNameBeside(const std::string& folder) {
+  char name[MAX_PATH + 1] = {};
+  if (!::GetTempFileNameA(folder.c_str(), "tvk", 0, name)) return std::string();
+  return name;
 }
 
 bool ScheduleIn9xWininit(const std::string& full) {
   char shortName[MAX_PATH + 1] = {};
   DWORD n = ::GetShortPathNameA(full.c_str(), shortName, MAX_PATH);
-  std::string entry = (n > 0 && n < MAX_PATH) ? std::string(shortName, n) : full;
+  // A long name would make the restart's real-mode program fail on it, or on worse.
+  if (n == 0 || n >= MAX_PATH) return false;
   std::string wininit = GetWindowsFolder() + "\\WININIT.INI";
-  return WriteWholeFile(wininit, AddWininitDeletion(ReadWholeFile(wininit), entry));
+  std::string content;
+  if (!ReadWholeFile(wininit, content)) return false;
+  return ReplaceFileContent(wininit, AddWininitDeletion(content, std::string(shortName, n)));
 }
 
 // ASCII only: a Turkish locale would not take "I" for the capital of "i".
@@ -72,13 +100,42 @@ std::string TrimmedLower(const std::string& line) {
 bool IsScheduledForRemoval(const std::string& path) {
   std::string full = FullPath(path);
   for (const auto& p : Scheduled())
-    if (::lstrcmpiA(p.c_str(), full.c_str()) == 0) return true;
+    if (SamePathText(p, full)) return true;
   return false;
 }
 
 void NoteRemovalElsewhere(const std::string& path) {
   std::string full = FullPath(path);
   if (!full.empty()) Remember(full);
+}
+
+bool ReplaceFileContent(const std::string& name, const std::string& content) {
+  size_t sep = LastPathSeparator(name);
+  std::string folder = sep == std::string::npos ? std::string(".") : name.substr(0, sep);
+  std::string fresh = NewNameBeside(folder);
+  if (fresh.empty()) return false;
+  if (!WriteNewFile(fresh, content)) {
+    ::DeleteFileA(fresh.c_str());
+    return false;
+  }
+  // The NT family swaps in one call; the 9x family has the name but answers that it cannot.
+  if (::MoveFileExA(fresh.c_str(), name.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+  if (::GetFileAttributesA(name.c_str()) == INVALID_FILE_ATTRIBUTES) {
+    if (::MoveFileA(fresh.c_str(), name.c_str())) return true;
+    ::DeleteFileA(fresh.c_str());
+    return false;
+  }
+  // The old content steps aside under a name of its own, and comes back if the new cannot take
+  // its place: at every moment one of the two is on disk whole.
+  std::string old = NewNameBeside(folder);
+  bool ok = !old.empty() && ::DeleteFileA(old.c_str()) && ::MoveFileA(name.c_str(), old.c_str());
+  if (ok && !::MoveFileA(fresh.c_str(), name.c_str())) {
+    ::MoveFileA(old.c_str(), name.c_str());
+    ok = false;
+  }
+  if (ok) ::DeleteFileA(old.c_str());
+  else ::DeleteFileA(fresh.c_str());
+  return ok;
 }
 
 std::string AddWininitDeletion(const std::string& content, const std::string& shortPath) {
@@ -101,20 +158,23 @@ std::string AddWininitDeletion(const std::string& content, const std::string& sh
   return out + "[rename]\r\n" + entry;
 }
 
-bool ScheduleFileRemoval(const std::string& path) {
+bool ScheduleFileRemoval(const std::string& path, const std::string& trusted) {
   std::string full = FullPath(path);
   if (full.empty()) return false;
+  // The restart would delete whatever a link there leads to.
+  if (IsReparsePoint(full) || (!trusted.empty() && CrossesReparsePoint(full, trusted))) return false;
   bool ok = Is9xFamily(GetWindowsVersion()) ? ScheduleIn9xWininit(full)
                          : ::MoveFileExA(full.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != FALSE;
   if (ok) Remember(full);
   return ok;
 }
 
-bool ScheduleFolderRemoval(const std::string& path) {
+bool ScheduleFolderRemoval(const std::string& path, const std::string& trusted) {
   // WININIT.INI cannot remove folders.
   if (Is9xFamily(GetWindowsVersion())) return false;
   std::string full = FullPath(path);
   if (full.empty()) return false;
+  if (IsReparsePoint(full) || (!trusted.empty() && CrossesReparsePoint(full, trusted))) return false;
   DWORD attributes = ::GetFileAttributesA(full.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
 

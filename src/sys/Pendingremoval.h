@@ -3,16 +3,23 @@
 #pragma once
 #include <string>
 
-// Schedules the file's deletion; true when the system took the request.
-bool ScheduleFileRemoval(const std::string& path);
+// The restart resolves the path again: with `trusted` given, nothing is scheduled whose way down
+// from there crosses a link (see CrossesReparsePoint).
+// Schedules the file's deletion; true when the system took the request. On the 9x family a file
+// whose short name cannot be had is not scheduled (WININIT.INI cannot take a long one).
+bool ScheduleFileRemoval(const std::string& path, const std::string& trusted = std::string());
 // Schedules an existing folder's removal, only on the NT family and only when everything it still
 // holds was scheduled by this process; true when it was scheduled.
-bool ScheduleFolderRemoval(const std::string& path);
-// True when this process scheduled the path (full path, compared case-insensitively).
+bool ScheduleFolderRemoval(const std::string& path, const std::string& trusted = std::string());
+// True when this process scheduled the path (full path, compared as SamePathText does).
 bool IsScheduledForRemoval(const std::string& path);
 // Counts the path as going, for the folder test above, without scheduling it: another process
 // removes it.
 void NoteRemovalElsewhere(const std::string& path);
+
+// Replaces the file's content by a whole new one without a moment where neither the old nor the
+// new content is on disk under some name: written beside it first, then swapped in.
+bool ReplaceFileContent(const std::string& name, const std::string& content);
 
 // The WININIT.INI text with "NUL=<shortPath>" added to its [rename] section (made when missing).
 std::string AddWininitDeletion(const std::string& content, const std::string& shortPath);

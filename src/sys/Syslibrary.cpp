@@ -3,9 +3,13 @@
 #include <cstring>
 
 HMODULE LoadSystemLibrary(const char* fileName) {
-  HMODULE module = ::LoadLibraryExA(fileName, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-  if (module || ::GetLastError() != ERROR_INVALID_PARAMETER) return module;
-  // Systems before the search flags existed reject it: name the file by its full path instead.
+  // The search flags came with AddDllDirectory; a system without it may not reject an unknown
+  // flag (the 9x family ignores it and searches as usual), so it gets the full path instead.
+  HMODULE kernel = ::GetModuleHandleA("kernel32.dll");
+  if (kernel && ::GetProcAddress(kernel, "AddDllDirectory")) {
+    HMODULE module = ::LoadLibraryExA(fileName, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    if (module || ::GetLastError() != ERROR_INVALID_PARAMETER) return module;
+  }
   char path[MAX_PATH + 1] = {};
   UINT n = ::GetSystemDirectoryA(path, MAX_PATH);
   size_t nameLen = std::strlen(fileName);

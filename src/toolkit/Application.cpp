@@ -45,7 +45,8 @@ void TApplication::ProcessMessages() {
 std::string TApplication::ExeName() {
   char path[MAX_PATH + 1] = {};
   DWORD n = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-  return std::string(path, n < MAX_PATH ? n : MAX_PATH);
+  // A result that fills the buffer is cut short: some other path, not this program's.
+  return n > 0 && n < MAX_PATH ? std::string(path, n) : std::string();
 }
 
 TApplication* TApplication::Instance() { return g_instance; }

@@ -3,7 +3,7 @@
 // all that exists and what the system was asked to remove at the next restart.
 //
 //   install [--family nt|9x] [--folder NAME] [--uninstaller PATH] [--catalogs DIR] [--user-file]
-//           [--uninstall-string full|quoted|quoted-args|missing|nokey|binary|dword]
+//           [--uninstall-string full|quoted|quoted-args|missing|nokey|binary|dword|raw:VALUE]
 //           [--used missing|only|shared] [--winver VERSION]
 //   check [--family nt|9x] [--folder NAME]   one "name=present|absent" line per thing; names of things that
 //                                            must survive every uninstall start with "other/"
@@ -201,6 +201,8 @@ void InstallRegistry(const Options& o, const Layout& l) {
     } else if (s == "dword") {
       DWORD v = 1;
       RegSetValueExA(key, "UninstallString", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&v), sizeof v);
+    } else if (s.compare(0, 4, "raw:") == 0) {
+      SetString(key, "UninstallString", s.substr(4));
     } else if (s != "missing") {
       Fail("unknown --uninstall-string " + s);
     }

@@ -137,6 +137,17 @@ TEST(FileRemove, NothingToRemoveIsSuccess) {
   EXPECT_EQ(0u, RemoveFile(name));
 }
 
+TEST(FileRemove, ANameThatCannotBeExaminedIsNoMissingFile) {
+  // Only "file not found" and "path not found" mean absent: these are tried again and scheduled.
+  for (const std::string& name : {std::string("fio_rm_bad?.bin"), std::string("fio_rm_*"),
+                                  "C:\\" + std::string(300, 'x') + "\\x.bin"}) {
+    EXPECT_NE(0u, RemoveFile(name)) << name;
+    EXPECT_NE(0u, RemoveFolder(name)) << name;
+  }
+  EXPECT_EQ(0u, RemoveFile("fio_rm_no_folder\\x.bin"));
+  EXPECT_EQ(0u, RemoveFolder("fio_rm_no_folder\\x"));
+}
+
 TEST(FileRemove, FileInUseStaysWithNormalAttributes) {
   Leftovers made;
   std::string name = made("fio_rm_held.bin");

@@ -1,5 +1,6 @@
 // Product file names and what the information files may name.
 #include <gtest/gtest.h>
+#include <cstdlib>
 #include "product/Tarvolinkfilename.h"
 #include "toolkit/Application.h"
 #include "unit/setup/Engtestutil.h"
@@ -15,6 +16,13 @@ TEST(ProductFileNames, PatternsAndTheProgramsFolder) {
   std::string folder = exe.substr(0, exe.find_last_of('\\') + 1);
   EXPECT_EQ(folder + "SetupMsg.ENG", AppFilePath(MessageFileName("ENG")));
   EXPECT_NE('\\', folder[folder.size() - 2]);
+}
+
+// Run once more from a folder whose path does not fit MAX_PATH: a cut path names another folder.
+TEST(ProductFileNames, ACutProgramPathIsNoPath) {
+  if (!std::getenv("TARVO_DEEP_FOLDER")) GTEST_SKIP() << "only in the copy run from a deep folder";
+  EXPECT_EQ("", TApplication::ExeName());
+  EXPECT_EQ("", AppFilePath(MessageFileName("ENG")));
 }
 
 TEST(ProductFileNames, InformationFileValuesAsThePlatformReadsThem) {

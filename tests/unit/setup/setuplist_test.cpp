@@ -267,6 +267,42 @@ TEST(InstallFolder, RootsAndSystemFoldersAreNoInstallationFolder) {
     EXPECT_FALSE(IsUnfitInstallDir(f)) << f;
 }
 
+TEST(InstallFolder, EverySpellingOfASystemFolderIsRefused) {
+  std::string windows = GetWindowsFolder();
+  std::string programFiles = GetProgramFilesFolder();
+  char shortName[MAX_PATH] = {};
+  ASSERT_NE(0u, ::GetShortPathNameA(programFiles.c_str(), shortName, MAX_PATH));
+  char profile[MAX_PATH] = {};
+  ASSERT_NE(0u, ::GetEnvironmentVariableA("USERPROFILE", profile, MAX_PATH));
+  std::string profiles(profile, std::string(profile).find_last_of('\\'));
+  for (const std::string& f :
+       {windows + "\\.", windows + "\\.\\", programFiles + "\\Tarvolink\\..", std::string(shortName),
+        "\\\\?\\" + windows, std::string("\\\\localhost\\C$\\Windows"), std::string("."), std::string(".\\"),
+        windows + "\\SysWOW64", windows + "\\Sysnative", profiles, profiles + "\\", windows.substr(0, 2) + "\\Users",
+        windows.substr(0, 2) + "\\Documents and Settings", windows + "\\System32\\..\\system"})
+    EXPECT_TRUE(IsUnfitInstallDir(f)) << f;
+  EXPECT_FALSE(IsUnfitInstallDir(std::string(shortName) + "\\Tarvolink"));
+  EXPECT_FALSE(IsUnfitInstallDir(profile));   // one user's own folder is no system folder
+  // The spellings of the uninstall entry reach the refusal as folders.
+  EXPECT_EQ(".", UninstallCommandFolder(".\\Uninstall.EXE"));
+  EXPECT_EQ("C:\\Tv", UninstallCommandFolder("  \t\"C:\\Tv\\Uninstall.EXE\" /x "));
+  EXPECT_EQ("C:\\windows\\.", UninstallCommandFolder(" C:\\windows\\.\\Uninstall.EXE\t"));
+}
+
+TEST(InstallFolder, UnfitOverTheSystemsFacts) {
+  const std::vector<std::string> facts = {"C:\\WinNT", "C:\\WinNT\\System32", "D:\\Apps", "", "C:\\Users",
+                                          "relative\\ignored"};
+  for (const char* f : {"", "C:\\", "\\\\srv\\share", "c:\\winnt", "C:\\WINNT\\system32", "d:\\apps",
+                        "C:\\users"})
+    EXPECT_TRUE(IsUnfitFolder(f, facts)) << f;
+  // A folder that holds a folder of the system is no product's either.
+  EXPECT_TRUE(IsUnfitFolder("C:\\Os", {"C:\\Os\\WinNT"}));
+  EXPECT_FALSE(IsUnfitFolder("C:\\WinNT", {"C:\\Os\\WinNT"}));
+  for (const char* f : {"C:\\WinNT\\Temp", "D:\\Apps\\Tv", "C:\\Users\\me", "C:\\WinNTx", "\\\\srv\\share\\Tv",
+                        "C:\\relative"})
+    EXPECT_FALSE(IsUnfitFolder(f, facts)) << f;
+}
+
 TEST(InstallFolder, SetProductNameLocatesOrFallsBack) {
   std::string name = Unique("TvEngLocate");
   std::string key = std::string(kUninstallKey) + "\\" + name;
@@ -283,6 +319,7 @@ TEST(InstallFolder, SetProductNameLocatesOrFallsBack) {
       {"", fallback},
       {"C:\\Uninstall.EXE", fallback},
       {"\"C:\\Uninstall.EXE\"", fallback},
+      {"  C:\\Apps\\Tv\\.\\sub\\..\\Uninstall.EXE ", "C:\\Apps\\Tv"},   // made canonical
   };
   for (const auto& c : cases) {
     SetString(key, "UninstallString", c.value);
@@ -292,7 +329,8 @@ TEST(InstallFolder, SetProductNameLocatesOrFallsBack) {
     EXPECT_EQ(name, list.ProductName);
   }
   for (const std::string& v : {windows + "\\Uninstall.EXE", GetSystemFolder() + "\\u.exe",
-                               GetProgramFilesFolder() + "\\Uninstall.EXE"}) {
+                               GetProgramFilesFolder() + "\\Uninstall.EXE", windows + "\\.\\Uninstall.EXE",
+                               std::string(".\\Uninstall.EXE"), "  \"" + windows + "\\U.exe\""}) {
     SetString(key, "UninstallString", v);
     TUninstList list;
     list.SetProductName(name);

@@ -54,6 +54,36 @@ TEST(Win9x, AFileInUseIsListedInWininitAndItsFolderIsNot) {
   EXPECT_TRUE(PathExists(held));
 }
 
+TEST(Win9x, WininitIsLeftAsItIsWhenItCannotBeTakenWholeOrTheNameHasNoShortForm) {
+  std::string wininit = GetWindowsFolder() + "\\WININIT.INI";
+  bool had = PathExists(wininit);
+  std::string before = ReadText(wininit);
+  TempDir dir;
+  std::string file = dir / "Uninstall.EXE";
+  WriteFile(file);
+
+  // Others' pending renames in a file too large to be one of ours: never rewritten.
+  std::string big = "[rename]\r\nC:\\WINDOWS\\SYSTEM\\X.DLL=C:\\WINDOWS\\X.NEW\r\n" + std::string(1024 * 1024, ';');
+  ASSERT_TRUE(WriteBytes(wininit, big));
+  EXPECT_FALSE(ScheduleFileRemoval(file));
+  std::string afterBig = ReadText(wininit);
+  // A name without a short form (it does not exist): nothing written, not even the long name.
+  std::string small = "[rename]\r\nNUL=C:\\OTHER\\A.TMP\r\n[other]\nx = y \r\n";
+  ASSERT_TRUE(WriteBytes(wininit, small));
+  EXPECT_FALSE(ScheduleFileRemoval(dir / "no such file.exe"));
+  std::string afterMissing = ReadText(wininit);
+  EXPECT_TRUE(ScheduleFileRemoval(file));
+  std::string afterGood = ReadText(wininit);
+  if (had) WriteFile(wininit, before);
+  else ::DeleteFileA(wininit.c_str());
+
+  EXPECT_EQ(big, afterBig);
+  EXPECT_EQ(small, afterMissing);
+  char shortName[MAX_PATH] = {};
+  ASSERT_NE(0u, ::GetShortPathNameA(file.c_str(), shortName, MAX_PATH));
+  EXPECT_EQ("[rename]\r\nNUL=" + std::string(shortName) + "\r\nNUL=C:\\OTHER\\A.TMP\r\n[other]\nx = y \r\n", afterGood);
+}
+
 TEST(Win9x, ShortcutsComeFromTheUsersFolders) {
   TUninstList list;
   list.ProductName = "TvEng9x";

@@ -1,0 +1,66 @@
+#include "sys/Reparse.h"
+
+#include <windows.h>
+#include "sys/Pathutil.h"
+#include "sys/Syslibrary.h"
+
+#ifndef FILE_ATTRIBUTE_REPARSE_POINT
+#define FILE_ATTRIBUTE_REPARSE_POINT 0x00000400
+#endif
+
+namespace {
+
+using GetFinalPathNameByHandleFn = DWORD(WINAPI*)(HANDLE, LPSTR, DWORD, DWORD);
+
+// Index just past the root: "C:\" or "\\server\share\"; 0 when the path has neither.
+size_t RootLength(const std::string& path) {
+  if (path.size() >= 3 && path[1] == ':' && path[2] == '\\') return 3;
+  if (path.size() < 2 || path[0] != '\\' || path[1] != '\\') return 0;
+  int separators = 0;
+  for (size_t i = 2; i < path.size(); i += CharLengthAt(path, i)) {
+    if (path[i] == '\\' && ++separators == 2) return i + 1;
+  }
+  return 0;
+}
+
+}  // namespace
+
+bool IsReparsePoint(const std::string& path) {
+  DWORD attributes = ::GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+bool CrossesReparsePoint(const std::string& path, const std::string& trusted) {
+  size_t start = RootLength(path);
+  std::string base = WithoutTrailingBackslashes(trusted, 0);
+  if (!base.empty() && IsBelowFolder(path, base)) start = base.size() + 1;
+  size_t last = LastPathSeparator(path);
+  if (last == std::string::npos || last < start) return false;
+  // Each folder from start on, up to the one that holds the last part.
+  for (size_t i = start; i <= last; i += CharLengthAt(path, i)) {
+    if (path[i] != '\\' || i == 0) continue;
+    std::string folder = path.substr(0, i);
+    DWORD attributes = ::GetFileAttributesA(folder.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+      DWORD error = ::GetLastError();
+      // A folder that is not there holds nothing to delete; one that cannot be read may be anything.
+      if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return false;
+      return true;
+    }
+    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return true;
+  }
+  return false;
+}
+
+std::string FinalPathOfHandle(void* handle) {
+  auto finalPath =
+      GetSystemProc<GetFinalPathNameByHandleFn>(::GetModuleHandleA("kernel32.dll"), "GetFinalPathNameByHandleA");
+  if (!finalPath || handle == INVALID_HANDLE_VALUE) return std::string();
+  char buf[MAX_PATH * 2] = {};
+  DWORD n = finalPath(static_cast<HANDLE>(handle), buf, sizeof buf, 0 /* normalized, DOS volume */);
+  if (n == 0 || n >= sizeof buf) return std::string();
+  std::string path(buf, n);
+  if (path.compare(0, 8, "\\\\?\\UNC\\") == 0) return "\\\\" + path.substr(8);
+  if (path.compare(0, 4, "\\\\?\\") == 0) return path.substr(4);
+  return path;
+}

@@ -1,0 +1,16 @@
+// Links of the file system (junctions, symbolic links, mount points). A deletion never goes
+// through one: what lies behind a link in the product's folder belongs to someone else.
+#pragma once
+#include <string>
+
+// True when the path itself is a reparse point (the link, not what it points at).
+bool IsReparsePoint(const std::string& path);
+
+// True when a folder on the way from trusted down to path's last part is a reparse point, or
+// cannot be examined (every folder strictly below trusted, none above it). A path that does
+// not lie below trusted is examined from its root on.
+bool CrossesReparsePoint(const std::string& path, const std::string& trusted);
+
+// Where an open handle really lies, in the plain drive or share form; empty where the system
+// cannot tell (before Vista) or on failure.
+std::string FinalPathOfHandle(void* handle);

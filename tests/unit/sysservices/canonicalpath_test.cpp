@@ -1,0 +1,79 @@
+// Folder names from outside made canonical; the WININIT.INI-style swap of a file's content.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include "sys/Canonicalpath.h"
+#include "sys/Pathutil.h"
+#include "sys/Pendingremoval.h"
+#include "unit/setup/Engtestutil.h"
+
+using namespace engtest;
+
+namespace {
+std::string ReadBytes(const std::string& name) {
+  std::string out;
+  UniqueFile f(::CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+  char buf[4096];
+  DWORD n = 0;
+  while (f && ::ReadFile(f.Get(), buf, sizeof buf, &n, nullptr) && n > 0) out.append(buf, n);
+  return out;
+}
+}  // namespace
+
+TEST(CanonicalPath, DotsSlashesAndRepeatsResolveInText) {
+  const char* const rows[][2] = {
+      {"C:\\windows\\.", "C:\\windows"},
+      {"C:\\windows\\.\\", "C:\\windows"},
+      {"C:\\Program Files\\Tarvolink\\..", "C:\\Program Files"},
+      {"C:/a//b/./c/../", "C:\\a\\b"},
+      {"C:\\..\\..", "C:\\"},
+      {"c:\\", "c:\\"},
+      {"\\\\srv\\share\\a\\..\\b", "\\\\srv\\share\\b"},
+      {"\\\\srv\\share\\..", "\\\\srv\\share"},
+      {"C:\\...x\\ a", "C:\\...x\\ a"},
+  };
+  for (const auto& row : rows) EXPECT_EQ(row[1], CanonicalPathText(row[0])) << row[0];
+}
+
+TEST(CanonicalPath, WhatIsNoPlainAbsoluteFolderIsRefused) {
+  for (const char* p : {"", ".", ".\\", "Uninstall", "tv\\x", "C:", "C:x", "\\x", "\\\\srv", "\\\\srv\\",
+                        "\\\\?\\C:\\Windows", "\\\\.\\C:\\Windows", "\\\\?\\UNC\\srv\\share\\x", "//?/C:/x",
+                        "\\\\localhost\\C$\\Windows", "\\\\127.0.0.1\\d$", "\\\\srv\\ADMIN$\\x", "C:\\a\\NUL",
+                        "C:\\a\\com1.txt", "C:\\con \\x", "C:\\a\\LPT9", "C:\\windows.", "C:\\windows \\x",
+                        "C:\\a*", "C:\\a?b", "C:\\a:stream", "C:\\a|b", "C:\\a\x01"})
+    EXPECT_EQ("", CanonicalPathText(p)) << p;
+  for (const char* p : {"C:\\com10", "C:\\nulx", "C:\\a\\lpt0", "C:\\conx.txt"})
+    EXPECT_NE("", CanonicalPathText(p)) << p;
+}
+
+TEST(CanonicalPath, ShortNamesExpandAsFarAsThePartsExist) {
+  TempDir dir;
+  std::string longName = dir / "A long folder name";
+  ASSERT_TRUE(::CreateDirectoryA(longName.c_str(), nullptr));
+  char shortName[MAX_PATH] = {};
+  ASSERT_NE(0u, ::GetShortPathNameA(longName.c_str(), shortName, MAX_PATH));
+  ASSERT_NE(std::string::npos, std::string(shortName).find('~')) << shortName;
+  EXPECT_TRUE(SamePathText(longName, CanonicalPath(shortName))) << CanonicalPath(shortName);
+  EXPECT_TRUE(SamePathText(longName + "\\not yet", ExpandShortNames(std::string(shortName) + "\\not yet")));
+  EXPECT_TRUE(SamePathText(longName, CanonicalPath(std::string(shortName) + "\\sub\\..")));
+  EXPECT_EQ(dir / "NOSUCH~1\\x", ExpandShortNames(dir / "NOSUCH~1\\x"));
+}
+
+TEST(ReplaceContent, NewContentTakesThePlaceAndNothingIsLeftBeside) {
+  TempDir dir;
+  std::string name = dir / "WININIT.INI";
+  ASSERT_TRUE(ReplaceFileContent(name, "[rename]\r\n"));   // none before
+  std::string old = "[rename]\r\nNUL=C:\\OTHER~1\\X.SYS\r\n";
+  ASSERT_TRUE(WriteBytes(name, old));
+  // A read-only file refuses the replacing move: it steps aside and the new one comes in.
+  ::SetFileAttributesA(name.c_str(), FILE_ATTRIBUTE_READONLY);
+  EXPECT_TRUE(ReplaceFileContent(name, old + "NUL=C:\\TV\\U.EXE\r\n"));
+  EXPECT_EQ(old + "NUL=C:\\TV\\U.EXE\r\n", ReadBytes(name));
+  WIN32_FIND_DATAA data;
+  UniqueFind find(::FindFirstFileA((dir / "*").c_str(), &data));
+  int files = 0;
+  do {
+    if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) ++files;
+  } while (::FindNextFileA(find.Get(), &data));
+  EXPECT_EQ(1, files);
+  EXPECT_FALSE(ReplaceFileContent(dir / "no folder\\WININIT.INI", "x"));
+}
