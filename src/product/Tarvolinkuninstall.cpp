@@ -7,6 +7,7 @@
 #include "product/Tarvolinkfilename.h"
 #include "setup/Uninstlist.h"
 #include "sys/Appregutil.h"
+#include "sys/Runlog.h"
 #include "sys/Sysutil.h"
 #include "toolkit/Application.h"
 
@@ -32,7 +33,11 @@ bool TclTarvolinkUninstall::Initialize() {
   if (!List) return false;
   List->SetProductName(kProductName);
   std::string code = GetLanguageCode();
-  if (List->LoadMessageFile(AppFilePath(MessageFileName(code)))) Charset = GetLanguageCharset(code);
+  std::string catalogue = AppFilePath(MessageFileName(code));
+  const bool loaded = List->LoadMessageFile(catalogue);
+  if (loaded) Charset = GetLanguageCharset(code);
+  RunlogLine("Language: " + code + (loaded ? ", texts from " + catalogue
+                                            : ", built-in English texts (" + catalogue + " could not be read)"));
   return true;
 }
 
@@ -109,8 +114,8 @@ int32_t TclTarvolinkUninstall::ExecutePlan() {
 int32_t TclTarvolinkUninstall::RemoveProductKeys() {
   // The list's name is the product's own; a blank one must never reach the maker's branch.
   std::string name = (List && !List->ProductName.empty()) ? List->ProductName : std::string(kProductName);
-  DeleteProductKey(name);
-  DeleteUninstallKey(name);
+  RemoveMachineKeyLogged(ProductKeyPath(name), &DeleteProductKey, name);
+  RemoveMachineKeyLogged(UninstallKeyPath(name), &DeleteUninstallKey, name);
   return 0;
 }
 

@@ -8,6 +8,7 @@
 #include "msg/Winstrutil.h"
 #include "sys/Appregutil.h"
 #include "sys/Pathutil.h"
+#include "sys/Runlog.h"
 #include "sys/Systemfolder.h"
 #include "toolkit/Application.h"
 
@@ -154,11 +155,14 @@ int32_t TSetupList::Execute() {
 }
 
 int32_t TSetupList::CloseProgramStep(TSetupItem& item) {
+  const std::string program = "Close program \"" + item.Target + "\": ";
   HWND wnd = ::FindWindowA(kToolkitWindowClass, item.Target.c_str());
   if (!wnd) {
+    RunlogLine(program + (item.StepsDone == 0 ? "not running" : "closed"));
     item.StepsDone = item.Weight;
   } else if (item.StepsDone == 0) {
     if (::IsIconic(wnd)) ::ShowWindow(wnd, SW_RESTORE);
+    RunlogLine(program + "running, asked to close");
     ::SendMessageA(wnd, WM_CLOSE, 0, 0);
     TApplication::ProcessMessages();
     item.StepsDone = 1;
@@ -168,6 +172,7 @@ int32_t TSetupList::CloseProgramStep(TSetupItem& item) {
       ::Sleep(kCloseTickMs);
     }
     ++item.StepsDone;
+    if (item.StepsDone >= item.Weight) RunlogLine(program + "left running, it did not close in the time allowed");
   }
   return 0;
 }
@@ -206,5 +211,9 @@ void TSetupList::LocateInstallDir() {
 void TSetupList::SetProductName(const std::string& name) {
   ProductName = name;
   LocateInstallDir();
-  if (InstallDir.empty()) InstallDir = GetProgramFilesFolderUpper() + "\\" + ProductName;
+  const bool fromEntry = !InstallDir.empty();
+  if (!fromEntry) InstallDir = GetProgramFilesFolderUpper() + "\\" + ProductName;
+  RunlogLine("Installation folder: " + InstallDir +
+             (fromEntry ? " (from UninstallString of the uninstall entry)"
+                        : " (default: the uninstall entry names no usable folder)"));
 }

@@ -7,6 +7,7 @@
 #include "sys/Appregutil.h"
 #include "sys/Fileiofun.h"
 #include "sys/Pendingremoval.h"
+#include "sys/Runlog.h"
 #include "sys/Systemfolder.h"
 
 namespace {
@@ -21,7 +22,25 @@ const int32_t kVxdDropMark = 1;
 const int32_t kVxdDevice = 2;
 const int32_t kVxdFile = 3;
 const int32_t kVxdKey = 4;
+
+const char kDeleteFile[] = "Delete file";
+const char kRemoveFolder[] = "Remove folder";
+
+// For the log: whether there is a file (or a folder) of that name to remove.
+bool Present(const std::string& path, bool folder) {
+  DWORD attributes = ::GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) == folder;
+}
+
+std::string MachineName(const std::string& path) { return "HKLM\\" + path; }
 }  // namespace
+
+void RemoveMachineKeyLogged(const std::string& path, bool (*remove)(const std::string&),
+                            const std::string& name) {
+  const bool before = MachineKeyExists(path);
+  remove(name);
+  RunlogRemoval("Remove registry key", MachineName(path), before, MachineKeyExists(path));
+}
 
 int32_t TUninstList::AddRunEntryRemoval() { return AddNewItem(skRemoveRunEntry, std::string(), kRunEntryWeight); }
 
@@ -81,14 +100,17 @@ int32_t TUninstList::DeleteFileStep(TSetupItem& item) {
   if (report != 0) return report;
 
   std::string path = ResolveFilePath(item.Target);
+  const bool existed = Present(path, false);
   uint32_t error = RemoveFile(path);
   if (error == 0) {
+    RunlogAction(kDeleteFile, path, existed ? TLogOutcome::Removed : TLogOutcome::Absent);
     item.StepsDone = item.Weight;
     return 0;
   }
   ::Sleep(1);
   ++item.StepsDone;
   if (item.StepsDone < item.Weight) return 0;
+  RunlogAction(kDeleteFile, path, TLogOutcome::Failed, error, "after " + std::to_string(item.Weight) + " attempts");
   // Last attempt: what is still in use goes at the next restart instead of staying for good.
   ScheduleFileRemoval(path);
   return static_cast<int32_t>(error);
@@ -99,12 +121,17 @@ int32_t TUninstList::RemoveFolderStep(TSetupItem& item) {
   int32_t report = ReportProgress();
   if (report != 0) return report;
 
+  const bool existed = Present(item.Target, true);
   uint32_t error = RemoveFolder(item.Target);
   if (error != 0) {
+    const bool notEmpty = error == ERROR_DIR_NOT_EMPTY;
+    RunlogAction(kRemoveFolder, item.Target, notEmpty ? TLogOutcome::LeftAlone : TLogOutcome::Failed, error,
+                 notEmpty ? "something is still in it" : std::string());
     // Refused on the 9x family, whose restart cannot remove folders.
-    if (error == ERROR_DIR_NOT_EMPTY) ScheduleFolderRemoval(item.Target);
+    if (notEmpty) ScheduleFolderRemoval(item.Target);
     return static_cast<int32_t>(error);
   }
+  RunlogAction(kRemoveFolder, item.Target, existed ? TLogOutcome::Removed : TLogOutcome::Absent);
   item.StepsDone = item.Weight;
   return 0;
 }
@@ -114,7 +141,10 @@ int32_t TUninstList::RemoveRunEntryStep(TSetupItem& item) {
   int32_t report = ReportProgress();
   if (report != 0) return report;
 
+  const bool before = MachineValueExists(RunKeyPath(), ProductName);
   DeleteRunValue(ProductName);
+  RunlogRemoval("Remove start-up entry", MachineName(RunKeyPath()) + ", value " + ProductName, before,
+                MachineValueExists(RunKeyPath(), ProductName));
   item.StepsDone = item.Weight;
   return 0;
 }
@@ -132,26 +162,44 @@ int32_t TUninstList::RemoveVxdStep(TSetupItem& item) {
       StatusText = FormatText(msgDeleteService, driver);
       int32_t report = ReportProgress();
       if (report != 0) return report;
-      if (!IsUsedByOthers(driver, ProductName)) item.StepsDone = kVxdDevice;
+      if (!IsUsedByOthers(driver, ProductName)) {
+        item.StepsDone = kVxdDevice;
+      } else {
+        RunlogAction("Remove driver", driver, TLogOutcome::LeftAlone, 0, "another product may still use it");
+      }
       return 0;
     }
-    case kVxdDropMark:
+    case kVxdDropMark: {
+      const std::string used = UsedKeyPath(driver);
+      const bool before = MachineValueExists(used, ProductName);
       RemoveUsedMark(driver, ProductName);
+      RunlogRemoval("Remove driver use mark", MachineName(used) + ", value " + ProductName, before,
+                    MachineValueExists(used, ProductName));
       item.StepsDone = item.Weight;
       return 0;
+    }
     case kVxdDevice: {
-      uint32_t error = RemoveFile("\\\\.\\" + driver + ".VXD");
+      const std::string device = "\\\\.\\" + driver + ".VXD";
+      const bool existed = Present(device, false);
+      uint32_t error = RemoveFile(device);
+      RunlogAction("Unload driver", device, error ? TLogOutcome::Failed : existed ? TLogOutcome::Removed : TLogOutcome::Absent, error);
       // A device that would not go still leaves its file to try: the dispatch's extra step for
       // this failure moves on to it, so the maker's key goes only with the file.
       item.StepsDone = error == 0 ? kVxdFile : kVxdDevice;
       return static_cast<int32_t>(error);
     }
-    case kVxdFile:
+    case kVxdFile: {
       item.StepsDone = kVxdKey;
-      return static_cast<int32_t>(RemoveFile(GetSystemFolder() + "\\" + driver + ".VXD"));
+      const std::string file = GetSystemFolder() + "\\" + driver + ".VXD";
+      const bool existed = Present(file, false);
+      uint32_t error = RemoveFile(file);
+      RunlogAction(kDeleteFile, file, error ? TLogOutcome::Failed : existed ? TLogOutcome::Removed : TLogOutcome::Absent, error);
+      if (error) RunlogAction("Remove registry key", MachineName(ProductKeyPath(driver)), TLogOutcome::LeftAlone, 0, "the driver file stayed");
+      return static_cast<int32_t>(error);
+    }
     case kVxdKey:
       item.StepsDone = item.Weight;
-      DeleteProductKey(driver);
+      RemoveMachineKeyLogged(ProductKeyPath(driver), &DeleteProductKey, driver);
       return 0;
     default:
       item.StepsDone = item.Weight;

@@ -29,3 +29,6 @@ public:
   // A name without a folder part lies in InstallDir, as InstallDir is now.
   std::string ResolveFilePath(const std::string& target) const;
 };
+
+// Removes a key of HKEY_LOCAL_MACHINE through remove(name) and logs what was there before and after.
+void RemoveMachineKeyLogged(const std::string& path, bool (*remove)(const std::string&), const std::string& name);

@@ -4,6 +4,7 @@
 #include <vector>
 #include "sys/Handle.h"
 #include "sys/Pathutil.h"
+#include "sys/Runlog.h"
 #include "sys/Sysutil.h"
 #include "sys/Systemfolder.h"
 
@@ -27,6 +28,30 @@ std::string FullPath(const std::string& path) {
 void Remember(const std::string& full) {
   if (!IsScheduledForRemoval(full)) Scheduled().push_back(full);
 }
+
+bool& OthersScheduled() {
+  static bool scheduled = false;
+  return scheduled;
+}
+
+std::string ShortName(const std::string& path) {
+  char buf[MAX_PATH + 1] = {};
+  DWORD n = ::GetShortPathNameA(path.c_str(), buf, MAX_PATH);
+  return (n > 0 && n < MAX_PATH) ? std::string(buf, n) : std::string();
+}
+
+// The running program's own file, however the path names it (long or 8.3 names, any case).
+bool IsOwnProgram(const std::string& full) {
+  char buf[MAX_PATH + 1] = {};
+  DWORD n = ::GetModuleFileNameA(nullptr, buf, MAX_PATH);
+  if (n == 0 || n >= MAX_PATH) return false;
+  std::string own = FullPath(std::string(buf, n));
+  if (::lstrcmpiA(own.c_str(), full.c_str()) == 0) return true;
+  std::string a = ShortName(own), b = ShortName(full);
+  return !a.empty() && ::lstrcmpiA(a.c_str(), b.c_str()) == 0;
+}
+
+const char kScheduleAction[] = "Delete at the next restart";
 
 std::string ReadWholeFile(const std::string& name) {
   UniqueFile file(::CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
@@ -101,8 +126,12 @@ bool ScheduleFileRemoval(const std::string& path) {
   if (full.empty()) return false;
   bool ok = Is9xFamily(GetWindowsVersion()) ? ScheduleIn9xWininit(full)
                          : ::MoveFileExA(full.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != FALSE;
-  if (ok) Remember(full);
-  return ok;
+  DWORD error = ok ? 0 : ::GetLastError();
+  RunlogAction(kScheduleAction, full, ok ? TLogOutcome::Scheduled : TLogOutcome::Failed, error);
+  if (!ok) return false;
+  Remember(full);
+  if (!IsOwnProgram(full)) OthersScheduled() = true;
+  return true;
 }
 
 bool ScheduleFolderRemoval(const std::string& path) {
@@ -125,7 +154,13 @@ bool ScheduleFolderRemoval(const std::string& path) {
   if (!allScheduled) return false;
 
   // Queued after its content, so the restart empties it first.
-  if (!::MoveFileExA(full.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) return false;
+  if (!::MoveFileExA(full.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) {
+    RunlogAction(kScheduleAction, full, TLogOutcome::Failed, ::GetLastError());
+    return false;
+  }
+  RunlogAction(kScheduleAction, full, TLogOutcome::Scheduled);
   Remember(full);
   return true;
 }
+
+bool RestartNeeded() { return OthersScheduled(); }

@@ -10,6 +10,9 @@ bool ScheduleFileRemoval(const std::string& path);
 bool ScheduleFolderRemoval(const std::string& path);
 // True when this process scheduled the path (full path, compared case-insensitively).
 bool IsScheduledForRemoval(const std::string& path);
+// True when this process scheduled a file other than its own program for the next restart: what
+// a restart must finish. A folder is scheduled only when all it holds was, so files tell it all.
+bool RestartNeeded();
 
 // The WININIT.INI text with "NUL=<shortPath>" added to its [rename] section (made when missing).
 std::string AddWininitDeletion(const std::string& content, const std::string& shortPath);

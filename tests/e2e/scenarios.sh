@@ -212,14 +212,15 @@ catalog_text() {
 nt_leftovers=(install/Uninstall.EXE dir/install reg/qorv/QORVDISK reg/qorv/QORVDISK/Used
               reg/qorv/QORVDISK/Used:Tarvolink)
 
-# A complete run seen by the user: English window, the run, the completion box, the end.
+# complete_run [CODE]: a complete run seen by the user: English window, the run, the completion
+# box, the end with that exit code (0, or 3010 when files wait for the next restart).
 complete_run() {
   drive form click uninstall box answer ok exit
   saw "form Uninstall Tarvolink"
   saw "box-title Tarvolink Uninstall"
   saw "box Uninstall Compelete !"
   saw "box-buttons *OK"
-  saw "exit 0"
+  saw "exit ${1:-0}"
 }
 
 nt_complete() {
@@ -348,7 +349,7 @@ product_refuses)
   need_uninstaller; begin
   install --uninstaller "$E2E_UNINSTALL" "${catalogs[@]}"
   standin refuse "$installdir\\Tarvolink.EXE"
-  complete_run
+  complete_run 3010
   grep -q -x "standin refused" "$dir/standin.txt" && ok "the product was asked to close and refused" \
     || bad "the product was never asked to close"
   verify "${nt_leftovers[@]}" install/Tarvolink.EXE "window/Tarvo Link"
@@ -360,7 +361,7 @@ file_held)
   need_uninstaller; begin
   install --uninstaller "$E2E_UNINSTALL" "${catalogs[@]}"
   hold Backup.log
-  complete_run
+  complete_run 3010
   verify "${nt_leftovers[@]}" install/Backup.log
   scheduled "delete $installdir\\Uninstall.EXE" "delete $installdir\\Backup.log" "delete $installdir"
   after_restart reg/qorv/QORVDISK reg/qorv/QORVDISK/Used reg/qorv/QORVDISK/Used:Tarvolink
@@ -385,7 +386,7 @@ close_cancel_then_ok)
   saw_count "box Uninstall not Compelete, Quit ?" 2
   saw_count "box-buttons OK,*Cancel" 2
   saw_count "box Uninstall Compelete !" 0
-  saw "exit 0"
+  saw "exit 1602"
   unchanged
   scheduled
   ;;
@@ -396,11 +397,11 @@ second_start)
   install --uninstaller "$E2E_UNINSTALL" "${catalogs[@]}"
   drive form count minimize iconic second "$(uninstaller)" count iconic click quit exit
   saw "iconic 1"
-  saw "second-exit 0"
+  saw "second-exit 1618"
   saw_count "app-count 1" 2
   saw "iconic 0"
   saw_count "box" 0
-  saw "exit 0"
+  saw "exit 1602"
   unchanged
   scheduled
   ;;

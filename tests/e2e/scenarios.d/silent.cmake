@@ -1,0 +1,3 @@
+# Unattended removal: the command line, exit codes in every mode, the log.
+list(APPEND scenarios silent_full silent_product_closes silent_refuses_held silent_second_copy
+  log_unwritable command_line windowed_cancel_log)
