@@ -2,18 +2,18 @@
 # (through GetExitCodeProcess: a Unix shell would see only their low byte), and the log that
 # support reads.
 
-# run_copy ARGS: Uninstall.EXE started with that command line and watched by the UI driver to its
-# end; every window of it that was ever visible is listed (driver.txt).
-run_copy() {
-  WINEDEBUG=-all,err+all wine "$E2E_DRIVER" timeout 90 run "$(uninstaller)" "$1" </dev/null >"$dir/driver.txt" 2>"$dir/driver.err"
+# driver COMMANDS...: the UI driver with these commands; its output in driver.txt.
+driver() {
+  WINEDEBUG=-all,err+all wine "$E2E_DRIVER" timeout 90 "$@" </dev/null >"$dir/driver.txt" 2>"$dir/driver.err"
   local rc=$?
   sed 's/^/  driver: /' "$dir/driver.txt"
   [ $rc -eq 0 ] || { bad "the UI driver stopped (status $rc)"; tail -n 20 "$dir/driver.err" | sed 's/^/  wine: /'; }
 }
 
-# silent ARGS CODE: an unattended run that never shows a window and ends with CODE.
+# silent ARGS CODE: Uninstall.EXE started with that command line and watched to its end: it never
+# shows a window, and it ends with CODE.
 silent() {
-  run_copy "$1"
+  driver run "$(uninstaller)" "$1"
   saw "run-visible 0"
   saw "run-exit $2"
 }
@@ -22,10 +22,7 @@ silent() {
 drive_with() {
   local args=$1
   shift
-  WINEDEBUG=-all,err+all wine "$E2E_DRIVER" timeout 60 start-with "$(uninstaller)" "$args" "$@" </dev/null >"$dir/driver.txt" 2>"$dir/driver.err"
-  local rc=$?
-  sed 's/^/  driver: /' "$dir/driver.txt"
-  [ $rc -eq 0 ] || { bad "the UI driver stopped (status $rc)"; tail -n 20 "$dir/driver.err" | sed 's/^/  wine: /'; }
+  driver start-with "$(uninstaller)" "$args" "$@"
 }
 
 # use_log WINPATH: the log the next run writes; its lines without their ends go to log.txt.
@@ -249,7 +246,10 @@ scenario_windowed_cancel_log() {
   install --uninstaller "$E2E_UNINSTALL" "${catalogs[@]}"
   standin refuse "$E2E_FIXTURE"
   use_log 'C:\tarvo.log'
-  drive_with "/LOG=$logwin" form click uninstall close box answer ok exit
+  drive_with "/LOG=$logwin" form click uninstall
+  # The close comes once the product was asked to close: the run is inside its first item.
+  waitline "standin WM_CLOSE" "$dir/standin.txt" || bad "the product was never asked to close"
+  driver attach close box answer ok exit
   saw "box Uninstall not Compelete, Quit ?"
   saw "exit 1602"
   unchanged
