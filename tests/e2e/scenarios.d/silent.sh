@@ -145,6 +145,27 @@ scenario_silent_full() {
   after_restart reg/qorv/QORVDISK reg/qorv/QORVDISK/Used reg/qorv/QORVDISK/Used:Tarvolink
 }
 
+scenario_silent_japanese() {
+  # A Japanese system with its catalogue: the window would speak Japanese, the log stays English
+  # (plain ASCII here, where every path is ASCII too).
+  need_uninstaller; begin
+  local jpn=("${catalogs[@]}")
+  if [ ! -f "$E2E_CATALOGS/SetupMsg.JPN" ]; then
+    mkdir -p "$dir/catalogs"
+    iconv -f UTF-8 -t CP932 "$data/SetupMsg.JPN.utf8" >"$dir/catalogs/SetupMsg.JPN" || bad "no Japanese catalogue"
+    jpn=(--catalogs "$dir/catalogs")
+  fi
+  install --uninstaller "$E2E_UNINSTALL" "${jpn[@]}"
+  use_log 'C:\tarvo.log'
+  silent "/S /LOG=$logwin" 0
+  verify "${nt_leftovers[@]}"
+  read_log
+  logged "Language: JPN, texts from $installdir\\SetupMsg.JPN"
+  logged "Run completed"
+  if LC_ALL=C grep -q '[^ -~]' "$dir/log.txt"; then bad "the log holds bytes that are not English text"; else ok "the log is English"; fi
+  last_logged "Exit code 0: completed"
+}
+
 scenario_silent_product_closes() {
   # /s (any letter case) with the product running: it is asked once, closes, and the run goes on.
   need_uninstaller; begin
