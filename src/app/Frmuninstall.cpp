@@ -26,7 +26,7 @@ void LogRunEnd(int32_t result) {
   } else if (result == msgCancel) {
     RunlogLine("Run cancelled: the steps after this point were not carried out");
   } else {
-    RunlogLine("Run failed: " + EnglishText(result));
+    RunlogJoin({"Run failed: ", EnglishText(result)});
   }
 }
 }  // namespace
@@ -82,8 +82,9 @@ void TFormUninstall::FormCreate() {
     return;
   }
   // Straight from the built-in table: without a driver there is no catalogue to ask.
-  RunlogLine("Start-up failed: " + GetBuiltinText(msgAllocFail));
-  if (!Silent) ShowError(GetBuiltinText(msgAllocFail));
+  const std::string text = GetBuiltinText(msgAllocFail);
+  RunlogJoin({"Start-up failed: ", text});
+  if (!Silent) ShowError(text);
   if (TApplication* app = TApplication::Instance()) app->Terminate();
 }
 

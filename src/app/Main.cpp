@@ -19,7 +19,7 @@ namespace {
 const char kAppClass[] = "TApplication";
 const char kAppTitle[] = "Tarvolink Uninstall";
 
-bool silentFailure = false;   // a box that a silent run held back reported an error
+bool g_silentFailure = false;   // a box that a silent run held back reported an error
 
 int Box(const std::string& text, UINT flags) {
   return ::MessageBoxA(nullptr, text.c_str(), kAppTitle, flags | MB_SETFOREGROUND);
@@ -28,8 +28,8 @@ int Box(const std::string& text, UINT flags) {
 // A silent run shows no box: what one would have said goes to the log, and an error fails the run.
 int HoldBackBox(const std::string& text, UINT flags) {
   if ((flags & MB_ICONMASK) == MB_ICONERROR) {
-    silentFailure = true;
-    RunlogLine("Error (not shown): " + text);
+    g_silentFailure = true;
+    RunlogJoin({"Error (not shown): ", text});
   }
   return (flags & MB_TYPEMASK) == MB_OK ? IDOK : IDCANCEL;
 }
@@ -69,20 +69,21 @@ const char* VersionName(int32_t code) {
 }
 
 void LogHeader(const TCommandLine& line) {
+  if (!RunlogActive()) return;
   SYSTEMTIME t;
   ::GetLocalTime(&t);
   char when[32];
   ::wsprintfA(when, "%04u-%02u-%02u %02u:%02u:%02u", t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond);
-  RunlogLine(std::string(kAppTitle) + " (Uninstall.EXE) version " TARVO_VERSION ", log of " + when);
-  RunlogLine(std::string("Command line: ") + ::GetCommandLineA());
+  RunlogJoin({kAppTitle, " (Uninstall.EXE) version " TARVO_VERSION ", log of ", when});
+  RunlogJoin({"Command line: ", ::GetCommandLineA()});
   RunlogLine(line.Silent ? "Mode: silent" : "Mode: windowed");
   OSVERSIONINFOA v = {};
   v.dwOSVersionInfoSize = sizeof v;
   ::GetVersionExA(&v);
   int32_t code = GetWindowsVersion();
   const char* family = IsNtFamily(code) ? "NT family" : Is9xFamily(code) ? "9x family" : "unknown family";
-  RunlogLine("Windows: " + std::to_string(v.dwMajorVersion) + "." + std::to_string(v.dwMinorVersion) + " build " +
-             std::to_string(v.dwBuildNumber & 0xFFFF) + ", " + family + ", taken as " + VersionName(code));
+  RunlogJoin({"Windows: ", DecimalText(v.dwMajorVersion), ".", DecimalText(v.dwMinorVersion), " build ",
+              DecimalText(v.dwBuildNumber & 0xFFFF), ", ", family, ", taken as ", VersionName(code)});
 }
 
 int LogFailed(const TCommandLine& line, uint32_t error) {
@@ -95,13 +96,13 @@ int LogFailed(const TCommandLine& line, uint32_t error) {
 }
 
 int EndLog(int code) {
-  RunlogLine("Exit code " + std::to_string(code) + ": " + ExitCodeMeaning(code));
+  RunlogJoin({"Exit code ", DecimalText(static_cast<uint32_t>(code)), ": ", ExitCodeMeaning(code)});
   RunlogClose();
   return code;
 }
 
 void ReportException(TApplication& app, const char* what, bool silent) {
-  RunlogLine(std::string("Error: ") + what);
+  RunlogJoin({"Error: ", what});
   if (!silent) app.ShowException(what);
 }
 
@@ -134,7 +135,7 @@ int RunUninstaller(HINSTANCE instance, const TCommandLine& line) {
     ReportException(app, "Unknown exception", line.Silent);
     code = kExitFailed;
   }
-  return silentFailure ? kExitFailed : code;
+  return g_silentFailure ? kExitFailed : code;
 }
 }  // namespace
 

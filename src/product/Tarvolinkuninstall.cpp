@@ -36,8 +36,8 @@ bool TclTarvolinkUninstall::Initialize() {
   std::string catalogue = AppFilePath(MessageFileName(code));
   const bool loaded = List->LoadMessageFile(catalogue);
   if (loaded) Charset = GetLanguageCharset(code);
-  RunlogLine("Language: " + code + (loaded ? ", texts from " + catalogue
-                                            : ", built-in English texts (" + catalogue + " could not be read)"));
+  RunlogJoin({"Language: ", code, loaded ? ", texts from " : ", built-in English texts (could not read ",
+              catalogue, loaded ? "" : ")"});
   return true;
 }
 

@@ -155,14 +155,13 @@ int32_t TSetupList::Execute() {
 }
 
 int32_t TSetupList::CloseProgramStep(TSetupItem& item) {
-  const std::string program = "Close program \"" + item.Target + "\": ";
   HWND wnd = ::FindWindowA(kToolkitWindowClass, item.Target.c_str());
   if (!wnd) {
-    RunlogLine(program + (item.StepsDone == 0 ? "not running" : "closed"));
+    RunlogJoin({"Close program \"", item.Target, "\": ", item.StepsDone == 0 ? "not running" : "closed"});
     item.StepsDone = item.Weight;
   } else if (item.StepsDone == 0) {
     if (::IsIconic(wnd)) ::ShowWindow(wnd, SW_RESTORE);
-    RunlogLine(program + "running, asked to close");
+    RunlogJoin({"Close program \"", item.Target, "\": running, asked to close"});
     ::SendMessageA(wnd, WM_CLOSE, 0, 0);
     TApplication::ProcessMessages();
     item.StepsDone = 1;
@@ -172,7 +171,8 @@ int32_t TSetupList::CloseProgramStep(TSetupItem& item) {
       ::Sleep(kCloseTickMs);
     }
     ++item.StepsDone;
-    if (item.StepsDone >= item.Weight) RunlogLine(program + "left running, it did not close in the time allowed");
+    if (item.StepsDone >= item.Weight)
+      RunlogJoin({"Close program \"", item.Target, "\": left running, it did not close in the time allowed"});
   }
   return 0;
 }
@@ -213,7 +213,7 @@ void TSetupList::SetProductName(const std::string& name) {
   LocateInstallDir();
   const bool fromEntry = !InstallDir.empty();
   if (!fromEntry) InstallDir = GetProgramFilesFolderUpper() + "\\" + ProductName;
-  RunlogLine("Installation folder: " + InstallDir +
-             (fromEntry ? " (from UninstallString of the uninstall entry)"
-                        : " (default: the uninstall entry names no usable folder)"));
+  RunlogJoin({"Installation folder: ", InstallDir,
+              fromEntry ? " (from UninstallString of the uninstall entry)"
+                        : " (default: the uninstall entry names no usable folder)"});
 }

@@ -33,6 +33,10 @@ bool Present(const std::string& path, bool folder) {
 }
 
 std::string MachineName(const std::string& path) { return "HKLM\\" + path; }
+
+std::string ValueName(const std::string& key, const std::string& value) {
+  return MachineName(key) + ", value " + value;
+}
 }  // namespace
 
 void RemoveMachineKeyLogged(const std::string& path, bool (*remove)(const std::string&),
@@ -110,7 +114,7 @@ int32_t TUninstList::DeleteFileStep(TSetupItem& item) {
   ::Sleep(1);
   ++item.StepsDone;
   if (item.StepsDone < item.Weight) return 0;
-  RunlogAction(kDeleteFile, path, TLogOutcome::Failed, error, "after " + std::to_string(item.Weight) + " attempts");
+  RunlogAction(kDeleteFile, path, TLogOutcome::Failed, error, "at every attempt");
   // Last attempt: what is still in use goes at the next restart instead of staying for good.
   ScheduleFileRemoval(path);
   return static_cast<int32_t>(error);
@@ -126,7 +130,7 @@ int32_t TUninstList::RemoveFolderStep(TSetupItem& item) {
   if (error != 0) {
     const bool notEmpty = error == ERROR_DIR_NOT_EMPTY;
     RunlogAction(kRemoveFolder, item.Target, notEmpty ? TLogOutcome::LeftAlone : TLogOutcome::Failed, error,
-                 notEmpty ? "something is still in it" : std::string());
+                 notEmpty ? "something is still in it" : nullptr);
     // Refused on the 9x family, whose restart cannot remove folders.
     if (notEmpty) ScheduleFolderRemoval(item.Target);
     return static_cast<int32_t>(error);
@@ -143,7 +147,7 @@ int32_t TUninstList::RemoveRunEntryStep(TSetupItem& item) {
 
   const bool before = MachineValueExists(RunKeyPath(), ProductName);
   DeleteRunValue(ProductName);
-  RunlogRemoval("Remove start-up entry", MachineName(RunKeyPath()) + ", value " + ProductName, before,
+  RunlogRemoval("Remove start-up entry", ValueName(RunKeyPath(), ProductName), before,
                 MachineValueExists(RunKeyPath(), ProductName));
   item.StepsDone = item.Weight;
   return 0;
@@ -173,7 +177,7 @@ int32_t TUninstList::RemoveVxdStep(TSetupItem& item) {
       const std::string used = UsedKeyPath(driver);
       const bool before = MachineValueExists(used, ProductName);
       RemoveUsedMark(driver, ProductName);
-      RunlogRemoval("Remove driver use mark", MachineName(used) + ", value " + ProductName, before,
+      RunlogRemoval("Remove driver use mark", ValueName(used, ProductName), before,
                     MachineValueExists(used, ProductName));
       item.StepsDone = item.Weight;
       return 0;

@@ -42,6 +42,18 @@ std::string SystemText(DWORD code, DWORD language) {
 
 }  // namespace
 
+std::string DecimalText(uint32_t value) {
+  char digits[11];
+  int n = 0;
+  do {
+    digits[n++] = static_cast<char>('0' + value % 10);
+    value /= 10;
+  } while (value != 0);
+  std::string out;
+  while (n > 0) out += digits[--n];
+  return out;
+}
+
 uint32_t RunlogOpen(const std::string& path) {
   RunlogClose();
   // Readable by others while the run writes it; nobody else may write or delete it meanwhile.
@@ -64,25 +76,43 @@ void RunlogLine(const std::string& text) {
   ::WriteFile(LogFile().Get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
 }
 
-std::string FormatActionLine(const std::string& action, const std::string& target, TLogOutcome outcome,
-                             uint32_t error, const std::string& errorText, const std::string& why) {
-  std::string line = action + " " + target + ": " + OutcomeWord(outcome);
-  if (!why.empty()) line += ", " + why;
+void RunlogJoin(std::initializer_list<TLogText> pieces) {
+  if (!RunlogActive()) return;
+  std::string line;
+  for (const TLogText& piece : pieces) line.append(piece.Text, piece.Length);
+  RunlogLine(line);
+}
+
+std::string FormatActionLine(const char* action, const std::string& target, TLogOutcome outcome,
+                             uint32_t error, const std::string& errorText, const char* why) {
+  std::string line = action;
+  line += ' ';
+  line += target;
+  line += ": ";
+  line += OutcomeWord(outcome);
+  if (why && *why) {
+    line += ", ";
+    line += why;
+  }
   if (error != 0) {
-    line += " (error " + std::to_string(error);
-    if (!errorText.empty()) line += ": " + errorText;
-    line += ")";
+    line += " (error ";
+    line += DecimalText(error);
+    if (!errorText.empty()) {
+      line += ": ";
+      line += errorText;
+    }
+    line += ')';
   }
   return line;
 }
 
-void RunlogAction(const std::string& action, const std::string& target, TLogOutcome outcome,
-                  uint32_t error, const std::string& why) {
+void RunlogAction(const char* action, const std::string& target, TLogOutcome outcome, uint32_t error,
+                  const char* why) {
   if (!RunlogActive()) return;
   RunlogLine(FormatActionLine(action, target, outcome, error, error ? RunlogErrorText(error) : std::string(), why));
 }
 
-void RunlogRemoval(const std::string& action, const std::string& target, bool before, bool after) {
+void RunlogRemoval(const char* action, const std::string& target, bool before, bool after) {
   if (!before) {
     RunlogAction(action, target, TLogOutcome::Absent);
   } else if (after) {

@@ -134,7 +134,7 @@ scenario_silent_full() {
   logged "Remove start-up entry HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Run, value Tarvolink: removed"
   logged "Delete file $installdir\\Info.ini: removed"
   logged "Delete file $installdir\\ExCHT.FRC: absent"
-  logged_start "Delete file $installdir\\Uninstall.EXE: failed, after 5 attempts (error 5: "
+  logged_start "Delete file $installdir\\Uninstall.EXE: failed, at every attempt (error 5: "
   logged_start "Remove folder $installdir: left alone, something is still in it (error 145: "
   scheduled_lines "$installdir\\Uninstall.EXE" "$installdir"
   logged "Remove registry key HKLM\\Software\\QORV\\Tarvolink: removed"
@@ -199,7 +199,7 @@ scenario_silent_refuses_held() {
   read_log
   logged "Close program \"Tarvo Link\": running, asked to close"
   logged "Close program \"Tarvo Link\": left running, it did not close in the time allowed"
-  logged_start "Delete file $installdir\\Backup.log: failed, after 5 attempts (error 32: "
+  logged_start "Delete file $installdir\\Backup.log: failed, at every attempt (error 32: "
   scheduled_lines "$installdir\\Tarvolink.EXE" "$installdir\\Uninstall.EXE" "$installdir\\Backup.log" "$installdir"
   log_matches
   last_logged "Exit code 3010: completed, files wait for the next restart of Windows"

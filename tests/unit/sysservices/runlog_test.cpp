@@ -20,14 +20,14 @@ std::string Content(const std::string& path) {
 }  // namespace
 
 TEST(Runlog, ActionLines) {
-  EXPECT_EQ("Delete file C:\\a: removed", FormatActionLine("Delete file", "C:\\a", TLogOutcome::Removed, 0, "", ""));
-  EXPECT_EQ("Delete file C:\\a: absent", FormatActionLine("Delete file", "C:\\a", TLogOutcome::Absent, 0, "", ""));
-  EXPECT_EQ("Delete file C:\\a: failed, after 5 attempts (error 32: In use.)",
-            FormatActionLine("Delete file", "C:\\a", TLogOutcome::Failed, 32, "In use.", "after 5 attempts"));
+  EXPECT_EQ("Delete file C:\\a: removed", FormatActionLine("Delete file", "C:\\a", TLogOutcome::Removed, 0, "", nullptr));
+  EXPECT_EQ("Delete file C:\\a: absent", FormatActionLine("Delete file", "C:\\a", TLogOutcome::Absent, 0, "", nullptr));
+  EXPECT_EQ("Delete file C:\\a: failed, at every attempt (error 32: In use.)",
+            FormatActionLine("Delete file", "C:\\a", TLogOutcome::Failed, 32, "In use.", "at every attempt"));
   EXPECT_EQ("Remove folder C:\\b: left alone, not empty (error 145)",
             FormatActionLine("Remove folder", "C:\\b", TLogOutcome::LeftAlone, 145, "", "not empty"));
   EXPECT_EQ("Delete at the next restart C:\\a: scheduled",
-            FormatActionLine("Delete at the next restart", "C:\\a", TLogOutcome::Scheduled, 0, "", ""));
+            FormatActionLine("Delete at the next restart", "C:\\a", TLogOutcome::Scheduled, 0, "", nullptr));
 }
 
 TEST(Runlog, WrittenThroughReplacedAndNeverInvented) {
