@@ -73,7 +73,8 @@ void LogHeader(const TCommandLine& line) {
   SYSTEMTIME t;
   ::GetLocalTime(&t);
   char when[32];
-  ::wsprintfA(when, "%04u-%02u-%02u %02u:%02u:%02u", t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond);
+  ::wsprintfA(when, "%04u-%02u-%02u %02u:%02u:%02u", t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute,
+              t.wSecond);
   RunlogJoin({kAppTitle, " (Uninstall.EXE) version " TARVO_VERSION ", log of ", when});
   RunlogJoin({"Command line: ", ::GetCommandLineA()});
   RunlogLine(line.Silent ? "Mode: silent" : "Mode: windowed");

@@ -32,6 +32,11 @@ bool Present(const std::string& path, bool folder) {
   return attributes != INVALID_FILE_ATTRIBUTES && ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) == folder;
 }
 
+// What became of a removal that found the file there (or not) and answered with error.
+TLogOutcome Outcome(bool existed, uint32_t error) {
+  return error ? TLogOutcome::Failed : existed ? TLogOutcome::Removed : TLogOutcome::Absent;
+}
+
 std::string MachineName(const std::string& path) { return "HKLM\\" + path; }
 
 std::string ValueName(const std::string& key, const std::string& value) {
@@ -107,7 +112,7 @@ int32_t TUninstList::DeleteFileStep(TSetupItem& item) {
   const bool existed = Present(path, false);
   uint32_t error = RemoveFile(path);
   if (error == 0) {
-    RunlogAction(kDeleteFile, path, existed ? TLogOutcome::Removed : TLogOutcome::Absent);
+    RunlogAction(kDeleteFile, path, Outcome(existed, 0));
     item.StepsDone = item.Weight;
     return 0;
   }
@@ -135,7 +140,7 @@ int32_t TUninstList::RemoveFolderStep(TSetupItem& item) {
     if (notEmpty) ScheduleFolderRemoval(item.Target);
     return static_cast<int32_t>(error);
   }
-  RunlogAction(kRemoveFolder, item.Target, existed ? TLogOutcome::Removed : TLogOutcome::Absent);
+  RunlogAction(kRemoveFolder, item.Target, Outcome(existed, 0));
   item.StepsDone = item.Weight;
   return 0;
 }
@@ -186,7 +191,7 @@ int32_t TUninstList::RemoveVxdStep(TSetupItem& item) {
       const std::string device = "\\\\.\\" + driver + ".VXD";
       const bool existed = Present(device, false);
       uint32_t error = RemoveFile(device);
-      RunlogAction("Unload driver", device, error ? TLogOutcome::Failed : existed ? TLogOutcome::Removed : TLogOutcome::Absent, error);
+      RunlogAction("Unload driver", device, Outcome(existed, error), error);
       // A device that would not go still leaves its file to try: the dispatch's extra step for
       // this failure moves on to it, so the maker's key goes only with the file.
       item.StepsDone = error == 0 ? kVxdFile : kVxdDevice;
@@ -197,8 +202,11 @@ int32_t TUninstList::RemoveVxdStep(TSetupItem& item) {
       const std::string file = GetSystemFolder() + "\\" + driver + ".VXD";
       const bool existed = Present(file, false);
       uint32_t error = RemoveFile(file);
-      RunlogAction(kDeleteFile, file, error ? TLogOutcome::Failed : existed ? TLogOutcome::Removed : TLogOutcome::Absent, error);
-      if (error) RunlogAction("Remove registry key", MachineName(ProductKeyPath(driver)), TLogOutcome::LeftAlone, 0, "the driver file stayed");
+      RunlogAction(kDeleteFile, file, Outcome(existed, error), error);
+      if (error) {
+        RunlogAction("Remove registry key", MachineName(ProductKeyPath(driver)), TLogOutcome::LeftAlone, 0,
+                     "the driver file stayed");
+      }
       return static_cast<int32_t>(error);
     }
     case kVxdKey:

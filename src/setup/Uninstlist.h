@@ -30,5 +30,7 @@ public:
   std::string ResolveFilePath(const std::string& target) const;
 };
 
-// Removes a key of HKEY_LOCAL_MACHINE through remove(name) and logs what was there before and after.
-void RemoveMachineKeyLogged(const std::string& path, bool (*remove)(const std::string&), const std::string& name);
+// Removes a key of HKEY_LOCAL_MACHINE through remove(name) and logs what was there before and
+// after.
+void RemoveMachineKeyLogged(const std::string& path, bool (*remove)(const std::string&),
+                            const std::string& name);

@@ -109,7 +109,8 @@ std::string FormatActionLine(const char* action, const std::string& target, TLog
 void RunlogAction(const char* action, const std::string& target, TLogOutcome outcome, uint32_t error,
                   const char* why) {
   if (!RunlogActive()) return;
-  RunlogLine(FormatActionLine(action, target, outcome, error, error ? RunlogErrorText(error) : std::string(), why));
+  std::string text = error ? RunlogErrorText(error) : std::string();
+  RunlogLine(FormatActionLine(action, target, outcome, error, text, why));
 }
 
 void RunlogRemoval(const char* action, const std::string& target, bool before, bool after) {

@@ -186,13 +186,25 @@ scenario_silent_product_closes() {
 
 scenario_silent_refuses_held() {
   # /S with a product that will not close (its program file held by it) and another file held
-  # open: both wait for the restart, and the exit code says so (3010).
+  # open: both wait for the restart, and the exit code says so (3010). The log lines match.
   need_uninstaller; begin
   install --uninstaller "$E2E_UNINSTALL" "${catalogs[@]}"
   standin refuse "$installdir\\Tarvolink.EXE"
   hold Backup.log
   use_log 'C:\tarvo.log'
-  silent "/LOG=$logwin /S" 3010
+  # While the silent run waits for the product, a windowed start finds it running (by its hidden
+  # application window): 1618, and neither copy shows a window.
+  driver run "$(uninstaller)" "/LOG=$logwin /S" &
+  local silent_pid=$!
+  waitline "standin WM_CLOSE" "$dir/standin.txt" || bad "the product was never asked to close"
+  WINEDEBUG=-all wine "$E2E_DRIVER" timeout 60 run "$(uninstaller)" "" </dev/null >"$dir/second.txt" 2>&1
+  sed 's/^/  second: /' "$dir/second.txt"
+  grep -q -x "run-exit 1618" "$dir/second.txt" && grep -q -x "run-visible 0" "$dir/second.txt" \
+    && ok "a windowed start during the silent run ends with 1618 and shows nothing" \
+    || bad "the windowed start during the silent run"
+  wait "$silent_pid"
+  saw "run-visible 0"
+  saw "run-exit 3010"
   verify "${nt_leftovers[@]}" install/Tarvolink.EXE install/Backup.log "window/Tarvo Link"
   scheduled "delete $installdir\\Tarvolink.EXE" "delete $installdir\\Uninstall.EXE" "delete $installdir\\Backup.log" \
     "delete $installdir"
