@@ -2,15 +2,35 @@
 
 #include <new>
 
+#include "app/Exitcode.h"
 #include "app/Msgdlg.h"
 #include "msg/Builtintext.h"
 #include "msg/Msgids.h"
 #include "product/Tarvolinkuninstall.h"
 #include "res/Resource.h"
+#include "sys/Pendingremoval.h"
+#include "sys/Runlog.h"
 #include "sys/Scopeguard.h"
 #include "toolkit/Application.h"
 
 TFormUninstall* FormUninstall = nullptr;
+
+namespace {
+// The log is read by support, in English whatever the window's language.
+std::string EnglishText(int32_t code) {
+  return code >= msgFirstOwn && code <= msgLastOwn ? GetBuiltinText(code) : RunlogErrorText(code);
+}
+
+void LogRunEnd(int32_t result) {
+  if (result == 0) {
+    RunlogLine("Run completed");
+  } else if (result == msgCancel) {
+    RunlogLine("Run cancelled: the steps after this point were not carried out");
+  } else {
+    RunlogJoin({"Run failed: ", EnglishText(result)});
+  }
+}
+}  // namespace
 
 TFormUninstall::TFormUninstall() : TFormUninstall(new (std::nothrow) TclTarvolinkUninstall()) {}
 
@@ -63,7 +83,9 @@ void TFormUninstall::FormCreate() {
     return;
   }
   // Straight from the built-in table: without a driver there is no catalogue to ask.
-  ShowError(GetBuiltinText(msgAllocFail));
+  const std::string text = GetBuiltinText(msgAllocFail);
+  RunlogJoin({"Start-up failed: ", text});
+  if (!Silent) ShowError(text);
   if (TApplication* app = TApplication::Instance()) app->Terminate();
 }
 
@@ -123,22 +145,28 @@ void TFormUninstall::DoUninstall() {
     Uninstaller->OnProgress = &TFormUninstall::UninstallProgress;
     Uninstaller->ProgressContext = this;
 
+    RunlogLine("Run started");
+    // A run that ends by an exception counts as failed.
+    ran_ = true;
+    lastResult_ = msgAllocFail;
     result = Uninstaller->BuildPlan();
     if (result == 0) result = Uninstaller->AddFile("dzips32.dll");
     if (result == 0) result = Uninstaller->AddFile("dunzips32.dll");
     if (result == 0) result = Uninstaller->ExecutePlan();
     idleShownOnThrow.Dismiss();
   }
+  lastResult_ = result;
+  LogRunEnd(result);
 
   if (result == 0) {
     CGaugeSetup.SetProgress(100);
     Repaint();
-    ShowInfo(Uninstaller->GetText(msgUninstallComplete));
+    if (!Silent) ShowInfo(Uninstaller->GetText(msgUninstallComplete));
     closePending_ = false;
     Close();
     return;
   }
-  if (result != msgCancel) ShowError(Uninstaller->GetText(result));
+  if (result != msgCancel && !Silent) ShowError(Uninstaller->GetText(result));
   ShowIdleState();
   if (closePending_) {
     // The close that the user confirmed during the run: the run is off the stack now.
@@ -162,7 +190,7 @@ void TFormUninstall::UninstallProgress(void* context, TclTarvolinkUninstall* sen
 
 void TFormUninstall::FormClose(TCloseAction& action) {
   if (!Idle) {
-    if (closePending_ || asking_) {
+    if (closePending_ || asking_ || Silent) {
       action = caNone;
       return;
     }
@@ -177,13 +205,28 @@ void TFormUninstall::FormClose(TCloseAction& action) {
       return;
     }
     if (Uninstaller) Uninstaller->Cancelled = true;
+    RunlogLine("Close confirmed by the user during the run: the run stops");
     // The run is still on the stack and holds the driver: it ends with its next progress report,
     // and the close is carried out after it.
     closePending_ = true;
     action = caNone;
     return;
   }
+  if (!ran_ && ready_) RunlogLine("Closed before any run: nothing was removed");
   if (Uninstaller) Uninstaller->Cancelled = true;
+}
+
+void TFormUninstall::RunSilent() {
+  if (!ready_ || !Uninstaller) return;
+  Idle = false;
+  DoUninstall();
+}
+
+int TFormUninstall::ExitCode() const {
+  if (!ready_) return kExitFailed;
+  if (!ran_ || lastResult_ == msgCancel) return kExitCancelled;
+  if (lastResult_ != 0) return kExitFailed;
+  return RestartNeeded() ? kExitRestartNeeded : kExitSuccess;
 }
 
 void TFormUninstall::FormDestroy() {

@@ -43,6 +43,13 @@ public:
   // A close confirmed during a run, carried out once the run has unwound.
   bool ClosePending() const { return closePending_; }
 
+  // Unattended (set before creation): the run that "Uninstall" starts, without ever showing the
+  // window or a box; nobody can cancel it.
+  bool Silent = false;
+  void RunSilent();
+  // The program's exit code (app/Exitcode.h) by the last run, or by none.
+  int ExitCode() const;
+
 protected:
   void DoCreate() override { FormCreate(); }
   void DoShow() override { FormShow(); }
@@ -57,6 +64,8 @@ private:
   bool ready_ = false;          // the driver initialised: a run may start
   bool closePending_ = false;
   bool asking_ = false;         // the close question is up
+  bool ran_ = false;            // a run has ended
+  int32_t lastResult_ = 0;      // and this was its result
 };
 
 extern TFormUninstall* FormUninstall;

@@ -1,50 +1,166 @@
-// Program entry: one uninstaller at a time, then the window and its message loop.
+// Program entry: the command line, one uninstaller at a time, the log, then the window and its
+// message loop (or, silent, its run alone); the exit code tells the caller how it went.
 #include <windows.h>
 
 #include <exception>
 #include <memory>
 #include <new>
 
+#include "app/Commandline.h"
+#include "app/Exitcode.h"
 #include "app/Frmuninstall.h"
+#include "res/Resource.h"
+#include "sys/Runlog.h"
 #include "sys/Selfremoval.h"
+#include "sys/Sysutil.h"
 #include "toolkit/Application.h"
 #include "toolkit/Dllsearch.h"
 
 namespace {
 const char kAppClass[] = "TApplication";
 const char kAppTitle[] = "Tarvolink Uninstall";
+
+bool g_silentFailure = false;   // a box that a silent run held back reported an error
+
+int Box(const std::string& text, UINT flags) {
+  return ::MessageBoxA(nullptr, text.c_str(), kAppTitle, flags | MB_SETFOREGROUND);
 }
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
-  // First of all: whatever is loaded by name from here on comes from the system folder only.
-  RestrictDllSearchToSystem();
-  // The copy that removes a finished uninstaller's program does that alone: no window, no test
-  // for a running instance.
-  if (HandlesSelfRemoval(::GetCommandLineA())) return 0;
+// A silent run shows no box: what one would have said goes to the log, and an error fails the run.
+int HoldBackBox(const std::string& text, UINT flags) {
+  if ((flags & MB_ICONMASK) == MB_ICONERROR) {
+    g_silentFailure = true;
+    RunlogJoin({"Error (not shown): ", text});
+  }
+  return (flags & MB_TYPEMASK) == MB_OK ? IDOK : IDCANCEL;
+}
 
+int ShowUsage(const TCommandLine& line) {
+  if (line.Silent) return line.Understood ? kExitSuccess : kExitBadCommandLine;
+  if (!line.Understood) {
+    Box("Not understood: " + line.Rejected + "\r\n\r\n" + UsageText(), MB_OK | MB_ICONERROR);
+    return kExitBadCommandLine;
+  }
+  Box(UsageText(), MB_OK | MB_ICONINFORMATION);
+  return kExitSuccess;
+}
+
+// The single-instance test. A windowed start brings the running copy forward; a silent one
+// leaves the screen alone.
+bool AnotherCopyRuns(bool silent) {
   HWND running = ::FindWindowA(kAppClass, kAppTitle);
-  if (running) {
+  if (!running) return false;
+  if (!silent) {
     if (::IsIconic(running)) ::ShowWindow(running, SW_RESTORE);
     ::SetForegroundWindow(running);
-    return 0;
   }
+  return true;
+}
 
+const char* VersionName(int32_t code) {
+  switch (code) {
+    case wvWinNT4: return "Windows NT 4.0";
+    case wvWin95: return "Windows 95";
+    case wvWin98: return "Windows 98";
+    case wvWin2000: return "Windows 2000";
+    case wvWinXP: return "Windows XP or later";
+    case wvWinMe: return "Windows Me";
+    default: return "unknown";
+  }
+}
+
+void LogHeader(const TCommandLine& line) {
+  if (!RunlogActive()) return;
+  SYSTEMTIME t;
+  ::GetLocalTime(&t);
+  char when[32];
+  ::wsprintfA(when, "%04u-%02u-%02u %02u:%02u:%02u", t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute,
+              t.wSecond);
+  RunlogJoin({kAppTitle, " (Uninstall.EXE) version " TARVO_VERSION ", log of ", when});
+  RunlogJoin({"Command line: ", ::GetCommandLineA()});
+  RunlogLine(line.Silent ? "Mode: silent" : "Mode: windowed");
+  OSVERSIONINFOA v = {};
+  v.dwOSVersionInfoSize = sizeof v;
+  ::GetVersionExA(&v);
+  int32_t code = GetWindowsVersion();
+  const char* family = IsNtFamily(code) ? "NT family" : Is9xFamily(code) ? "9x family" : "unknown family";
+  RunlogJoin({"Windows: ", DecimalText(v.dwMajorVersion), ".", DecimalText(v.dwMinorVersion), " build ",
+              DecimalText(v.dwBuildNumber & 0xFFFF), ", ", family, ", taken as ", VersionName(code)});
+}
+
+int LogFailed(const TCommandLine& line, uint32_t error) {
+  if (!line.Silent) {
+    Box("The log file could not be created:\r\n" + line.LogFile + "\r\n\r\n" + RunlogErrorText(error) +
+            "\r\n\r\nNothing was removed.",
+        MB_OK | MB_ICONERROR);
+  }
+  return kExitLogFailed;
+}
+
+int EndLog(int code) {
+  RunlogJoin({"Exit code ", DecimalText(static_cast<uint32_t>(code)), ": ", ExitCodeMeaning(code)});
+  RunlogClose();
+  return code;
+}
+
+void ReportException(TApplication& app, const char* what, bool silent) {
+  RunlogJoin({"Error: ", what});
+  if (!silent) app.ShowException(what);
+}
+
+// The window and its message loop, or the silent run; the exit code of either.
+int RunUninstaller(HINSTANCE instance, const TCommandLine& line) {
   TApplication app;
+  int code = kExitFailed;
+  if (line.Silent) TApplication::SetBoxHandler(&HoldBackBox);
   try {
-    if (!app.Initialize(instance)) return 0;
+    if (!app.Initialize(instance)) return kExitFailed;
     app.SetTitle(kAppTitle);
     std::unique_ptr<TFormUninstall> form(new (std::nothrow) TFormUninstall());
-    if (!form) return 0;
+    if (!form) return kExitFailed;
+    form->Silent = line.Silent;
     FormUninstall = form.get();
     app.CreateForm(form.get());
-    app.Run();
+    if (line.Silent) {
+      form->RunSilent();
+    } else {
+      app.Run();
+    }
+    code = form->ExitCode();
     FormUninstall = nullptr;
   } catch (const std::exception& e) {
     FormUninstall = nullptr;
-    app.ShowException(e.what());
+    ReportException(app, e.what(), line.Silent);
+    code = kExitFailed;
   } catch (...) {
     FormUninstall = nullptr;
-    app.ShowException("Unknown exception");
+    ReportException(app, "Unknown exception", line.Silent);
+    code = kExitFailed;
   }
-  return 0;
+  return g_silentFailure ? kExitFailed : code;
+}
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR arguments, int) {
+  // First of all: whatever is loaded by name from here on comes from the system folder only.
+  RestrictDllSearchToSystem();
+  // The copy that removes a finished uninstaller's program does that alone: no window, no log, no
+  // test for a running instance.
+  if (HandlesSelfRemoval(::GetCommandLineA())) return 0;
+
+  const TCommandLine line = ParseCommandLine(arguments ? arguments : "");
+  // Nobody is there to answer the system's own boxes (a drive without its disk, say).
+  if (line.Silent) ::SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+  if (!line.Understood || line.Help) return ShowUsage(line);
+
+  if (AnotherCopyRuns(line.Silent)) {
+    // A log of its own, if it can have one: the running copy may be writing that very file.
+    if (line.HasLog && RunlogOpen(line.LogFile) == 0) LogHeader(line);
+    return EndLog(kExitAlreadyRunning);
+  }
+  if (line.HasLog) {
+    if (uint32_t error = RunlogOpen(line.LogFile)) return LogFailed(line, error);
+  }
+  LogHeader(line);
+  return EndLog(RunUninstaller(instance, line));
 }

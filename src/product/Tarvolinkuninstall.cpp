@@ -7,6 +7,7 @@
 #include "product/Tarvolinkfilename.h"
 #include "setup/Uninstlist.h"
 #include "sys/Appregutil.h"
+#include "sys/Runlog.h"
 #include "sys/Selfremoval.h"
 #include "sys/Sysutil.h"
 #include "toolkit/Application.h"
@@ -31,7 +32,11 @@ void ScheduleHeldRemovals(const THeldRemovals& held) {
   std::string handedOver;
   for (const auto& file : held.Files())
     if (IsThisProgram(file)) {
-      if (HandOverSelfRemoval()) handedOver = file;
+      if (HandOverSelfRemoval()) {
+        handedOver = file;
+        RunlogJoin({"Delete file ", file, ": handed to a copy of the uninstaller, which deletes it once this "
+                    "program has ended"});
+      }
       break;
     }
   held.Schedule(handedOver);
@@ -47,7 +52,11 @@ bool TclTarvolinkUninstall::Initialize() {
   if (!List) return false;
   List->SetProductName(kProductName);
   std::string code = GetLanguageCode();
-  if (List->LoadMessageFile(AppFilePath(MessageFileName(code)))) Charset = GetLanguageCharset(code);
+  std::string catalogue = AppFilePath(MessageFileName(code));
+  const bool loaded = List->LoadMessageFile(catalogue);
+  if (loaded) Charset = GetLanguageCharset(code);
+  RunlogJoin({"Language: ", code, loaded ? ", texts from " : ", built-in English texts (could not read ",
+              catalogue, loaded ? "" : ")"});
   return true;
 }
 
@@ -126,8 +135,8 @@ int32_t TclTarvolinkUninstall::ExecutePlan() {
 int32_t TclTarvolinkUninstall::RemoveProductKeys() {
   // The list's name is the product's own; a blank one must never reach the maker's branch.
   std::string name = (List && !List->ProductName.empty()) ? List->ProductName : std::string(kProductName);
-  DeleteProductKey(name);
-  DeleteUninstallKey(name);
+  RemoveMachineKeyLogged(ProductKeyPath(name), &DeleteProductKey, name);
+  RemoveMachineKeyLogged(UninstallKeyPath(name), &DeleteUninstallKey, name);
   return 0;
 }
 

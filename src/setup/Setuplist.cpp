@@ -11,8 +11,9 @@
 #include "sys/Canonicalpath.h"
 #include "sys/Handle.h"
 #include "sys/Pathutil.h"
-#include "sys/Syslibrary.h"
 #include "sys/Reparse.h"
+#include "sys/Runlog.h"
+#include "sys/Syslibrary.h"
 #include "sys/Systemfolder.h"
 #include "toolkit/Application.h"
 
@@ -282,8 +283,10 @@ int32_t TSetupList::Execute() {
 int32_t TSetupList::CloseProgramStep(TSetupItem& item) {
   HWND wnd = ::FindWindowA(kToolkitWindowClass, item.Target.c_str());
   if (!wnd) {
+    RunlogJoin({"Close program \"", item.Target, "\": ", item.StepsDone == 0 ? "not running" : "closed"});
     item.StepsDone = item.Weight;
   } else if (item.StepsDone == 0) {
+    RunlogJoin({"Close program \"", item.Target, "\": running, asked to close"});
     RequestClose(wnd);
     TApplication::ProcessMessages();
     item.StepsDone = 1;
@@ -293,6 +296,8 @@ int32_t TSetupList::CloseProgramStep(TSetupItem& item) {
       ::Sleep(kCloseTickMs);
     }
     ++item.StepsDone;
+    if (item.StepsDone >= item.Weight)
+      RunlogJoin({"Close program \"", item.Target, "\": left running, it did not close in the time allowed"});
   }
   return 0;
 }
@@ -335,5 +340,9 @@ void TSetupList::LocateInstallDir() {
 void TSetupList::SetProductName(const std::string& name) {
   ProductName = name;
   LocateInstallDir();
-  if (InstallDir.empty()) InstallDir = GetProgramFilesFolderUpper() + "\\" + ProductName;
+  const bool fromEntry = !InstallDir.empty();
+  if (!fromEntry) InstallDir = GetProgramFilesFolderUpper() + "\\" + ProductName;
+  RunlogJoin({"Installation folder: ", InstallDir,
+              fromEntry ? " (from UninstallString of the uninstall entry)"
+                        : " (default: the uninstall entry names no usable folder)"});
 }

@@ -6,6 +6,7 @@
 #include "msg/Msgids.h"
 #include "sys/Appregutil.h"
 #include "sys/Fileiofun.h"
+#include "sys/Runlog.h"
 #include "sys/Systemfolder.h"
 
 namespace {
@@ -33,7 +34,34 @@ std::string TrustedFolder(const std::string& path, const std::string& installDir
     if (c.size() > best.size() && IsBelowFolder(path, c)) best = c;
   return best;
 }
+
+const char kDeleteFile[] = "Delete file";
+const char kRemoveFolder[] = "Remove folder";
+
+// For the log: whether there is a file (or a folder) of that name to remove.
+bool Present(const std::string& path, bool folder) {
+  DWORD attributes = ::GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) == folder;
+}
+
+// What became of a removal that found the file there (or not) and answered with error.
+TLogOutcome Outcome(bool existed, uint32_t error) {
+  return error ? TLogOutcome::Failed : existed ? TLogOutcome::Removed : TLogOutcome::Absent;
+}
+
+std::string MachineName(const std::string& path) { return "HKLM\\" + path; }
+
+std::string ValueName(const std::string& key, const std::string& value) {
+  return MachineName(key) + ", value " + value;
+}
 }  // namespace
+
+void RemoveMachineKeyLogged(const std::string& path, bool (*remove)(const std::string&),
+                            const std::string& name) {
+  const bool before = MachineKeyExists(path);
+  remove(name);
+  RunlogRemoval("Remove registry key", MachineName(path), before, MachineKeyExists(path));
+}
 
 int32_t TUninstList::AddRunEntryRemoval() { return AddNewItem(skRemoveRunEntry, std::string(), kRunEntryWeight); }
 
@@ -94,15 +122,23 @@ int32_t TUninstList::DeleteFileStep(TSetupItem& item) {
 
   std::string path = ResolveFilePath(item.Target);
   std::string trusted = TrustedFolder(path, InstallDir);
+  const bool existed = Present(path, false);
   uint32_t error = RemoveFile(path, trusted);
   // What a link leads to is someone else's: nothing of the product's to remove there.
-  if (error == 0 || error == kRemovalThroughLink) {
+  if (error == kRemovalThroughLink) {
+    RunlogAction(kDeleteFile, path, TLogOutcome::LeftAlone, 0, "a link is in the way");
+    item.StepsDone = item.Weight;
+    return 0;
+  }
+  if (error == 0) {
+    RunlogAction(kDeleteFile, path, Outcome(existed, 0));
     item.StepsDone = item.Weight;
     return 0;
   }
   ::Sleep(1);
   ++item.StepsDone;
   if (item.StepsDone < item.Weight) return 0;
+  RunlogAction(kDeleteFile, path, TLogOutcome::Failed, error, "at every attempt");
   // Last attempt: what is still in use goes at the next restart, once the run is complete.
   Held.AddFile(path, trusted);
   return static_cast<int32_t>(error);
@@ -114,11 +150,21 @@ int32_t TUninstList::RemoveFolderStep(TSetupItem& item) {
   if (report != 0) return report;
 
   std::string trusted = TrustedFolder(item.Target, InstallDir);
+  const bool existed = Present(item.Target, true);
   uint32_t error = RemoveFolder(item.Target, trusted);
-  if (error != 0 && error != kRemovalThroughLink) {
-    if (error == ERROR_DIR_NOT_EMPTY) Held.AddFolder(item.Target, trusted);
+  if (error == kRemovalThroughLink) {
+    RunlogAction(kRemoveFolder, item.Target, TLogOutcome::LeftAlone, 0, "a link is in the way");
+    item.StepsDone = item.Weight;
+    return 0;
+  }
+  if (error != 0) {
+    const bool notEmpty = error == ERROR_DIR_NOT_EMPTY;
+    RunlogAction(kRemoveFolder, item.Target, notEmpty ? TLogOutcome::LeftAlone : TLogOutcome::Failed, error,
+                 notEmpty ? "something is still in it" : nullptr);
+    if (notEmpty) Held.AddFolder(item.Target, trusted);
     return static_cast<int32_t>(error);
   }
+  RunlogAction(kRemoveFolder, item.Target, Outcome(existed, 0));
   item.StepsDone = item.Weight;
   return 0;
 }
@@ -128,7 +174,10 @@ int32_t TUninstList::RemoveRunEntryStep(TSetupItem& item) {
   int32_t report = ReportProgress();
   if (report != 0) return report;
 
+  const bool before = MachineValueExists(RunKeyPath(), ProductName);
   DeleteRunValue(ProductName);
+  RunlogRemoval("Remove start-up entry", ValueName(RunKeyPath(), ProductName), before,
+                MachineValueExists(RunKeyPath(), ProductName));
   item.StepsDone = item.Weight;
   return 0;
 }
@@ -146,26 +195,47 @@ int32_t TUninstList::RemoveVxdStep(TSetupItem& item) {
       StatusText = FormatText(msgDeleteService, driver);
       int32_t report = ReportProgress();
       if (report != 0) return report;
-      if (!IsUsedByOthers(driver, ProductName)) item.StepsDone = kVxdDevice;
+      if (!IsUsedByOthers(driver, ProductName)) {
+        item.StepsDone = kVxdDevice;
+      } else {
+        RunlogAction("Remove driver", driver, TLogOutcome::LeftAlone, 0, "another product may still use it");
+      }
       return 0;
     }
-    case kVxdDropMark:
+    case kVxdDropMark: {
+      const std::string used = UsedKeyPath(driver);
+      const bool before = MachineValueExists(used, ProductName);
       RemoveUsedMark(driver, ProductName);
+      RunlogRemoval("Remove driver use mark", ValueName(used, ProductName), before,
+                    MachineValueExists(used, ProductName));
       item.StepsDone = item.Weight;
       return 0;
+    }
     case kVxdDevice: {
-      uint32_t error = RemoveFile("\\\\.\\" + driver + ".VXD");
+      const std::string device = "\\\\.\\" + driver + ".VXD";
+      const bool existed = Present(device, false);
+      uint32_t error = RemoveFile(device);
+      RunlogAction("Unload driver", device, Outcome(existed, error), error);
       // A device that would not go still leaves its file to try: the dispatch's extra step for
       // this failure moves on to it, so the maker's key goes only with the file.
       item.StepsDone = error == 0 ? kVxdFile : kVxdDevice;
       return static_cast<int32_t>(error);
     }
-    case kVxdFile:
+    case kVxdFile: {
       item.StepsDone = kVxdKey;
-      return static_cast<int32_t>(RemoveFile(GetSystemFolder() + "\\" + driver + ".VXD"));
+      const std::string file = GetSystemFolder() + "\\" + driver + ".VXD";
+      const bool existed = Present(file, false);
+      uint32_t error = RemoveFile(file);
+      RunlogAction(kDeleteFile, file, Outcome(existed, error), error);
+      if (error) {
+        RunlogAction("Remove registry key", MachineName(ProductKeyPath(driver)), TLogOutcome::LeftAlone, 0,
+                     "the driver file stayed");
+      }
+      return static_cast<int32_t>(error);
+    }
     case kVxdKey:
       item.StepsDone = item.Weight;
-      DeleteProductKey(driver);
+      RemoveMachineKeyLogged(ProductKeyPath(driver), &DeleteProductKey, driver);
       return 0;
     default:
       item.StepsDone = item.Weight;

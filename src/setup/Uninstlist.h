@@ -33,3 +33,8 @@ public:
   // What the run's removals left in place, for the next restart once the run is complete.
   THeldRemovals Held;
 };
+
+// Removes a key of HKEY_LOCAL_MACHINE through remove(name) and logs what was there before and
+// after.
+void RemoveMachineKeyLogged(const std::string& path, bool (*remove)(const std::string&),
+                            const std::string& name);

@@ -195,3 +195,26 @@ bool IsUsedByOthers(const std::string& component, const std::string& product) {
   if (values == 1) return !ValueExists(key.Get(), product);
   return true;
 }
+
+std::string RunKeyPath() { return kRunKey; }
+
+std::string UninstallKeyPath(const std::string& name) { return Join(kUninstallKey, name); }
+
+std::string ProductKeyPath(const std::string& name) { return Join(kMakerKey, name); }
+
+std::string UsedKeyPath(const std::string& component) { return UsedKeyOf(component); }
+
+namespace {
+UniqueHKey OpenMachineKeyToRead(const std::string& path) {
+  HKEY raw = nullptr;
+  LONG result = ::RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &raw);
+  return UniqueHKey(result == ERROR_SUCCESS ? raw : nullptr);
+}
+}  // namespace
+
+bool MachineKeyExists(const std::string& path) { return OpenMachineKeyToRead(path).Valid(); }
+
+bool MachineValueExists(const std::string& path, const std::string& value) {
+  UniqueHKey key = OpenMachineKeyToRead(path);
+  return key && ValueExists(key.Get(), value);
+}

@@ -10,3 +10,12 @@ std::string ReadUninstallString(const std::string& name);
 bool DeleteProductKey(const std::string& name);
 bool RemoveUsedMark(const std::string& component, const std::string& product);
 bool IsUsedByOthers(const std::string& component, const std::string& product);
+
+// For the run's log: the records' key paths under HKEY_LOCAL_MACHINE, and whether they are there
+// now (readable counts as there).
+std::string RunKeyPath();
+std::string UninstallKeyPath(const std::string& name);
+std::string ProductKeyPath(const std::string& name);
+std::string UsedKeyPath(const std::string& component);
+bool MachineKeyExists(const std::string& path);
+bool MachineValueExists(const std::string& path, const std::string& value);

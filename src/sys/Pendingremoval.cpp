@@ -5,6 +5,7 @@
 #include "sys/Handle.h"
 #include "sys/Pathutil.h"
 #include "sys/Reparse.h"
+#include "sys/Runlog.h"
 #include "sys/Sysutil.h"
 #include "sys/Systemfolder.h"
 
@@ -28,6 +29,30 @@ std::string FullPath(const std::string& path) {
 void Remember(const std::string& full) {
   if (!IsScheduledForRemoval(full)) Scheduled().push_back(full);
 }
+
+bool& OthersScheduled() {
+  static bool scheduled = false;
+  return scheduled;
+}
+
+std::string ShortName(const std::string& path) {
+  char buf[MAX_PATH + 1] = {};
+  DWORD n = ::GetShortPathNameA(path.c_str(), buf, MAX_PATH);
+  return (n > 0 && n < MAX_PATH) ? std::string(buf, n) : std::string();
+}
+
+// The running program's own file, however the path names it (long or 8.3 names, any case).
+bool IsOwnProgram(const std::string& full) {
+  char buf[MAX_PATH + 1] = {};
+  DWORD n = ::GetModuleFileNameA(nullptr, buf, MAX_PATH);
+  if (n == 0 || n >= MAX_PATH) return false;
+  std::string own = FullPath(std::string(buf, n));
+  if (SamePathText(own, full)) return true;
+  std::string a = ShortName(own), b = ShortName(full);
+  return !a.empty() && SamePathText(a, b);
+}
+
+const char kScheduleAction[] = "Delete at the next restart";
 
 // WININIT.INI is read by a real-mode program with small limits; a larger one is no file of ours to edit.
 const DWORD kWininitLimit = 1024 * 1024;
@@ -165,8 +190,12 @@ bool ScheduleFileRemoval(const std::string& path, const std::string& trusted) {
   if (IsReparsePoint(full) || (!trusted.empty() && CrossesReparsePoint(full, trusted))) return false;
   bool ok = Is9xFamily(GetWindowsVersion()) ? ScheduleIn9xWininit(full)
                          : ::MoveFileExA(full.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != FALSE;
-  if (ok) Remember(full);
-  return ok;
+  DWORD error = ok ? 0 : ::GetLastError();
+  RunlogAction(kScheduleAction, full, ok ? TLogOutcome::Scheduled : TLogOutcome::Failed, error);
+  if (!ok) return false;
+  Remember(full);
+  if (!IsOwnProgram(full)) OthersScheduled() = true;
+  return true;
 }
 
 bool ScheduleFolderRemoval(const std::string& path, const std::string& trusted) {
@@ -190,7 +219,13 @@ bool ScheduleFolderRemoval(const std::string& path, const std::string& trusted) 
   if (!allScheduled) return false;
 
   // Queued after its content, so the restart empties it first.
-  if (!::MoveFileExA(full.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) return false;
+  if (!::MoveFileExA(full.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) {
+    RunlogAction(kScheduleAction, full, TLogOutcome::Failed, ::GetLastError());
+    return false;
+  }
+  RunlogAction(kScheduleAction, full, TLogOutcome::Scheduled);
   Remember(full);
   return true;
 }
+
+bool RestartNeeded() { return OthersScheduled(); }

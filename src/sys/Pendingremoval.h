@@ -20,6 +20,9 @@ void NoteRemovalElsewhere(const std::string& path);
 // Replaces the file's content by a whole new one without a moment where neither the old nor the
 // new content is on disk under some name: written beside it first, then swapped in.
 bool ReplaceFileContent(const std::string& name, const std::string& content);
+// True when this process scheduled a file other than its own program for the next restart: what
+// a restart must finish. A folder is scheduled only when all it holds was, so files tell it all.
+bool RestartNeeded();
 
 // The WININIT.INI text with "NUL=<shortPath>" added to its [rename] section (made when missing).
 std::string AddWininitDeletion(const std::string& content, const std::string& shortPath);

@@ -9,6 +9,7 @@ TApplication* g_instance = nullptr;
 const char kClassName[] = "TApplication";
 DWORD g_lastPaint = 0;
 bool g_painted = false;
+TApplication::TBoxHandler g_boxHandler = nullptr;
 
 // The next waiting message; paint messages only when the last round of painting is old enough.
 bool NextMessage(MSG& msg, bool paintDue) {
@@ -129,7 +130,10 @@ void TApplication::HandleException(const char* message) noexcept {
   }
 }
 
+void TApplication::SetBoxHandler(TBoxHandler handler) { g_boxHandler = handler; }
+
 int TApplication::ShowMessageBox(const std::string& text, UINT flags) {
+  if (g_boxHandler) return g_boxHandler(text, flags);
   HWND owner = g_instance ? g_instance->handle_ : nullptr;
   const char* title = g_instance ? g_instance->title_.c_str() : "";
   // The box disables its owner only; the forms are the owner's windows and would stay live.

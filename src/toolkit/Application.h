@@ -40,6 +40,10 @@ public:
   // A modal box owned by the application window and titled with the application title. The
   // application's other windows stay disabled while it is up, so no click reaches them.
   static int ShowMessageBox(const std::string& text, UINT flags);
+  // Unattended runs: every box goes to the handler instead of the screen, and its answer is the
+  // box's. Null shows boxes again.
+  using TBoxHandler = int (*)(const std::string& text, UINT flags);
+  static void SetBoxHandler(TBoxHandler handler);
 
   TApplication() = default;
   ~TApplication();

@@ -13,6 +13,7 @@
 //   link-key FROM TO           makes HKLM\FROM a registry link to HKLM\TO
 //   hold NAME                  keeps a file of the installation folder open without sharing
 //   release                    ends every standin and hold
+//   exists PATH...             "present PATH" or "absent PATH" for each
 //
 // Unix paths (starting with a slash) are taken through drive Z:.
 #include <windows.h>
@@ -189,6 +190,8 @@ void InstallRegistry(const Options& o, const Layout& l) {
     SetString(key, "DisplayName", kProduct);
     SetString(key, "Publisher", "QORV");
     const std::string& s = o.uninstallString;
+    // What deployment tools run: the program, quoted, with its silent switch.
+    SetString(key, "QuietUninstallString", "\"" + uninstallExe + "\" /S");
     if (s == "full") {
       SetString(key, "UninstallString", uninstallExe);
     } else if (s == "quoted") {
@@ -538,7 +541,7 @@ bool ParseOptions(int argc, char** argv, int first, Options& o) {
 int main(int argc, char** argv) {
   _setmode(_fileno(stdout), _O_BINARY);   // LF line ends for the scripts that read us
   if (argc < 2) {
-    std::printf("usage: tarvo_fixture install|check|pending|standin|hold|release ...\n");
+    std::printf("usage: tarvo_fixture install|check|pending|standin|hold|release|exists ...\n");
     return 2;
   }
   std::string cmd = argv[1];
@@ -555,6 +558,10 @@ int main(int argc, char** argv) {
   if (cmd == "hold" && argc == 3) return Hold(argv[2]);
   if (cmd == "release") return Release();
   if (cmd == "link-key" && argc == 4) return LinkKey(argv[2], argv[3]);
+  if (cmd == "exists") {
+    for (int i = 2; i < argc; ++i) std::printf("%s %s\n", Exists(WindowsPath(argv[i])) ? "present" : "absent", argv[i]);
+    return 0;
+  }
   std::printf("error unknown command %s\n", cmd.c_str());
   return 2;
 }

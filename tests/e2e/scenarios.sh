@@ -231,7 +231,8 @@ copy_done() {
   bad "the uninstaller's copy never finished"
 }
 
-# A complete run seen by the user: English window, the run, the completion box, the end; then the
+# complete_run [CODE]: a complete run seen by the user: English window, the run, the completion
+# box, the end with that exit code (0, or 3010 when files wait for the next restart); then the
 # copy that removes the program.
 complete_run() {
   drive form click uninstall box answer ok exit
@@ -239,7 +240,7 @@ complete_run() {
   saw "box-title Tarvolink Uninstall"
   saw "box Uninstall Compelete !"
   saw "box-buttons *OK"
-  saw "exit 0"
+  saw "exit ${1:-0}"
   copy_done
 }
 
@@ -369,7 +370,7 @@ product_refuses)
   need_uninstaller; begin
   install --uninstaller "$E2E_UNINSTALL" "${catalogs[@]}"
   standin refuse "$installdir\\Tarvolink.EXE"
-  complete_run
+  complete_run 3010
   grep -q -x "standin refused" "$dir/standin.txt" && ok "the product was asked to close and refused" \
     || bad "the product was never asked to close"
   verify "${nt_leftovers[@]}" install/Tarvolink.EXE "window/Tarvo Link" dir/install
@@ -381,7 +382,7 @@ file_held)
   need_uninstaller; begin
   install --uninstaller "$E2E_UNINSTALL" "${catalogs[@]}"
   hold Backup.log
-  complete_run
+  complete_run 3010
   verify "${nt_leftovers[@]}" install/Backup.log dir/install
   scheduled "delete $installdir\\Backup.log" "delete $installdir"
   after_restart reg/qorv/QORVDISK reg/qorv/QORVDISK/Used reg/qorv/QORVDISK/Used:Tarvolink
@@ -406,7 +407,7 @@ close_cancel_then_ok)
   saw_count "box Uninstall not Compelete, Quit ?" 2
   saw_count "box-buttons OK,*Cancel" 2
   saw_count "box Uninstall Compelete !" 0
-  saw "exit 0"
+  saw "exit 1602"
   unchanged
   scheduled
   ;;
@@ -417,11 +418,11 @@ second_start)
   install --uninstaller "$E2E_UNINSTALL" "${catalogs[@]}"
   drive form count minimize iconic second "$(uninstaller)" count iconic click quit exit
   saw "iconic 1"
-  saw "second-exit 0"
+  saw "second-exit 1618"
   saw_count "app-count 1" 2
   saw "iconic 0"
   saw_count "box" 0
-  saw "exit 0"
+  saw "exit 1602"
   unchanged
   scheduled
   ;;

@@ -3,6 +3,7 @@
 //
 //   timeout S          limit of every later wait (default 30 s)
 //   start PATH         start the uninstaller (Windows path, or Unix path through drive Z:)
+//   start-with PATH ARGS   the same with a command line after the program's name
 //   attach             take the process of the application window that already runs
 //   app                wait for the application window  -> "app ok"
 //   form               wait for the uninstall window     -> "form CAPTION"
@@ -16,6 +17,9 @@
 //   exit               wait for the process to end -> "exit CODE" (on a timeout it is ended)
 //   kill               end the process at once, as End Task or a crash does -> "killed"
 //   second PATH        start another copy, wait for its end -> "second-exit CODE"
+//   run PATH ARGS      start a copy with that command line and watch it to its end: every
+//                      top-level window of it that is ever seen visible -> "run-window CLASS
+//                      "TITLE"", then "run-visible N" (how many) and "run-exit CODE"
 //   count              -> "app-count N": application windows of the uninstaller
 //   minimize           minimise the application window
 //   iconic             -> "iconic 0|1" of the application window
@@ -49,7 +53,11 @@ HWND app = nullptr;
 HWND form = nullptr;
 
 void Out(const char* key, const std::string& value) {
-  std::printf("%s %s\n", key, value.c_str());
+  // A text of several lines (a box's) keeps LF ends only, as every other line here.
+  std::string text;
+  for (char c : value)
+    if (c != '\r') text += c;
+  std::printf("%s %s\n", key, text.c_str());
   std::fflush(stdout);
 }
 
@@ -124,8 +132,8 @@ void DumpWindows() {
   }
 }
 
-bool Start(const std::string& path, HANDLE* started, DWORD* startedPid) {
-  std::string cmd = "\"" + WindowsPath(path) + "\"";
+bool Start(const std::string& path, HANDLE* started, DWORD* startedPid, const std::string& args = "") {
+  std::string cmd = "\"" + WindowsPath(path) + "\"" + (args.empty() ? "" : " " + args);
   STARTUPINFOA si = {};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi = {};
@@ -225,7 +233,8 @@ bool Click(const std::string& which) {
 }
 
 bool Box() {
-  if (!EnsureApp()) return false;
+  // A box may come before any application window (the usage box): a started process will do.
+  if (!pid && !EnsureApp()) return false;
   HWND box = nullptr;
   if (!WaitFor([&] { return (box = FindBox()) != nullptr; })) {
     DumpWindows();
@@ -249,7 +258,7 @@ bool Box() {
 }
 
 bool Answer(const std::string& which) {
-  if (!EnsureApp()) return false;
+  if (!pid && !EnsureApp()) return false;
   HWND box = nullptr;
   if (!WaitFor([&] { return (box = FindBox()) != nullptr; })) return Fail("no message box to answer");
   WPARAM id = which == "ok" ? IDOK : which == "cancel" ? IDCANCEL : 0;
@@ -314,6 +323,40 @@ bool Second(const std::string& path) {
   return true;
 }
 
+// Polls the copy's top-level windows until it ends: a silent run must never show one, not even
+// for a moment.
+bool RunWatched(const std::string& path, const std::string& args) {
+  HANDLE h = nullptr;
+  DWORD p = 0;
+  if (!Start(path, &h, &p, args)) return false;
+  std::vector<HWND> seen;
+  DWORD start = GetTickCount();
+  bool ended = false;
+  for (;;) {
+    for (HWND w : TopLevelWindows()) {
+      if (ProcessOf(w) != p || !IsWindowVisible(w)) continue;
+      bool known = false;
+      for (HWND k : seen) known = known || k == w;
+      if (known) continue;
+      seen.push_back(w);
+      Out("run-window", ClassOf(w) + " \"" + TextOf(w) + "\"");
+    }
+    if (ended) break;
+    ended = WaitForSingleObject(h, 2) == WAIT_OBJECT_0;   // one more look after the end
+    if (!ended && GetTickCount() - start > waitLimitMs) {
+      TerminateProcess(h, 99);
+      CloseHandle(h);
+      return Fail("the copy did not end");
+    }
+  }
+  DWORD code = 0;
+  GetExitCodeProcess(h, &code);
+  CloseHandle(h);
+  Out("run-visible", std::to_string(seen.size()));
+  Out("run-exit", std::to_string(code));
+  return true;
+}
+
 bool Run(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     std::string cmd = argv[i];
@@ -330,6 +373,13 @@ bool Run(int argc, char** argv) {
     } else if (cmd == "start") {
       ok = arg(a) && Start(a, &process, &pid);
       if (ok) Out("started", std::to_string(pid));
+    } else if (cmd == "start-with") {
+      std::string args;
+      ok = arg(a) && arg(args) && Start(a, &process, &pid, args);
+      if (ok) Out("started", std::to_string(pid));
+    } else if (cmd == "run") {
+      std::string args;
+      ok = arg(a) && arg(args) && RunWatched(a, args);
     } else if (cmd == "attach") {
       pid = 0;
       ok = EnsureApp();

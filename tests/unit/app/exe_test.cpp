@@ -184,16 +184,16 @@ TEST(UninstallExe, SecondStartWhileTheFirstIsVisibleEndsAtOnce) {
   Copy second(in.exe, false);
   ASSERT_TRUE(second.Started());
   ASSERT_TRUE(second.Ended());
-  EXPECT_EQ(0u, second.ExitCode());
+  EXPECT_EQ(1618u, second.ExitCode()) << "another copy runs";
   EXPECT_EQ(1, Find(0, "TApplication").count);
   EXPECT_EQ(0, Find(second.Pid(), "TFormUninstall").count);
   EXPECT_TRUE(::IsWindowVisible(first.form));
 
-  // Closing while idle asks nothing and ends with 0.
+  // Closing while idle asks nothing and ends as cancelled: nothing was removed.
   BoxAnswerer boxes({}, nullptr, first.Pid());
   ::PostMessageA(first.form, WM_CLOSE, 0, 0);
   ASSERT_TRUE(first.Ended());
-  EXPECT_EQ(0u, first.ExitCode());
+  EXPECT_EQ(1602u, first.ExitCode());
   EXPECT_EQ(0u, boxes.Count());
 }
 
@@ -205,7 +205,7 @@ TEST(UninstallExe, SecondStartRestoresAMinimisedFirst) {
   ASSERT_TRUE(PumpUntil([&] { return ::IsIconic(first.app) && !::IsWindowVisible(first.form); }, 60));
   Copy second(in.exe, false);
   ASSERT_TRUE(second.Ended());
-  EXPECT_EQ(0u, second.ExitCode());
+  EXPECT_EQ(1618u, second.ExitCode());
   EXPECT_TRUE(PumpUntil([&] { return !::IsIconic(first.app) && ::IsWindowVisible(first.form); }, 60));
   ::PostMessageA(first.form, WM_CLOSE, 0, 0);
   EXPECT_TRUE(first.Ended());
@@ -218,7 +218,7 @@ TEST(UninstallExe, ForeignWindowWithTheSameClassAndTitleCountsAsARunningCopy) {
   ASSERT_TRUE(::IsIconic(other.Handle()));
   Copy copy(in.exe, false);
   ASSERT_TRUE(copy.Ended());
-  EXPECT_EQ(0u, copy.ExitCode());
+  EXPECT_EQ(1618u, copy.ExitCode());
   EXPECT_FALSE(::IsIconic(other.Handle())) << "restored, as a running copy would be";
   EXPECT_TRUE(in.install.Exists("Tarvolink.EXE"));
 }
@@ -261,7 +261,7 @@ TEST(UninstallExe, CloseConfirmedDuringARunStopsItAndEnds) {
   ASSERT_TRUE(PumpUntil([&] { return product.CloseAsked(); }, 60));
   ::PostMessageA(copy.form, WM_CLOSE, 0, 0);
   ASSERT_TRUE(copy.Ended());
-  EXPECT_EQ(0u, copy.ExitCode());
+  EXPECT_EQ(1602u, copy.ExitCode());
   auto seen = boxes.Seen();
   ASSERT_EQ(1u, seen.size()) << "the cancelled run shows nothing";
   EXPECT_EQ("Uninstall not Compelete, Quit ?", seen[0].text);

@@ -3,6 +3,7 @@
 #include "msg/Msgids.h"
 #include "setup/Uninstlist.h"
 #include "sys/Pendingremoval.h"
+#include "sys/Runlog.h"
 #include "sys/Systemfolder.h"
 #include "unit/setup/Engtestutil.h"
 
@@ -310,6 +311,27 @@ TEST_F(Driver, AnUnnamedDriverEndsAtOnceAndTouchesNothing) {
   EXPECT_TRUE(KeyExists("Software\\QORV"));
   EXPECT_TRUE(KeyExists(key));
   EXPECT_EQ(1u, rec.reports.size());
+}
+
+TEST_F(Driver, TheLogSaysWhatTheItemDidAndWhatItLeftAlone) {
+  TempDir logs;
+  ASSERT_EQ(0u, RunlogOpen(logs / "run.log"));
+  SetString(key + "\\Used", product, "");
+  SetString(key + "\\Used", "OtherProduct", "");
+  EXPECT_EQ(0, list.Execute());   // only this product's mark goes
+  DeleteValue(key + "\\Used", "OtherProduct");
+  EXPECT_EQ(0, list.Execute());   // the last user: device, file, key
+  RunlogClose();
+  UniqueFile f(::CreateFileA((logs / "run.log").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+  char buf[4096] = {};
+  DWORD got = 0;
+  ASSERT_TRUE(::ReadFile(f.Get(), buf, sizeof buf - 1, &got, nullptr));
+  EXPECT_EQ("Remove driver " + driver + ": left alone, another product may still use it\r\n"
+            "Remove driver use mark HKLM\\" + key + "\\Used, value " + product + ": removed\r\n"
+            "Unload driver \\\\.\\" + driver + ".VXD: absent\r\n"
+            "Delete file " + file + ": removed\r\n"
+            "Remove registry key HKLM\\" + key + ": removed\r\n",
+            std::string(buf, got));
 }
 
 // --- WININIT.INI text ---

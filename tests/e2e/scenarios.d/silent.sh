@@ -1,0 +1,306 @@
+# Unattended removal as deployment tools run it: /S, /LOG=<file>, the exit codes that they read
+# (through GetExitCodeProcess: a Unix shell would see only their low byte), and the log that
+# support reads.
+
+# driver COMMANDS...: the UI driver with these commands; its output in driver.txt.
+driver() {
+  WINEDEBUG=-all,err+all wine "$E2E_DRIVER" timeout 90 "$@" </dev/null >"$dir/driver.txt" 2>"$dir/driver.err"
+  local rc=$?
+  sed 's/^/  driver: /' "$dir/driver.txt"
+  [ $rc -eq 0 ] || { bad "the UI driver stopped (status $rc)"; tail -n 20 "$dir/driver.err" | sed 's/^/  wine: /'; }
+}
+
+# silent ARGS CODE: Uninstall.EXE started with that command line and watched to its end: it never
+# shows a window, and it ends with CODE.
+silent() {
+  driver run "$(uninstaller)" "$1"
+  saw "run-visible 0"
+  saw "run-exit $2"
+}
+
+# drive_with ARGS COMMANDS...: drive, with the uninstaller started with that command line.
+drive_with() {
+  local args=$1
+  shift
+  driver start-with "$(uninstaller)" "$args" "$@"
+}
+
+# use_log WINPATH: the log the next run writes; its lines without their ends go to log.txt.
+use_log() {
+  logwin=$1
+  local rest=${logwin#?:\\}
+  loghost="$WINEPREFIX/drive_c/${rest//\\//}"
+  rm -f "$loghost"
+}
+
+read_log() {
+  if [ ! -f "$loghost" ]; then
+    bad "no log at $logwin"
+    : >"$dir/log.txt"
+    return
+  fi
+  tr -d '\r' <"$loghost" >"$dir/log.txt"
+  sed 's/^/  log: /' "$dir/log.txt"
+  # Plain lines with CR LF ends, the last one too.
+  local bare
+  bare=$(LC_ALL=C grep -c -v $'\r$' "$loghost")
+  if [ "$bare" -eq 0 ] && [ "$(tail -c 2 "$loghost" | od -An -tx1 | tr -d ' ')" = 0d0a ]; then
+    ok "every log line ends with CR LF"
+  else
+    bad "$bare log lines without CR LF"
+  fi
+}
+
+logged() { # logged LINE: the log holds exactly this line
+  if LC_ALL=C grep -F -x -q -- "$1" "$dir/log.txt"; then ok "logged: $1"; else bad "not logged: $1"; fi
+}
+logged_start() { # logged_start TEXT: a log line starts with TEXT
+  if LC_ALL=C grep -F -q -- "$1" <(cut -c1-${#1} "$dir/log.txt"); then ok "logged: $1..."; else bad "no log line starts: $1"; fi
+}
+not_logged() { # not_logged TEXT: no log line holds TEXT
+  if LC_ALL=C grep -F -q -- "$1" "$dir/log.txt"; then bad "logged, but must not be: $1"; else ok "not logged: $1"; fi
+}
+last_logged() {
+  if [ "$(tail -n 1 "$dir/log.txt")" = "$1" ]; then ok "last log line: $1"; else bad "last log line is not: $1"; fi
+}
+
+# The head of every log: program, version, time; command line; mode; Windows; language; folder.
+log_head() { # log_head MODE
+  if LC_ALL=C grep -E -q '^Tarvolink Uninstall \(Uninstall\.EXE\) version 1\.0\.0\.0, log of [0-9]{4}-[0-9]{2}-[0-9]{2} [0-9]{2}:[0-9]{2}:[0-9]{2}$' \
+       <(head -n 1 "$dir/log.txt"); then
+    ok "first log line: program, version, date and time"
+  else
+    bad "first log line: $(head -n 1 "$dir/log.txt")"
+  fi
+  logged_start "Command line: \"$installdir\\Uninstall.EXE\""
+  logged "Mode: $1"
+  if LC_ALL=C grep -E -q '^Windows: [0-9]+\.[0-9]+ build [0-9]+, NT family, taken as Windows XP or later$' "$dir/log.txt"; then
+    ok "logged: the Windows version and family"
+  else
+    bad "no Windows line"
+  fi
+  logged "Language: ENG, texts from $installdir\\SetupMsg.ENG"
+  logged "Installation folder: $installdir (from UninstallString of the uninstall entry)"
+}
+
+# log_matches: the log's file and folder lines agree with the machine. What it calls removed or
+# absent is not there, what failed or was left alone is; every file that was installed in the
+# product's folder has its line, and what it calls absent there was never installed.
+log_matches() {
+  sed -n 's/^\(Delete file\|Remove folder\) \(.*\): \(removed\|absent\|failed\|left alone\)\(,.*\| (.*\)\{0,1\}$/\3|\2/p' \
+    "$dir/log.txt" >"$dir/log-actions.txt"
+  local -a paths=()
+  mapfile -t paths < <(cut -d'|' -f2 "$dir/log-actions.txt")
+  fixture exists "${paths[@]}" >"$dir/log-exists.txt"
+  local outcome path state name n=0 wrong=0
+  while IFS='|' read -r outcome path state; do
+    n=$((n + 1))
+    case $outcome in
+      removed | absent) [ "${state%% *}" = absent ] || { bad "logged $outcome, but there: $path"; wrong=1; } ;;
+      *) [ "${state%% *}" = present ] || { bad "logged $outcome, but gone: $path"; wrong=1; } ;;
+    esac
+    if [ "$outcome" = absent ] && [ "${path%\\*}" = "$installdir" ]; then
+      name=${path##*\\}
+      grep -F -x -q "install/$name=present" "$dir/before.txt" && { bad "logged absent, but was installed: $path"; wrong=1; }
+    fi
+  done < <(paste -d'|' "$dir/log-actions.txt" "$dir/log-exists.txt")
+  [ $n -gt 40 ] || { bad "only $n file and folder lines"; wrong=1; }
+  while IFS= read -r line; do
+    name=${line#install/}
+    name=${name%=present}
+    grep -F -q "Delete file $installdir\\$name: " "$dir/log.txt" || { bad "no log line for $name"; wrong=1; }
+  done < <(grep '^install/.*=present$' "$dir/before.txt")
+  [ $wrong -eq 0 ] && ok "the log's $n file and folder lines match the machine"
+}
+
+scheduled_lines() { # the log's scheduling lines agree with what waits for the restart
+  local p
+  for p in "$@"; do logged "Delete at the next restart $p: scheduled"; done
+}
+
+scenario_silent_full() {
+  # /S on a normal installation: no window at any moment, exit 0, the end state of the windowed
+  # run (nt_full), and a log (in a folder with blanks, quoted) whose lines match that state.
+  need_uninstaller; begin
+  install --uninstaller "$E2E_UNINSTALL" "${catalogs[@]}"
+  mkdir -p "$WINEPREFIX/drive_c/Deploy Logs"
+  use_log 'C:\Deploy Logs\tarvolink.log'
+  silent "/S /LOG=\"$logwin\"" 0
+  verify "${nt_leftovers[@]}"
+  scheduled "delete $installdir\\Uninstall.EXE" "delete $installdir"
+  read_log
+  log_head silent
+  logged "Close program \"Tarvo Link\": not running"
+  logged "Remove start-up entry HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Run, value Tarvolink: removed"
+  logged "Delete file $installdir\\Info.ini: removed"
+  logged "Delete file $installdir\\ExCHT.FRC: absent"
+  logged_start "Delete file $installdir\\Uninstall.EXE: failed, at every attempt (error 5: "
+  logged_start "Remove folder $installdir: left alone, something is still in it (error 145: "
+  scheduled_lines "$installdir\\Uninstall.EXE" "$installdir"
+  logged "Remove registry key HKLM\\Software\\QORV\\Tarvolink: removed"
+  logged "Remove registry key HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tarvolink: removed"
+  log_matches
+  logged "Run completed"
+  last_logged "Exit code 0: completed"
+  after_restart reg/qorv/QORVDISK reg/qorv/QORVDISK/Used reg/qorv/QORVDISK/Used:Tarvolink
+}
+
+scenario_silent_japanese() {
+  # A Japanese system with its catalogue: the window would speak Japanese, the log stays English
+  # (plain ASCII here, where every path is ASCII too).
+  need_uninstaller; begin
+  local jpn=("${catalogs[@]}")
+  if [ ! -f "$E2E_CATALOGS/SetupMsg.JPN" ]; then
+    mkdir -p "$dir/catalogs"
+    iconv -f UTF-8 -t CP932 "$data/SetupMsg.JPN.utf8" >"$dir/catalogs/SetupMsg.JPN" || bad "no Japanese catalogue"
+    jpn=(--catalogs "$dir/catalogs")
+  fi
+  install --uninstaller "$E2E_UNINSTALL" "${jpn[@]}"
+  use_log 'C:\tarvo.log'
+  silent "/S /LOG=$logwin" 0
+  verify "${nt_leftovers[@]}"
+  read_log
+  logged "Language: JPN, texts from $installdir\\SetupMsg.JPN"
+  logged "Run completed"
+  if LC_ALL=C grep -q '[^ -~]' "$dir/log.txt"; then bad "the log holds bytes that are not English text"; else ok "the log is English"; fi
+  last_logged "Exit code 0: completed"
+}
+
+scenario_silent_product_closes() {
+  # /s (any letter case) with the product running: it is asked once, closes, and the run goes on.
+  need_uninstaller; begin
+  install --uninstaller "$E2E_UNINSTALL" "${catalogs[@]}"
+  standin close "$E2E_FIXTURE"
+  use_log 'C:\tarvo.log'
+  silent "/s /log=$logwin" 0
+  wait "$standin_pid"
+  [ $? -eq 0 ] || bad "the product did not close"
+  grep -c -x "standin WM_CLOSE" "$dir/standin.txt" | grep -q -x 1 && ok "the product was asked once to close" \
+    || bad "the product was not asked once to close"
+  verify "${nt_leftovers[@]}"
+  read_log
+  logged "Close program \"Tarvo Link\": running, asked to close"
+  logged "Close program \"Tarvo Link\": closed"
+  last_logged "Exit code 0: completed"
+}
+
+scenario_silent_refuses_held() {
+  # /S with a product that will not close (its program file held by it) and another file held
+  # open: both wait for the restart, and the exit code says so (3010). The log lines match.
+  need_uninstaller; begin
+  install --uninstaller "$E2E_UNINSTALL" "${catalogs[@]}"
+  standin refuse "$installdir\\Tarvolink.EXE"
+  hold Backup.log
+  use_log 'C:\tarvo.log'
+  # While the silent run waits for the product, a windowed start finds it running (by its hidden
+  # application window): 1618, and neither copy shows a window.
+  driver run "$(uninstaller)" "/LOG=$logwin /S" &
+  local silent_pid=$!
+  waitline "standin WM_CLOSE" "$dir/standin.txt" || bad "the product was never asked to close"
+  WINEDEBUG=-all wine "$E2E_DRIVER" timeout 60 run "$(uninstaller)" "" </dev/null >"$dir/second.txt" 2>&1
+  sed 's/^/  second: /' "$dir/second.txt"
+  grep -q -x "run-exit 1618" "$dir/second.txt" && grep -q -x "run-visible 0" "$dir/second.txt" \
+    && ok "a windowed start during the silent run ends with 1618 and shows nothing" \
+    || bad "the windowed start during the silent run"
+  wait "$silent_pid"
+  saw "run-visible 0"
+  saw "run-exit 3010"
+  verify "${nt_leftovers[@]}" install/Tarvolink.EXE install/Backup.log "window/Tarvo Link"
+  scheduled "delete $installdir\\Tarvolink.EXE" "delete $installdir\\Uninstall.EXE" "delete $installdir\\Backup.log" \
+    "delete $installdir"
+  read_log
+  logged "Close program \"Tarvo Link\": running, asked to close"
+  logged "Close program \"Tarvo Link\": left running, it did not close in the time allowed"
+  logged_start "Delete file $installdir\\Backup.log: failed, at every attempt (error 32: "
+  scheduled_lines "$installdir\\Tarvolink.EXE" "$installdir\\Uninstall.EXE" "$installdir\\Backup.log" "$installdir"
+  log_matches
+  last_logged "Exit code 3010: completed, files wait for the next restart of Windows"
+  after_restart reg/qorv/QORVDISK reg/qorv/QORVDISK/Used reg/qorv/QORVDISK/Used:Tarvolink
+}
+
+scenario_silent_second_copy() {
+  # /S while the uninstaller's window is open: 1618, nothing touched, no window of its own; its
+  # log says why. The open window is left where it is and then quit before any run: 1602.
+  need_uninstaller; begin
+  install --uninstaller "$E2E_UNINSTALL" "${catalogs[@]}"
+  use_log 'C:\tarvo.log'
+  drive form run "$(uninstaller)" "/S /LOG=$logwin" count click quit exit
+  saw "run-visible 0"
+  saw "run-exit 1618"
+  saw "app-count 1"
+  saw "exit 1602"
+  unchanged
+  scheduled
+  read_log
+  not_logged "Run started"
+  last_logged "Exit code 1618: another copy of the uninstaller is running"
+}
+
+scenario_log_unwritable() {
+  # A log in a folder that does not exist: nothing is touched, 1622; silent without a box,
+  # windowed with an error box that says so.
+  need_uninstaller; begin
+  install --uninstaller "$E2E_UNINSTALL" "${catalogs[@]}"
+  silent "\"/LOG=C:\\No Such Folder\\u.log\" /S" 1622
+  drive_with '/LOG=C:\nowhere\u.log' box answer ok exit
+  saw "box-title Tarvolink Uninstall"
+  saw "box The log file could not be created:"
+  saw "C:\\nowhere\\u.log"
+  saw "exit 1622"
+  unchanged
+  scheduled
+}
+
+scenario_command_line() {
+  # What is not understood touches nothing and ends with 87, with the usage box unless silent;
+  # /? shows the usage (switches and exit codes) and ends with 0, silent without the box.
+  need_uninstaller; begin
+  install --uninstaller "$E2E_UNINSTALL" "${catalogs[@]}"
+  drive_with '/X' box answer ok exit
+  saw "box Not understood: /X"
+  saw_count "3010" 1
+  saw "exit 87"
+  drive_with '/?' box answer ok exit
+  saw "box Removes Tarvolink from this computer."
+  saw "Uninstall.EXE [/S] [/LOG=<file>] [/?]"
+  saw "exit 0"
+  silent "/S /bogus" 87
+  silent "/S /LOG=" 87
+  silent "/S stray" 87
+  silent "/? /S" 0
+  unchanged
+  scheduled
+}
+
+scenario_windowed_cancel_log() {
+  # Windowed, with a log: a close confirmed during the run ends it (1602) with nothing removed
+  # and nothing logged as removed; Quit before any run is a cancel too.
+  need_uninstaller; begin
+  install --uninstaller "$E2E_UNINSTALL" "${catalogs[@]}"
+  standin refuse "$E2E_FIXTURE"
+  use_log 'C:\tarvo.log'
+  drive_with "/LOG=$logwin" form click uninstall
+  # The close comes once the product was asked to close: the run is inside its first item.
+  waitline "standin WM_CLOSE" "$dir/standin.txt" || bad "the product was never asked to close"
+  driver attach close box answer ok exit
+  saw "box Uninstall not Compelete, Quit ?"
+  saw "exit 1602"
+  unchanged
+  read_log
+  log_head windowed
+  logged "Run started"
+  logged "Close program \"Tarvo Link\": running, asked to close"
+  logged "Close confirmed by the user during the run: the run stops"
+  logged "Run cancelled: the steps after this point were not carried out"
+  not_logged "Delete file"
+  not_logged "Remove registry key"
+  last_logged "Exit code 1602: cancelled by the user"
+  use_log 'C:\quit.log'
+  drive_with "/LOG=$logwin" form click quit exit
+  saw_count "box" 0
+  saw "exit 1602"
+  read_log
+  logged "Closed before any run: nothing was removed"
+  last_logged "Exit code 1602: cancelled by the user"
+  unchanged
+}

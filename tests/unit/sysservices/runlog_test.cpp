@@ -1,0 +1,70 @@
+// The run's log: its lines, and a file that holds what was written at every moment.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include "sys/Handle.h"
+#include "sys/Runlog.h"
+#include "unit/fileio/WinFiles.h"
+
+namespace {
+// What is in the file now, read beside the writer as another program (support) would.
+std::string Content(const std::string& path) {
+  UniqueFile f(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                             OPEN_EXISTING, 0, nullptr));
+  std::string out;
+  char buf[4096];
+  DWORD got = 0;
+  while (f && ::ReadFile(f.Get(), buf, sizeof buf, &got, nullptr) && got) out.append(buf, got);
+  return out;
+}
+}  // namespace
+
+TEST(Runlog, ActionLines) {
+  EXPECT_EQ("Delete file C:\\a: removed", FormatActionLine("Delete file", "C:\\a", TLogOutcome::Removed, 0, "", nullptr));
+  EXPECT_EQ("Delete file C:\\a: absent", FormatActionLine("Delete file", "C:\\a", TLogOutcome::Absent, 0, "", nullptr));
+  EXPECT_EQ("Delete file C:\\a: failed, at every attempt (error 32: In use.)",
+            FormatActionLine("Delete file", "C:\\a", TLogOutcome::Failed, 32, "In use.", "at every attempt"));
+  EXPECT_EQ("Remove folder C:\\b: left alone, not empty (error 145)",
+            FormatActionLine("Remove folder", "C:\\b", TLogOutcome::LeftAlone, 145, "", "not empty"));
+  EXPECT_EQ("Delete at the next restart C:\\a: scheduled",
+            FormatActionLine("Delete at the next restart", "C:\\a", TLogOutcome::Scheduled, 0, "", nullptr));
+}
+
+TEST(Runlog, WrittenThroughReplacedAndNeverInvented) {
+  std::string dir = "C:\\" + Unique("tvlog");
+  ASSERT_TRUE(::CreateDirectoryA(dir.c_str(), nullptr));
+  std::string path = dir + "\\run.log";
+
+  RunlogLine("before any log");   // goes nowhere
+  EXPECT_FALSE(RunlogActive());
+  EXPECT_EQ(static_cast<uint32_t>(ERROR_PATH_NOT_FOUND), RunlogOpen(dir + "\\missing\\run.log"));
+  EXPECT_FALSE(RunlogActive());
+
+  ASSERT_TRUE(WriteBytes(path, "an old log that is replaced\r\n"));
+  ASSERT_EQ(0u, RunlogOpen(path));
+  RunlogLine("one");
+  // On disk at once, with CR LF ends; a text with line ends of its own stays one line.
+  EXPECT_EQ("one\r\n", Content(path));
+  RunlogLine("two\r\nlines\n");
+  RunlogRemoval("Remove registry key", "HKLM\\X", true, true);
+  RunlogRemoval("Remove registry key", "HKLM\\Y", false, false);
+  RunlogAction("Delete file", "C:\\a", TLogOutcome::Failed, ERROR_ACCESS_DENIED);
+  std::string text = Content(path);
+  EXPECT_EQ(0u, text.find("one\r\ntwo  lines\r\n"
+                          "Remove registry key HKLM\\X: failed, still there\r\n"
+                          "Remove registry key HKLM\\Y: absent\r\n"
+                          "Delete file C:\\a: failed (error 5: ")) << text;
+  EXPECT_EQ(")\r\n", text.substr(text.size() - 3));
+  EXPECT_EQ(std::string::npos, RunlogErrorText(ERROR_ACCESS_DENIED).find_first_of("\r\n"));
+
+  // Nobody else may write to it meanwhile: a second copy started with the same log stays out.
+  UniqueFile other(::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                 OPEN_EXISTING, 0, nullptr));
+  EXPECT_FALSE(other.Valid());
+  EXPECT_EQ(static_cast<DWORD>(ERROR_SHARING_VIOLATION), ::GetLastError());
+
+  RunlogClose();
+  RunlogLine("after the end");
+  EXPECT_EQ(text, Content(path));
+  RemoveTree(dir);
+}
