@@ -2,6 +2,11 @@
 
 #include "toolkit/Form.h"
 
+#ifndef IDC_HAND
+#define IDC_HAND MAKEINTRESOURCE(32649)
+#endif
+
+// Windows 95 and NT 4.0 have no hand cursor: there this is null and the form keeps its arrow.
 HCURSOR TSpeedButton::Cursor() const { return ::LoadCursorA(nullptr, IDC_HAND); }
 
 void TSpeedButton::Click() {
