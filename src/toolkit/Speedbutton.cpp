@@ -48,16 +48,11 @@ void TSpeedButton::MouseLeave() {
 
 void TSpeedButton::Paint(HDC dc) {
   RECT r = BoundsRect();
-  // Flat: the picture shows through; an edge appears only under the mouse.
-  if (down_) {
-    ::DrawEdge(dc, &r, BDR_SUNKENOUTER, BF_RECT);
-  } else if (hot_) {
-    ::DrawEdge(dc, &r, BDR_RAISEDINNER, BF_RECT);
-  }
+  ::DrawEdge(dc, &r, down_ ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT | BF_MIDDLE);
   if (caption_.empty()) return;
   SelectedObject sel(dc, font_.Get());
   ::SetBkMode(dc, TRANSPARENT);
-  ::SetTextColor(dc, ::GetSysColor(COLOR_BTNTEXT));
+  ::SetTextColor(dc, ::GetSysColor(hot_ && !down_ ? COLOR_HIGHLIGHT : COLOR_BTNTEXT));
   int shift = down_ ? 1 : 0;
   RECT text = {r.left + shift, r.top + kCaptionMargin + shift, r.right + shift, r.bottom};
   // Reading order stays left to right whatever the parent's.
