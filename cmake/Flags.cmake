@@ -4,6 +4,12 @@ if(NOT CMAKE_BUILD_TYPE)
   set(CMAKE_BUILD_TYPE Release CACHE STRING "" FORCE)
 endif()
 
+# A tree keeps the compiler it was first configured with, whatever the toolchain file says now.
+if(TARVO_THREADS AND NOT CMAKE_CXX_COMPILER MATCHES "-${TARVO_THREADS}$")
+  message(FATAL_ERROR "${CMAKE_BINARY_DIR} was configured with ${CMAKE_CXX_COMPILER}, not the "
+    "${TARVO_THREADS} thread flavour: delete its CMakeCache.txt and CMakeFiles and configure again")
+endif()
+
 set(CMAKE_CXX_STANDARD 17)
 set(CMAKE_CXX_STANDARD_REQUIRED ON)
 set(CMAKE_CXX_EXTENSIONS OFF)

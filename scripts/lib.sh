@@ -13,6 +13,14 @@
 # test_tree ARCH: the tree under BUILD_DIR whose CTest runs every test on a machine of ARCH.
 test_tree() { if [ "$1" = i686 ]; then echo i686-posix; else echo "$1"; fi; }
 
+# forget_other_flavour DIR THREADS: a tree keeps the compiler it was first configured with, so one
+# that was made with the other thread flavour starts afresh.
+forget_other_flavour() {
+  if [ -f "$1/CMakeCache.txt" ] && ! grep -qs -- "-g++-$2\"" "$1"/CMakeFiles/*/CMakeCXXCompiler.cmake; then
+    rm -rf "$1/CMakeCache.txt" "$1/CMakeFiles"
+  fi
+}
+
 # configure_tree BUILD_DIR TREE ARCH THREADS: configures BUILD_DIR/TREE, beside the shipped tree.
 configure_tree() {
   local src shipped
@@ -20,6 +28,7 @@ configure_tree() {
   mkdir -p "$1/i686"
   shipped=$(cd "$1/i686" && pwd)
   [ "$2" = i686 ] && shipped=""
+  forget_other_flavour "$1/$2" "$4"
   cmake -S "$src" -B "$1/$2" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$src/cmake/mingw.cmake" \
     -DTARVO_ARCH="$3" -DTARVO_THREADS="$4" -DTARVO_SHIPPED_TREE="$shipped" >/dev/null
 }
