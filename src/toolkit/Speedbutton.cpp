@@ -48,11 +48,18 @@ void TSpeedButton::MouseLeave() {
 
 void TSpeedButton::Paint(HDC dc) {
   RECT r = BoundsRect();
-  ::DrawEdge(dc, &r, down_ ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT | BF_MIDDLE);
+  RECT face = r;
+  if (hot_ && !down_) {
+    // Under the mouse: a frame in the window-frame colour around the raised face, which reads
+    // in every colour scheme (a caption colour would not: some schemes make it near the face's).
+    ::FrameRect(dc, &r, ::GetSysColorBrush(COLOR_WINDOWFRAME));
+    ::InflateRect(&face, -1, -1);
+  }
+  ::DrawEdge(dc, &face, down_ ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT | BF_MIDDLE);
   if (caption_.empty()) return;
   SelectedObject sel(dc, font_.Get());
   ::SetBkMode(dc, TRANSPARENT);
-  ::SetTextColor(dc, ::GetSysColor(hot_ && !down_ ? COLOR_HIGHLIGHT : COLOR_BTNTEXT));
+  ::SetTextColor(dc, ::GetSysColor(COLOR_BTNTEXT));
   int shift = down_ ? 1 : 0;
   RECT text = {r.left + shift, r.top + kCaptionMargin + shift, r.right + shift, r.bottom};
   // Reading order stays left to right whatever the parent's.

@@ -75,10 +75,12 @@ TEST(Label, CharsetIsTheLabelsOwn) {
 namespace {
 int Brightness(COLORREF c) { return GetRValue(c) + GetGValue(c) + GetBValue(c); }
 
-// The caption's inked box inside the button's edge, and how many of its pixels have `colour`.
-RECT CaptionBox(const PaintProbe& p, const TSpeedButton& b, COLORREF colour, int* inColour) {
+// The caption's inked box inside the button's edge (`edge` pixels wide), and how many of its
+// pixels have `colour`.
+RECT CaptionBox(const PaintProbe& p, const TSpeedButton& b, COLORREF colour, int* inColour,
+                int edge = 2) {
   RECT inner = b.BoundsRect();
-  ::InflateRect(&inner, -2, -2);
+  ::InflateRect(&inner, -edge, -edge);
   const COLORREF face[] = {::GetSysColor(COLOR_BTNFACE)};
   int n = 0;
   RECT box = BoxOfOthers(p, inner, face, 1, &n);
@@ -141,24 +143,38 @@ TEST(SpeedButton, RaisedFaceSunkenWhilePressedCaptionTwoPixelsBelowTheTop) {
   ::SendMessageA(f.form.Handle(), WM_LBUTTONUP, 0, At(300, 10));
 }
 
-TEST(SpeedButton, HoverShowsTheCaptionInTheHighlightColourUntilTheMouseLeaves) {
+TEST(SpeedButton, HoverFramesTheButtonUntilTheMouseLeaves) {
   PictureForm f("TButtonTestForm4");
   TSpeedButton button(&f.form);
-  button.SetBounds(120, 96, 145, 25);
+  button.SetBounds(120, 176, 145, 24);
   button.SetCaption("Quit");
-  const COLORREF highlight = ::GetSysColor(COLOR_HIGHLIGHT);
-  auto highlighted = [&] {
+  const RECT& b = button.BoundsRect();
+  const COLORREF frame = ::GetSysColor(COLOR_WINDOWFRAME);
+  // Pixels of the button's outline in the frame colour, and whether the caption stays put.
+  int framed = 0;
+  RECT caption = {};
+  auto paint = [&] {
     PaintProbe p(396, 248, RGB(0, 0, 0));
     f.PaintInto(p);
+    framed = 0;
+    for (int x = b.left; x < b.right; ++x)
+      framed += (p.At(x, b.top) == frame) + (p.At(x, b.bottom - 1) == frame);
+    for (int y = b.top + 1; y < b.bottom - 1; ++y)
+      framed += (p.At(b.left, y) == frame) + (p.At(b.right - 1, y) == frame);
     int n = 0;
-    CaptionBox(p, button, highlight, &n);
-    return n;
+    caption = CaptionBox(p, button, ::GetSysColor(COLOR_BTNTEXT), &n, 3);   // frame and edge
   };
-  EXPECT_EQ(0, highlighted());
-  ::SendMessageA(f.form.Handle(), WM_MOUSEMOVE, 0, At(150, 105));
-  EXPECT_GT(highlighted(), 5) << "under the mouse (this system reports the mouse leaving)";
+  const int outline = 2 * button.Width() + 2 * (button.Height() - 2);
+  paint();
+  EXPECT_LT(framed, outline);   // the top edge is lit
+  RECT idle = caption;
+  ::SendMessageA(f.form.Handle(), WM_MOUSEMOVE, 0, At(150, 185));
+  paint();
+  EXPECT_EQ(outline, framed) << "under the mouse (this system reports the mouse leaving)";
+  EXPECT_TRUE(::EqualRect(&idle, &caption));
   ::SendMessageA(f.form.Handle(), WM_MOUSELEAVE, 0, 0);
-  EXPECT_EQ(0, highlighted());
+  paint();
+  EXPECT_LT(framed, outline);
 }
 
 TEST(SpeedButton, ClickOnlyWhenPressedAndReleasedInside) {
