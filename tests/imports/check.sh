@@ -2,15 +2,16 @@
 # check.sh ALLOWED EXE            checks the import table of EXE (read with objdump)
 # check.sh ALLOWED --list FILE    checks a list of "DLL FUNCTION" lines ("DLL #N": by ordinal)
 # Fails, naming each, on an import from a DLL that ALLOWED has no group for and on a function that
-# its DLL's group does not list. OBJDUMP names the objdump to use.
+# its DLL's group does not list; for an EXE also on an OS or subsystem version in its header other
+# than 4.0, which Windows 95 and NT 4.0 refuse to start. OBJDUMP names the objdump to use.
 set -euo pipefail
 allowed=$1
 objdump=${OBJDUMP:-i686-w64-mingw32-objdump}
 
-# The import table as "DLL FUNCTION" lines. objdump prints each DLL's imports under its name,
-# "<none>" for the name of an import by ordinal.
+# The import table of `objdump -p` output as "DLL FUNCTION" lines. objdump prints each DLL's
+# imports under its name, "<none>" for the name of an import by ordinal.
 imports_of() {
-  "$objdump" -p "$1" | awk '
+  awk '
     /^\tDLL Name: / { dll = $3; inlist = 0; next }
     dll != "" && /Hint\/Ord/ { inlist = 1; next }
     inlist && NF == 0 { dll = ""; inlist = 0; next }
@@ -18,11 +19,18 @@ imports_of() {
     inlist && NF >= 3 { print dll, $3 }'
 }
 
+headers_ok=1
 if [ "$2" = --list ]; then
   list=$(cat "$3")
 else
   [ -f "$2" ] || { echo "imports: no $2"; exit 1; }
-  list=$(imports_of "$2")
+  dump=$("$objdump" -p "$2")
+  for field in MajorOSystemVersion MinorOSystemVersion MajorSubsystemVersion MinorSubsystemVersion; do
+    want=4; [ "${field#Minor}" != "$field" ] && want=0
+    got=$(awk -v f="$field" '$1 == f {print $2}' <<<"$dump")
+    [ "$got" = "$want" ] || { echo "imports: $field is ${got:-missing}, not $want"; headers_ok=0; }
+  done
+  list=$(imports_of <<<"$dump")
 fi
 [ -n "$list" ] || { echo "imports: no import table read from $2"; exit 1; }
 
@@ -46,4 +54,4 @@ awk '
     for (d in bad) { print "imports: " d " is not a DLL that every target Windows has:" bad[d]; fails++ }
     if (fails) { print "imports: " fails " of " n " imports are not allowed"; exit 1 }
     print "imports: all " n " imports allowed"
-  }' "$allowed" - <<<"$list"
+  }' "$allowed" - <<<"$list" && [ "$headers_ok" = 1 ]

@@ -23,4 +23,15 @@ printf 'USER32.dll DrawEdge\n' >"$tmp/nokernel"
 check "$tmp/nokernel" >/dev/null && fail "a table without kernel32 passed (nothing read?)"
 : >"$tmp/empty"
 check "$tmp/empty" >/dev/null && fail "an empty table passed"
+# An exe's table as objdump prints it, and its header: a stand-in objdump prints a planted one.
+printf '#!/bin/sh\ncat "%s"\n' "$here/planted.dump" >"$tmp/objdump"
+chmod +x "$tmp/objdump"
+: >"$tmp/planted.exe"
+out=$(OBJDUMP=$tmp/objdump bash "$here/check.sh" "$here/allowed.txt" "$tmp/planted.exe") &&
+  fail "planted exe passed"
+echo "$out"
+for name in 'GetTickCount64 from KERNEL32' '#18 from USER32' 'MajorSubsystemVersion is 6' '2 of 4 imports'; do
+  grep -q -- "$name" <<<"$out" || fail "not named: $name"
+done
+grep -qE 'CloseHandle|DrawEdge|OSystemVersion' <<<"$out" && fail "something right was named"
 echo "selftest: ok"
