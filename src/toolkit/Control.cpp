@@ -1,5 +1,6 @@
 #include "toolkit/Control.h"
 
+#include "sys/Syslibrary.h"
 #include "toolkit/Form.h"
 
 TControl::TControl(TForm* parent) : parent_(parent) {
@@ -24,4 +25,13 @@ void TControl::SetVisible(bool visible) {
 
 void TControl::Invalidate() {
   if (parent_) parent_->InvalidateArea(bounds_);
+}
+
+bool TrackMouseLeave(HWND wnd) {
+  using TrackProc = BOOL(WINAPI*)(LPTRACKMOUSEEVENT);
+  static const TrackProc track =
+      GetSystemProc<TrackProc>(::GetModuleHandleA("user32.dll"), "TrackMouseEvent");
+  if (!track) return false;
+  TRACKMOUSEEVENT tme = {sizeof tme, TME_LEAVE, wnd, 0};
+  return track(&tme) != FALSE;
 }

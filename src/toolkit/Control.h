@@ -40,3 +40,7 @@ protected:
   RECT bounds_ = {0, 0, 0, 0};
   bool visible_ = true;
 };
+
+// Asks for a WM_MOUSELEAVE when the mouse leaves wnd. False where the system cannot report it
+// (TrackMouseEvent came with Windows 98 and NT 4.0): there no control shows a hover state.
+bool TrackMouseLeave(HWND wnd);

@@ -190,11 +190,7 @@ void TForm::SetHot(TControl* control) {
   if (hot_ == control) return;
   if (hot_) hot_->MouseLeave();
   hot_ = control;
-  if (hot_) {
-    hot_->MouseEnter();
-    TRACKMOUSEEVENT tme = {sizeof tme, TME_LEAVE, handle_, 0};
-    ::TrackMouseEvent(&tme);
-  }
+  if (hot_ && TrackMouseLeave(handle_)) hot_->MouseEnter();
 }
 
 LRESULT TForm::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {

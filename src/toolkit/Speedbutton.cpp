@@ -2,6 +2,11 @@
 
 #include "toolkit/Form.h"
 
+#ifndef IDC_HAND
+#define IDC_HAND MAKEINTRESOURCE(32649)
+#endif
+
+// Windows 95 and NT 4.0 have no hand cursor: there this is null and the form keeps its arrow.
 HCURSOR TSpeedButton::Cursor() const { return ::LoadCursorA(nullptr, IDC_HAND); }
 
 void TSpeedButton::Click() {
@@ -43,12 +48,14 @@ void TSpeedButton::MouseLeave() {
 
 void TSpeedButton::Paint(HDC dc) {
   RECT r = BoundsRect();
-  // Flat: the picture shows through; an edge appears only under the mouse.
-  if (down_) {
-    ::DrawEdge(dc, &r, BDR_SUNKENOUTER, BF_RECT);
-  } else if (hot_) {
-    ::DrawEdge(dc, &r, BDR_RAISEDINNER, BF_RECT);
+  RECT face = r;
+  if (hot_ && !down_) {
+    // Under the mouse: a frame in the window-frame colour around the raised face, which reads
+    // in every colour scheme (a caption colour would not: some schemes make it near the face's).
+    ::FrameRect(dc, &r, ::GetSysColorBrush(COLOR_WINDOWFRAME));
+    ::InflateRect(&face, -1, -1);
   }
+  ::DrawEdge(dc, &face, down_ ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT | BF_MIDDLE);
   if (caption_.empty()) return;
   SelectedObject sel(dc, font_.Get());
   ::SetBkMode(dc, TRANSPARENT);

@@ -1,5 +1,7 @@
-// A flat button without a window: takes no focus, shows the hand cursor, draws only its caption
-// (horizontally centred, its top 2 pixels below the button's top) until the mouse is over it.
+// A speed button without a window: takes no focus, shows the hand cursor. Drawn as a face in the
+// button colour with a raised 3-D edge, sunken while pressed, its caption horizontally centred with
+// its top 2 pixels below the button's top; under the mouse a dark frame surrounds it, where the
+// system reports the mouse leaving (not on Windows 95).
 #pragma once
 #include "toolkit/Textcontrol.h"
 

@@ -72,26 +72,52 @@ TEST(Label, CharsetIsTheLabelsOwn) {
   EXPECT_STREQ("MS Sans Serif", lf.lfFaceName);
 }
 
-TEST(SpeedButton, FlatCaptionCentredTwoPixelsBelowTheTop) {
+namespace {
+int Brightness(COLORREF c) { return GetRValue(c) + GetGValue(c) + GetBValue(c); }
+
+// The caption's inked box inside the button's edge (`edge` pixels wide), and how many of its
+// pixels have `colour`.
+RECT CaptionBox(const PaintProbe& p, const TSpeedButton& b, COLORREF colour, int* inColour,
+                int edge = 2) {
+  RECT inner = b.BoundsRect();
+  ::InflateRect(&inner, -edge, -edge);
+  const COLORREF face[] = {::GetSysColor(COLOR_BTNFACE)};
+  int n = 0;
+  RECT box = BoxOfOthers(p, inner, face, 1, &n);
+  *inColour = 0;
+  for (int y = inner.top; y < inner.bottom; ++y)
+    for (int x = inner.left; x < inner.right; ++x) *inColour += p.At(x, y) == colour;
+  EXPECT_GT(n, 5) << "no caption";
+  return box;
+}
+}  // namespace
+
+TEST(SpeedButton, RaisedFaceSunkenWhilePressedCaptionTwoPixelsBelowTheTop) {
   PictureForm f("TButtonTestForm");
   TSpeedButton button(&f.form);
   button.SetBounds(120, 96, 145, 25);
   button.SetCaption("Uninstall");
   PaintProbe p(396, 248, RGB(0, 0, 0));
   f.PaintInto(p);
+  const RECT& b = button.BoundsRect();
 
+  // A face in the button colour over the whole button: the picture shows nowhere inside.
   const COLORREF plain[] = {kPicture};
   int n = 0;
-  RECT box = BoxOfOthers(p, button.BoundsRect(), plain, 1, &n);
-  ASSERT_GT(n, 5);
-  // Flat and not under the mouse: no edge, the picture reaches the button's border.
-  for (int x = button.Left(); x < button.Left() + button.Width(); ++x) {
-    EXPECT_EQ(kPicture, p.At(x, button.Top())) << x;
-    EXPECT_EQ(kPicture, p.At(x, button.Top() + button.Height() - 1)) << x;
-  }
-  // Centred: the same room on both sides, give or take the odd pixel.
-  EXPECT_LE(std::abs((box.left - button.Left()) - (button.Left() + button.Width() - box.right)), 1);
+  RECT whole = BoxOfOthers(p, b, plain, 1, &n);
+  EXPECT_EQ(button.Width() * button.Height(), n);
+  EXPECT_TRUE(::EqualRect(&whole, &b));
+  EXPECT_EQ(kPicture, p.At(b.left - 1, b.top));
+  EXPECT_EQ(::GetSysColor(COLOR_BTNFACE), p.At(b.left + 3, b.bottom - 4));
+  // Raised: lit from the top left, in shadow at the bottom right.
+  EXPECT_GT(Brightness(p.At(b.left + 1, b.top + 1)), Brightness(p.At(b.right - 2, b.bottom - 2)));
+  EXPECT_GT(Brightness(p.At(b.left, b.top + 10)), Brightness(p.At(b.right - 1, b.top + 10)));
 
+  int black = 0;
+  RECT box = CaptionBox(p, button, ::GetSysColor(COLOR_BTNTEXT), &black);
+  EXPECT_GT(black, 5) << "the caption in the button text colour";
+  // Centred: the same room on both sides, give or take the odd pixel.
+  EXPECT_LE(std::abs((box.left - b.left) - (b.right - box.right)), 1);
   // The same caption drawn at (0, 0): its first inked row gives the cell's offset.
   PaintProbe ref(200, 40, kPicture);
   {
@@ -102,9 +128,53 @@ TEST(SpeedButton, FlatCaptionCentredTwoPixelsBelowTheTop) {
     RECT r = {0, 0, 200, 40};
     ::DrawTextA(dc, "Uninstall", -1, &r, DT_LEFT | DT_TOP | DT_SINGLELINE);
   }
-  RECT whole = {0, 0, 200, 40};
-  RECT refBox = BoxOfOthers(ref, whole, plain, 1, &n);
-  EXPECT_EQ(button.Top() + 2 + refBox.top, box.top);
+  RECT cell = {0, 0, 200, 40};
+  RECT refBox = BoxOfOthers(ref, cell, plain, 1, &n);
+  EXPECT_EQ(b.top + 2 + refBox.top, box.top);
+
+  // Pressed: the edge sinks and the caption moves one pixel right and down.
+  ::SendMessageA(f.form.Handle(), WM_LBUTTONDOWN, MK_LBUTTON, At(130, 100));
+  PaintProbe down(396, 248, RGB(0, 0, 0));
+  f.PaintInto(down);
+  EXPECT_LT(Brightness(down.At(b.left + 1, b.top + 1)), Brightness(down.At(b.right - 2, b.bottom - 2)));
+  RECT downBox = CaptionBox(down, button, 0, &black);
+  EXPECT_EQ(box.left + 1, downBox.left);
+  EXPECT_EQ(box.top + 1, downBox.top);
+  ::SendMessageA(f.form.Handle(), WM_LBUTTONUP, 0, At(300, 10));
+}
+
+TEST(SpeedButton, HoverFramesTheButtonUntilTheMouseLeaves) {
+  PictureForm f("TButtonTestForm4");
+  TSpeedButton button(&f.form);
+  button.SetBounds(120, 176, 145, 24);
+  button.SetCaption("Quit");
+  const RECT& b = button.BoundsRect();
+  const COLORREF frame = ::GetSysColor(COLOR_WINDOWFRAME);
+  // Pixels of the button's outline in the frame colour, and whether the caption stays put.
+  int framed = 0;
+  RECT caption = {};
+  auto paint = [&] {
+    PaintProbe p(396, 248, RGB(0, 0, 0));
+    f.PaintInto(p);
+    framed = 0;
+    for (int x = b.left; x < b.right; ++x)
+      framed += (p.At(x, b.top) == frame) + (p.At(x, b.bottom - 1) == frame);
+    for (int y = b.top + 1; y < b.bottom - 1; ++y)
+      framed += (p.At(b.left, y) == frame) + (p.At(b.right - 1, y) == frame);
+    int n = 0;
+    caption = CaptionBox(p, button, ::GetSysColor(COLOR_BTNTEXT), &n, 3);   // frame and edge
+  };
+  const int outline = 2 * button.Width() + 2 * (button.Height() - 2);
+  paint();
+  EXPECT_LT(framed, outline);   // the top edge is lit
+  RECT idle = caption;
+  ::SendMessageA(f.form.Handle(), WM_MOUSEMOVE, 0, At(150, 185));
+  paint();
+  EXPECT_EQ(outline, framed) << "under the mouse (this system reports the mouse leaving)";
+  EXPECT_TRUE(::EqualRect(&idle, &caption));
+  ::SendMessageA(f.form.Handle(), WM_MOUSELEAVE, 0, 0);
+  paint();
+  EXPECT_LT(framed, outline);
 }
 
 TEST(SpeedButton, ClickOnlyWhenPressedAndReleasedInside) {
