@@ -16,6 +16,7 @@ scenario_hung_product_linked_keys() {
   saw "box Uninstall not Compelete, Quit ?"
   saw "box Uninstall Compelete !"
   saw "exit 0"
+  copy_done
   verify "${nt_leftovers[@]}" "window/Tarvo Link"
-  scheduled "delete $installdir\\Uninstall.EXE" "delete $installdir"
+  scheduled
 }
