@@ -1,7 +1,6 @@
 #include "sys/Privatefolder.h"
 
 #include <windows.h>
-#include <cstdio>
 #include <new>
 #include <vector>
 #include "sys/Handle.h"
@@ -184,7 +183,7 @@ std::string MakePrivateFolder(const std::string& under) {
   for (int attempt = 0; attempt < 64; ++attempt) {
     name = NextName(name ? name : 0x9E3779B9u);
     char leaf[16];
-    std::snprintf(leaf, sizeof leaf, "TVU%08lX", static_cast<unsigned long>(name));
+    ::wsprintfA(leaf, "TVU%08lX", static_cast<unsigned long>(name));
     std::string path = base + leaf;
     if (::CreateDirectoryA(path.c_str(), security.Attributes())) return path;
     if (::GetLastError() != ERROR_ALREADY_EXISTS) return std::string();
