@@ -36,7 +36,7 @@ close_question() {
     buttons=$(grep -a '^box-buttons ' "$dir/driver.txt")
     if [ "${buttons,,}" = "box-buttons ${yes,,},*${no,,}" ]; then ok "$code: the box has these buttons"
     else bad "$code: the box has other buttons: $buttons"; fi
-    saw "exit 0"
+    saw "exit 1602"
   done
   locale=$own
   unchanged

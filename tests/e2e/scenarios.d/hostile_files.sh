@@ -48,11 +48,11 @@ scenario_hostile_link_in_folder() {
   # The folder keeps the link "pics", which is no product file: it goes neither now nor at the
   # restart. Wine shows no file link as a reparse point: Busprobe.exe may go as a link (Windows)
   # or stay (Wine), but never what it leads to.
-  verify install/Uninstall.EXE install/Busprobe.exe dir/install reg/qorv/QORVDISK reg/qorv/QORVDISK/Used \
+  verify install/Busprobe.exe dir/install reg/qorv/QORVDISK reg/qorv/QORVDISK/Used \
     reg/qorv/QORVDISK/Used:Tarvolink
   if [ -e "$own/InfoKOR.Ini" ]; then bad "the planted information file stayed"; else ok "the planted information file went"; fi
   survived "$shared" keep.dll keep2.dll probe.exe
-  scheduled "delete $installdir\\Uninstall.EXE"
+  scheduled
   after_restart dir/install install/Busprobe.exe reg/qorv/QORVDISK reg/qorv/QORVDISK/Used reg/qorv/QORVDISK/Used:Tarvolink
   survived "$shared" keep.dll keep2.dll probe.exe
 }

@@ -326,12 +326,19 @@ TEST_F(Driver, TheLogSaysWhatTheItemDidAndWhatItLeftAlone) {
   char buf[4096] = {};
   DWORD got = 0;
   ASSERT_TRUE(::ReadFile(f.Get(), buf, sizeof buf - 1, &got, nullptr));
+  // No such driver is loaded here: whether its device reads as absent or as refusing the unload
+  // is the system's word, so only the line's start is fixed.
+  std::string log(buf, got);
+  size_t at = log.find("Unload driver ");
+  ASSERT_NE(std::string::npos, at);
+  const std::string unload = "Unload driver \\\\.\\" + driver + ".VXD: ";
+  EXPECT_EQ(unload, log.substr(at, unload.size()));
+  log.erase(at, log.find("\r\n", at) + 2 - at);
   EXPECT_EQ("Remove driver " + driver + ": left alone, another product may still use it\r\n"
             "Remove driver use mark HKLM\\" + key + "\\Used, value " + product + ": removed\r\n"
-            "Unload driver \\\\.\\" + driver + ".VXD: absent\r\n"
             "Delete file " + file + ": removed\r\n"
             "Remove registry key HKLM\\" + key + ": removed\r\n",
-            std::string(buf, got));
+            log);
 }
 
 // --- WININIT.INI text ---
