@@ -42,15 +42,18 @@ public:
 
   // A close confirmed during a run, carried out once the run has unwound.
   bool ClosePending() const { return closePending_; }
+  bool ClickAllowed(const TControl* control) const override;
 
 protected:
   void DoCreate() override { FormCreate(); }
   void DoShow() override { FormShow(); }
   void DoClose(TCloseAction& action) override { FormClose(action); }
   void DoDestroy() override { FormDestroy(); }
+  void DoKeyDown(UINT key) override;
 
 private:
   void Build();
+  bool CanStart() const { return Idle && ready_ && Uninstaller && !closePending_; }
   static void OnUninstallClick(void* context);
   static void OnCloseClick(void* context);
 
