@@ -10,6 +10,8 @@
 //   label              -> "label TEXT", or "label unavailable" when the form draws it itself
 //   click uninstall|quit   post a left click at the button's place in the form
 //   close              post WM_CLOSE to the form
+//   key NAME           post a keystroke (enter, space, escape, tab, f1, a..z, alt+f4) to where the
+//                      keyboard is: the message box when one is up, else the form -> "key NAME box|form"
 //   box                wait for a message box -> "box-title", "box TEXT", "box-buttons OK,*Cancel"
 //                      (the star marks the default button)
 //   answer ok|cancel   answer the box and wait until it is gone
@@ -223,6 +225,25 @@ bool Click(const std::string& which) {
   return true;
 }
 
+// A keystroke as the window with the keyboard gets it: down and up, Alt ones as system keys.
+bool Key(const std::string& name) {
+  if (!EnsureForm()) return false;
+  bool alt = name.compare(0, 4, "alt+") == 0;
+  std::string base = alt ? name.substr(4) : name;
+  UINT vk = base == "enter" ? VK_RETURN : base == "space" ? VK_SPACE : base == "escape" ? VK_ESCAPE
+          : base == "tab" ? VK_TAB : base == "f1" ? VK_F1 : base == "f4" ? VK_F4 : 0;
+  if (!vk && base.size() == 1 && base[0] >= 'a' && base[0] <= 'z') vk = static_cast<UINT>(base[0] - 'a' + 'A');
+  if (!vk) return Fail("no key " + name);
+  HWND box = FindBox();
+  HWND target = box ? box : form;
+  const LPARAM down = alt ? 0x20000001 : 1;
+  const LPARAM up = down | static_cast<LPARAM>(0xC0000000);
+  PostMessageA(target, alt ? WM_SYSKEYDOWN : WM_KEYDOWN, vk, down);
+  PostMessageA(target, alt ? WM_SYSKEYUP : WM_KEYUP, vk, up);
+  Out("key", name + (box ? " box" : " form"));
+  return true;
+}
+
 bool Box() {
   if (!EnsureApp()) return false;
   HWND box = nullptr;
@@ -340,6 +361,8 @@ bool Run(int argc, char** argv) {
     } else if (cmd == "close") {
       ok = EnsureForm() && PostMessageA(form, WM_CLOSE, 0, 0);
       if (ok) Out("closed", "posted");
+    } else if (cmd == "key") {
+      ok = arg(a) && Key(a);
     } else if (cmd == "box") {
       ok = Box();
     } else if (cmd == "answer") {
