@@ -12,6 +12,8 @@
 //   close              post WM_CLOSE to the form
 //   key NAME           post a keystroke (enter, space, escape, tab, f1, a..z, alt+f4) to where the
 //                      keyboard is: the message box when one is up, else the form -> "key NAME box|form"
+//   reader             what a screen reader finds in the form, one line per child:
+//                      -> "reader ID ROLE [unavailable] [invisible] [default] NAME-OR-VALUE"
 //   box                wait for a message box -> "box-title", "box TEXT", "box-buttons OK,*Cancel"
 //                      (the star marks the default button)
 //   answer ok|cancel   answer the box and wait until it is gone
@@ -23,6 +25,8 @@
 //   windows            list the process's top-level windows (diagnostics)
 //   sleep MS
 #include <windows.h>
+#include <ole2.h>
+#include <oleacc.h>
 #include <fcntl.h>
 #include <io.h>
 
@@ -244,6 +248,53 @@ bool Key(const std::string& name) {
   return true;
 }
 
+// Through the system's oleacc, as a reader in another process does; loaded here so that the
+// driver needs nothing but user32 to build.
+bool ReaderLines() {
+  if (!EnsureForm()) return false;
+  HMODULE oleacc = LoadLibraryA("oleacc.dll");
+  HMODULE ole = LoadLibraryA("ole32.dll");
+  HMODULE oleaut = LoadLibraryA("oleaut32.dll");
+  auto fromWindow = reinterpret_cast<HRESULT(WINAPI*)(HWND, DWORD, REFIID, void**)>(
+      reinterpret_cast<void (*)()>(GetProcAddress(oleacc, "AccessibleObjectFromWindow")));
+  auto coInit = reinterpret_cast<HRESULT(WINAPI*)(void*)>(reinterpret_cast<void (*)()>(GetProcAddress(ole, "CoInitialize")));
+  auto freeString = reinterpret_cast<void(WINAPI*)(BSTR)>(reinterpret_cast<void (*)()>(GetProcAddress(oleaut, "SysFreeString")));
+  if (!fromWindow || !coInit || !freeString) return Fail("no oleacc");
+  coInit(nullptr);
+  IAccessible* acc = nullptr;
+  HRESULT hr = fromWindow(form, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible), reinterpret_cast<void**>(&acc));
+  if (FAILED(hr) || !acc) return Fail("no accessible object (" + std::to_string(hr) + ")");
+  long count = 0;
+  acc->get_accChildCount(&count);
+  for (long id = 1; id <= count; ++id) {
+    VARIANT child;
+    child.vt = VT_I4;
+    child.lVal = id;
+    VARIANT role, state;
+    role.vt = state.vt = VT_EMPTY;
+    acc->get_accRole(child, &role);
+    acc->get_accState(child, &state);
+    long r = role.vt == VT_I4 ? role.lVal : 0, st = state.vt == VT_I4 ? state.lVal : 0;
+    std::string line = std::to_string(id) + " " +
+                       (r == ROLE_SYSTEM_PUSHBUTTON ? "button" : r == ROLE_SYSTEM_STATICTEXT ? "text"
+                        : r == ROLE_SYSTEM_PROGRESSBAR ? "progress" : r == ROLE_SYSTEM_GRAPHIC ? "graphic" : "other");
+    if (st & STATE_SYSTEM_UNAVAILABLE) line += " unavailable";
+    if (st & STATE_SYSTEM_INVISIBLE) line += " invisible";
+    if (st & STATE_SYSTEM_DEFAULT) line += " default";
+    BSTR text = nullptr;
+    hr = r == ROLE_SYSTEM_PROGRESSBAR ? acc->get_accValue(child, &text) : acc->get_accName(child, &text);
+    if (hr == S_OK && text) {
+      char bytes[1024] = {};
+      WideCharToMultiByte(CP_ACP, 0, text, -1, bytes, sizeof bytes - 1, nullptr, nullptr);
+      line += std::string(" ") + bytes;
+    }
+    freeString(text);
+    Out("reader", line);
+  }
+  acc->Release();
+  return true;
+}
+
 bool Box() {
   if (!EnsureApp()) return false;
   HWND box = nullptr;
@@ -361,6 +412,8 @@ bool Run(int argc, char** argv) {
     } else if (cmd == "close") {
       ok = EnsureForm() && PostMessageA(form, WM_CLOSE, 0, 0);
       if (ok) Out("closed", "posted");
+    } else if (cmd == "reader") {
+      ok = ReaderLines();
     } else if (cmd == "key") {
       ok = arg(a) && Key(a);
     } else if (cmd == "box") {
