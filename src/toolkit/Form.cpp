@@ -215,6 +215,14 @@ LRESULT TForm::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_KEYDOWN:
       if (!(HIWORD(lp) & KF_REPEAT) && ::IsWindowEnabled(handle_)) DoKeyDown(static_cast<UINT>(wp));
       return 0;
+    case WM_ENABLE: {
+      // A box that disabled the form gave the activation back to its owner, the application
+      // window, on closing: the keyboard would stay there, out of sight. Take it back.
+      TApplication* app = TApplication::Instance();
+      if (wp && app && ::GetActiveWindow() == app->Handle() && ::IsWindowVisible(handle_))
+        ::SetActiveWindow(handle_);
+      break;
+    }
     case WM_GETOBJECT: {
       LRESULT result = 0;
       if (accessibility_.Answer(wp, lp, result)) return result;

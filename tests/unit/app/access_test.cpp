@@ -206,8 +206,16 @@ TEST_F(KeysAndReaders, EnterRunsAndEscapeDuringTheRunAsksCancelThenOk) {
   BoxAnswerer boxes({IDCANCEL, IDOK}, wnd);
   // Once the first question is answered and the window takes keys again: keys that mean nothing
   // during a run, then Escape again.
+  bool keyboardBack = false;
   std::thread typist([&] {
-    for (int i = 0; i < 3000 && !(boxes.Count() == 1 && ::IsWindowEnabled(wnd)); ++i) ::Sleep(10);
+    GUITHREADINFO gui = {};
+    gui.cbSize = sizeof gui;
+    DWORD formThread = ::GetWindowThreadProcessId(wnd, nullptr);
+    for (int i = 0; i < 3000 && !keyboardBack; ++i) {
+      keyboardBack = boxes.Count() == 1 && ::IsWindowEnabled(wnd) && ::GetGUIThreadInfo(formThread, &gui) &&
+                     gui.hwndFocus == wnd;
+      if (!keyboardBack) ::Sleep(10);
+    }
     PostKey(wnd, VK_RETURN);
     PostKey(wnd, VK_SPACE);
     PostKey(wnd, 'U');
@@ -219,6 +227,7 @@ TEST_F(KeysAndReaders, EnterRunsAndEscapeDuringTheRunAsksCancelThenOk) {
   bool ended = PumpUntilTerminated();
   typist.join();
   ASSERT_TRUE(ended);
+  EXPECT_TRUE(keyboardBack) << "the keyboard returns to the window when the question goes";
 
   auto seen = boxes.Seen();
   ASSERT_EQ(2u, seen.size());
