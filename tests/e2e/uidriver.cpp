@@ -12,6 +12,9 @@
 //   close              post WM_CLOSE to the form
 //   key NAME           post a keystroke (enter, space, escape, tab, f1, a..z, alt+f4) to where the
 //                      keyboard is: the message box when one is up, else the form -> "key NAME box|form"
+//   type NAME          the same keystroke through the system's input queue (SendInput): it goes
+//                      to whichever window has the keyboard -> "typed NAME FOCUS-CLASS"
+//   nobox              wait until no message box is up and the form takes input again
 //   reader             what a screen reader finds in the form, one line per child:
 //                      -> "reader ID ROLE [unavailable] [invisible] [default] NAME-OR-VALUE"
 //   box                wait for a message box -> "box-title", "box TEXT", "box-buttons OK,*Cancel"
@@ -230,13 +233,42 @@ bool Click(const std::string& which) {
 }
 
 // A keystroke as the window with the keyboard gets it: down and up, Alt ones as system keys.
-bool Key(const std::string& name) {
-  if (!EnsureForm()) return false;
-  bool alt = name.compare(0, 4, "alt+") == 0;
-  std::string base = alt ? name.substr(4) : name;
+UINT KeyCode(const std::string& base) {
   UINT vk = base == "enter" ? VK_RETURN : base == "space" ? VK_SPACE : base == "escape" ? VK_ESCAPE
           : base == "tab" ? VK_TAB : base == "f1" ? VK_F1 : base == "f4" ? VK_F4 : 0;
   if (!vk && base.size() == 1 && base[0] >= 'a' && base[0] <= 'z') vk = static_cast<UINT>(base[0] - 'a' + 'A');
+  return vk;
+}
+
+bool Type(const std::string& name) {
+  if (!EnsureForm()) return false;
+  bool alt = name.compare(0, 4, "alt+") == 0;
+  UINT vk = KeyCode(alt ? name.substr(4) : name);
+  if (!vk) return Fail("no key " + name);
+  INPUT in[4] = {};
+  int n = 0;
+  auto add = [&](UINT code, bool up) {
+    in[n].type = INPUT_KEYBOARD;
+    in[n].ki.wVk = static_cast<WORD>(code);
+    in[n].ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    ++n;
+  };
+  if (alt) add(VK_MENU, false);
+  add(vk, false);
+  add(vk, true);
+  if (alt) add(VK_MENU, true);
+  if (SendInput(static_cast<UINT>(n), in, sizeof in[0]) != static_cast<UINT>(n)) return Fail("input refused");
+  GUITHREADINFO gui = {};
+  gui.cbSize = sizeof gui;
+  GetGUIThreadInfo(GetWindowThreadProcessId(form, nullptr), &gui);
+  Out("typed", name + " " + (gui.hwndFocus ? ClassOf(gui.hwndFocus) : std::string("nothing")));
+  return true;
+}
+
+bool Key(const std::string& name) {
+  if (!EnsureForm()) return false;
+  bool alt = name.compare(0, 4, "alt+") == 0;
+  UINT vk = KeyCode(alt ? name.substr(4) : name);
   if (!vk) return Fail("no key " + name);
   HWND box = FindBox();
   HWND target = box ? box : form;
@@ -414,6 +446,11 @@ bool Run(int argc, char** argv) {
       if (ok) Out("closed", "posted");
     } else if (cmd == "reader") {
       ok = ReaderLines();
+    } else if (cmd == "nobox") {
+      ok = EnsureForm() && (WaitFor([] { return !FindBox() && IsWindowEnabled(form); }) || Fail("a box stays"));
+      if (ok) Out("nobox", "ok");
+    } else if (cmd == "type") {
+      ok = arg(a) && Type(a);
     } else if (cmd == "key") {
       ok = arg(a) && Key(a);
     } else if (cmd == "box") {

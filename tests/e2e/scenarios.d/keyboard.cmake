@@ -1,1 +1,1 @@
-list(APPEND scenarios keyboard)
+list(APPEND scenarios keyboard keyboard_escape)

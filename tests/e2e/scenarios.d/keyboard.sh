@@ -1,21 +1,38 @@
-# The uninstaller without a mouse.
+# The uninstaller without a mouse: real keystrokes through the system's input queue, and what a
+# screen reader in another process finds in the window.
 
 scenario_keyboard() {
   # Keys that mean nothing, then Enter starts the uninstall and Enter dismisses the completion box:
   # the product goes as it does with the mouse.
   need_uninstaller; begin
   install --uninstaller "$E2E_UNINSTALL" "${catalogs[@]}"
-  drive form reader key tab key a key f1 key enter box reader key enter exit
-  saw "key enter form"
-  # What a screen reader in another process finds: idle, then under the completion box.
+  drive form reader type tab type a type f1 type enter box reader type enter exit
   saw "reader 2 button default Uninstall"
   saw "reader 5 button Quit"
+  saw "typed enter TFormUninstall"
+  saw "box Uninstall Compelete !"
+  # Under the completion box: the run's layout, nothing to press.
   saw "reader 2 button unavailable invisible default Uninstall"
   saw "reader 4 progress 100%"
   saw "reader 5 button unavailable Quit"
-  saw "box Uninstall Compelete !"
-  saw "key enter box"
+  saw "typed enter Button"
   saw "exit 0"
   verify "${nt_leftovers[@]}"
   scheduled "delete $installdir\\Uninstall.EXE" "delete $installdir"
+}
+
+scenario_keyboard_escape() {
+  # Escape during a run asks; Escape in the question is Cancel and the run goes on; asked again,
+  # Tab and Enter choose OK and the run ends silently. A product that will not close keeps the run
+  # busy long enough. Nothing may be removed.
+  need_uninstaller; begin
+  install --uninstaller "$E2E_UNINSTALL" "${catalogs[@]}"
+  standin refuse "$E2E_FIXTURE"
+  drive form type enter type escape box type escape nobox type escape box type tab type enter exit
+  saw_count "box Uninstall not Compelete, Quit ?" 2
+  saw_count "box-buttons OK,*Cancel" 2
+  saw_count "box Uninstall Compelete !" 0
+  saw "exit 0"
+  unchanged
+  scheduled
 }
