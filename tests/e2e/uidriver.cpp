@@ -14,6 +14,8 @@
 //                      keyboard is: the message box when one is up, else the form -> "key NAME box|form"
 //   type NAME          the same keystroke through the system's input queue (SendInput): it goes
 //                      to whichever window has the keyboard -> "typed NAME FOCUS-CLASS"
+//   listen             from now on print the form's change events as a reader gets them:
+//                      -> "event show|hide|name|value ID NAME-OR-VALUE"
 //   nobox              wait until no message box is up and the form takes input again
 //   reader             what a screen reader finds in the form, one line per child:
 //                      -> "reader ID ROLE [unavailable] [invisible] [default] NAME-OR-VALUE"
@@ -112,13 +114,18 @@ std::vector<HWND> AppWindows() {
   return r;
 }
 
-// Polls until found() is true or the wait limit passes.
+void ReadHeard();
+
+// Polls until found() is true or the wait limit passes (running the thread's messages meanwhile).
 template <typename F>
 bool WaitFor(F found) {
   DWORD start = GetTickCount();
   for (;;) {
     if (found()) return true;
     if (GetTickCount() - start > waitLimitMs) return false;
+    MSG m;
+    while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&m);
+    ReadHeard();
     Sleep(20);
   }
 }
@@ -282,48 +289,109 @@ bool Key(const std::string& name) {
 
 // Through the system's oleacc, as a reader in another process does; loaded here so that the
 // driver needs nothing but user32 to build.
-bool ReaderLines() {
+void (WINAPI* freeString)(BSTR) = nullptr;
+IAccessible* formObject = nullptr;
+
+template <typename Fn>
+Fn Proc(const char* dll, const char* name) {
+  return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(GetProcAddress(LoadLibraryA(dll), name)));
+}
+
+bool EnsureFormObject() {
+  if (formObject) return true;
   if (!EnsureForm()) return false;
-  HMODULE oleacc = LoadLibraryA("oleacc.dll");
-  HMODULE ole = LoadLibraryA("ole32.dll");
-  HMODULE oleaut = LoadLibraryA("oleaut32.dll");
-  auto fromWindow = reinterpret_cast<HRESULT(WINAPI*)(HWND, DWORD, REFIID, void**)>(
-      reinterpret_cast<void (*)()>(GetProcAddress(oleacc, "AccessibleObjectFromWindow")));
-  auto coInit = reinterpret_cast<HRESULT(WINAPI*)(void*)>(reinterpret_cast<void (*)()>(GetProcAddress(ole, "CoInitialize")));
-  auto freeString = reinterpret_cast<void(WINAPI*)(BSTR)>(reinterpret_cast<void (*)()>(GetProcAddress(oleaut, "SysFreeString")));
+  auto fromWindow = Proc<HRESULT(WINAPI*)(HWND, DWORD, REFIID, void**)>("oleacc.dll", "AccessibleObjectFromWindow");
+  auto coInit = Proc<HRESULT(WINAPI*)(void*)>("ole32.dll", "CoInitialize");
+  freeString = Proc<void(WINAPI*)(BSTR)>("oleaut32.dll", "SysFreeString");
   if (!fromWindow || !coInit || !freeString) return Fail("no oleacc");
   coInit(nullptr);
-  IAccessible* acc = nullptr;
-  HRESULT hr = fromWindow(form, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible), reinterpret_cast<void**>(&acc));
-  if (FAILED(hr) || !acc) return Fail("no accessible object (" + std::to_string(hr) + ")");
+  HRESULT hr = fromWindow(form, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
+                          reinterpret_cast<void**>(&formObject));
+  if (FAILED(hr) || !formObject) return Fail("no accessible object (" + std::to_string(hr) + ")");
+  return true;
+}
+
+// What a reader says of a child: its value for a progress bar, else its name.
+std::string Said(long id, long role) {
+  VARIANT child;
+  child.vt = VT_I4;
+  child.lVal = id;
+  BSTR text = nullptr;
+  HRESULT hr = role == ROLE_SYSTEM_PROGRESSBAR ? formObject->get_accValue(child, &text)
+                                                : formObject->get_accName(child, &text);
+  std::string said;
+  if (hr == S_OK && text) {
+    char bytes[1024] = {};
+    WideCharToMultiByte(CP_ACP, 0, text, -1, bytes, sizeof bytes - 1, nullptr, nullptr);
+    said = bytes;
+  }
+  freeString(text);
+  return said;
+}
+
+long RoleOf(long id, long* state = nullptr) {
+  VARIANT child, role, st;
+  child.vt = VT_I4;
+  child.lVal = id;
+  role.vt = st.vt = VT_EMPTY;
+  formObject->get_accRole(child, &role);
+  if (state) formObject->get_accState(child, &st);
+  if (state) *state = st.vt == VT_I4 ? st.lVal : 0;
+  return role.vt == VT_I4 ? role.lVal : 0;
+}
+
+bool ReaderLines() {
+  if (!EnsureFormObject()) return false;
   long count = 0;
-  acc->get_accChildCount(&count);
+  formObject->get_accChildCount(&count);
   for (long id = 1; id <= count; ++id) {
-    VARIANT child;
-    child.vt = VT_I4;
-    child.lVal = id;
-    VARIANT role, state;
-    role.vt = state.vt = VT_EMPTY;
-    acc->get_accRole(child, &role);
-    acc->get_accState(child, &state);
-    long r = role.vt == VT_I4 ? role.lVal : 0, st = state.vt == VT_I4 ? state.lVal : 0;
+    long st = 0, r = RoleOf(id, &st);
     std::string line = std::to_string(id) + " " +
                        (r == ROLE_SYSTEM_PUSHBUTTON ? "button" : r == ROLE_SYSTEM_STATICTEXT ? "text"
                         : r == ROLE_SYSTEM_PROGRESSBAR ? "progress" : r == ROLE_SYSTEM_GRAPHIC ? "graphic" : "other");
     if (st & STATE_SYSTEM_UNAVAILABLE) line += " unavailable";
     if (st & STATE_SYSTEM_INVISIBLE) line += " invisible";
     if (st & STATE_SYSTEM_DEFAULT) line += " default";
-    BSTR text = nullptr;
-    hr = r == ROLE_SYSTEM_PROGRESSBAR ? acc->get_accValue(child, &text) : acc->get_accName(child, &text);
-    if (hr == S_OK && text) {
-      char bytes[1024] = {};
-      WideCharToMultiByte(CP_ACP, 0, text, -1, bytes, sizeof bytes - 1, nullptr, nullptr);
-      line += std::string(" ") + bytes;
-    }
-    freeString(text);
-    Out("reader", line);
+    std::string said = Said(id, r);
+    Out("reader", said.empty() ? line : line + " " + said);
   }
-  acc->Release();
+  return true;
+}
+
+// The form's change events, in the order they came, each with what the reader reads when it gets
+// to it. Reading calls into the uninstaller, and waiting for its answer runs this thread's
+// messages: the events are queued and read one at a time from the driver's waits.
+struct Heard {
+  std::string kind;
+  long child;
+};
+std::vector<Heard> heard;
+bool reading = false;
+
+void CALLBACK OnEvent(HWINEVENTHOOK, DWORD event, HWND w, LONG object, LONG child, DWORD, DWORD) {
+  if (w != form || object != OBJID_CLIENT || child <= 0) return;
+  const char* kind = event == EVENT_OBJECT_SHOW ? "show" : event == EVENT_OBJECT_HIDE ? "hide"
+                   : event == EVENT_OBJECT_NAMECHANGE ? "name" : event == EVENT_OBJECT_VALUECHANGE ? "value" : nullptr;
+  if (kind) heard.push_back({kind, child});
+}
+
+void ReadHeard() {
+  if (reading || !formObject) return;
+  reading = true;
+  for (size_t i = 0; i < heard.size(); ++i) {
+    long child = heard[i].child;
+    std::string said = Said(child, RoleOf(child));
+    Out("event", heard[i].kind + " " + std::to_string(child) + (said.empty() ? "" : " " + said));
+  }
+  heard.clear();
+  reading = false;
+}
+
+bool Listen() {
+  if (!EnsureFormObject()) return false;
+  if (!SetWinEventHook(EVENT_OBJECT_SHOW, EVENT_OBJECT_VALUECHANGE, nullptr, OnEvent, pid, 0, WINEVENT_OUTOFCONTEXT))
+    return Fail("no event hook");
+  Out("listening", "ok");
   return true;
 }
 
@@ -444,6 +512,8 @@ bool Run(int argc, char** argv) {
     } else if (cmd == "close") {
       ok = EnsureForm() && PostMessageA(form, WM_CLOSE, 0, 0);
       if (ok) Out("closed", "posted");
+    } else if (cmd == "listen") {
+      ok = Listen();
     } else if (cmd == "reader") {
       ok = ReaderLines();
     } else if (cmd == "nobox") {

@@ -1,15 +1,19 @@
 # The uninstaller without a mouse: real keystrokes through the system's input queue, and what a
-# screen reader in another process finds in the window.
+# screen reader in another process finds in the window and hears from it.
 
 scenario_keyboard() {
   # Keys that mean nothing, then Enter starts the uninstall and Enter dismisses the completion box:
   # the product goes as it does with the mouse.
   need_uninstaller; begin
   install --uninstaller "$E2E_UNINSTALL" "${catalogs[@]}"
-  drive form reader type tab type a type f1 type enter box reader type enter exit
+  drive form reader listen type tab type a type f1 type enter box reader type enter exit
   saw "reader 2 button default Uninstall"
   saw "reader 5 button Quit"
   saw "typed enter TFormUninstall"
+  # The run as a reader in another process hears it: the button goes, the progress line and the
+  # gauge follow the run (read when the reader gets to each event), and the gauge ends full.
+  saw "event hide 2 Uninstall"
+  saw "event value 4 100%"
   saw "box Uninstall Compelete !"
   # Under the completion box: the run's layout, nothing to press.
   saw "reader 2 button unavailable invisible default Uninstall"
