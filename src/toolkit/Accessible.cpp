@@ -38,7 +38,8 @@ struct OleApi {
   decltype(&::NotifyWinEvent) notifyWinEvent = nullptr;
 
   OleApi() {
-    notifyWinEvent = GetSystemProc<decltype(notifyWinEvent)>(::GetModuleHandleA("user32.dll"), "NotifyWinEvent");
+    HMODULE user = ::GetModuleHandleA("user32.dll");
+    notifyWinEvent = GetSystemProc<decltype(notifyWinEvent)>(user, "NotifyWinEvent");
   }
   // Only once a client asks: a plain run with no reader loads nothing.
   bool LoadCom() {
@@ -90,8 +91,6 @@ HRESULT PercentBstr(int percent, BSTR* out) {
   return ToBstr(text, lstrlenA(text), out);
 }
 
-int GaugePercent(const TCGauge* gauge) { return gauge->Progress(); }
-
 }  // namespace
 
 // The client area's IAccessible. Its children are simple elements (no object of their own): a
@@ -118,7 +117,9 @@ public:
     *ppv = nullptr;
     return E_NOINTERFACE;
   }
-  ULONG STDMETHODCALLTYPE AddRef() noexcept override { return static_cast<ULONG>(::InterlockedIncrement(&refs_)); }
+  ULONG STDMETHODCALLTYPE AddRef() noexcept override {
+    return static_cast<ULONG>(::InterlockedIncrement(&refs_));
+  }
   ULONG STDMETHODCALLTYPE Release() noexcept override {
     LONG n = ::InterlockedDecrement(&refs_);
     if (n == 0) {
@@ -193,7 +194,7 @@ public:
     if (FAILED(hr)) return hr;
     if (!e) return Self([&](IAccessible* s) { return s->get_accValue(child, value); },
                         [] { return DISP_E_MEMBERNOTFOUND; });
-    if (e->role == TAccessRole::Progress) return PercentBstr(GaugePercent(e->gauge), value);
+    if (e->role == TAccessRole::Progress) return PercentBstr(e->gauge->Progress(), value);
     return DISP_E_MEMBERNOTFOUND;
   }
   HRESULT STDMETHODCALLTYPE get_accDescription(VARIANT child, BSTR* text) noexcept override {
@@ -407,7 +408,8 @@ private:
     IAccessible* s = Std();
     return s ? withStd(s) : without();
   }
-  HRESULT SelfOnlyText(VARIANT child, BSTR* text, HRESULT (STDMETHODCALLTYPE IAccessible::*get)(VARIANT, BSTR*)) noexcept {
+  using TextGetter = HRESULT (STDMETHODCALLTYPE IAccessible::*)(VARIANT, BSTR*);
+  HRESULT SelfOnlyText(VARIANT child, BSTR* text, TextGetter get) noexcept {
     if (!text) return E_POINTER;
     *text = nullptr;
     const TAccessEntry* e = nullptr;
@@ -495,7 +497,7 @@ void TFormAccessibility::NotifyChanges() {
     TAccessEntry& e = entries_[i];
     const bool visible = e.control->Visible();
     const std::string* name = e.role == TAccessRole::Text ? &e.text->Caption() : nullptr;
-    const int value = e.gauge ? GaugePercent(e.gauge) : 0;
+    const int value = e.gauge ? e.gauge->Progress() : 0;
     const LONG child = static_cast<LONG>(i + 1);
     // The first paint sets the baseline: a window that appears is announced by the system. What
     // shows or hides is told as such; name and value changes only of what stays in sight.
@@ -504,8 +506,10 @@ void TFormAccessibility::NotifyChanges() {
         notify(visible ? EVENT_OBJECT_SHOW : EVENT_OBJECT_HIDE, wnd, OBJID_CLIENT, child);
       } else if (visible) {
         // A line cleared for the next one is not worth telling.
-        if (name && !name->empty() && *name != e.shownName) notify(EVENT_OBJECT_NAMECHANGE, wnd, OBJID_CLIENT, child);
-        if (e.gauge && value != e.shownValue) notify(EVENT_OBJECT_VALUECHANGE, wnd, OBJID_CLIENT, child);
+        if (name && !name->empty() && *name != e.shownName)
+          notify(EVENT_OBJECT_NAMECHANGE, wnd, OBJID_CLIENT, child);
+        if (e.gauge && value != e.shownValue)
+          notify(EVENT_OBJECT_VALUECHANGE, wnd, OBJID_CLIENT, child);
       }
     }
     e.shownVisible = visible;
