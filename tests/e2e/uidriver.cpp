@@ -10,13 +10,11 @@
 //   label              -> "label TEXT", or "label unavailable" when the form draws it itself
 //   click uninstall|quit   post a left click at the button's place in the form
 //   close              post WM_CLOSE to the form
-//   key NAME           post a keystroke (enter, space, escape, tab, f1, a..z, alt+f4) to where the
-//                      keyboard is: the message box when one is up, else the form -> "key NAME box|form"
-//   type NAME          the same keystroke through the system's input queue (SendInput): it goes
-//                      to whichever window has the keyboard -> "typed NAME FOCUS-CLASS"
+//   key NAME           a keystroke (enter, space, escape, tab, f1, a..z, alt+f4) through the system's
+//                      input queue: it goes to whichever window has the keyboard -> "key NAME FOCUS-CLASS"
 //   listen             from now on print the form's change events as a reader gets them:
 //                      -> "event show|hide|name|value ID NAME-OR-VALUE"
-//   nobox              wait until no message box is up and the form takes input again
+//   nobox              wait until no message box is up and the form has the keyboard again
 //   reader             what a screen reader finds in the form, one line per child:
 //                      -> "reader ID ROLE [unavailable] [invisible] [default] NAME-OR-VALUE"
 //   box                wait for a message box -> "box-title", "box TEXT", "box-buttons OK,*Cancel"
@@ -247,7 +245,7 @@ UINT KeyCode(const std::string& base) {
   return vk;
 }
 
-bool Type(const std::string& name) {
+bool Key(const std::string& name) {
   if (!EnsureForm()) return false;
   bool alt = name.compare(0, 4, "alt+") == 0;
   UINT vk = KeyCode(alt ? name.substr(4) : name);
@@ -268,22 +266,7 @@ bool Type(const std::string& name) {
   GUITHREADINFO gui = {};
   gui.cbSize = sizeof gui;
   GetGUIThreadInfo(GetWindowThreadProcessId(form, nullptr), &gui);
-  Out("typed", name + " " + (gui.hwndFocus ? ClassOf(gui.hwndFocus) : std::string("nothing")));
-  return true;
-}
-
-bool Key(const std::string& name) {
-  if (!EnsureForm()) return false;
-  bool alt = name.compare(0, 4, "alt+") == 0;
-  UINT vk = KeyCode(alt ? name.substr(4) : name);
-  if (!vk) return Fail("no key " + name);
-  HWND box = FindBox();
-  HWND target = box ? box : form;
-  const LPARAM down = alt ? 0x20000001 : 1;
-  const LPARAM up = down | static_cast<LPARAM>(0xC0000000);
-  PostMessageA(target, alt ? WM_SYSKEYDOWN : WM_KEYDOWN, vk, down);
-  PostMessageA(target, alt ? WM_SYSKEYUP : WM_KEYUP, vk, up);
-  Out("key", name + (box ? " box" : " form"));
+  Out("key", name + " " + (gui.hwndFocus ? ClassOf(gui.hwndFocus) : std::string("nothing")));
   return true;
 }
 
@@ -517,10 +500,13 @@ bool Run(int argc, char** argv) {
     } else if (cmd == "reader") {
       ok = ReaderLines();
     } else if (cmd == "nobox") {
-      ok = EnsureForm() && (WaitFor([] { return !FindBox() && IsWindowEnabled(form); }) || Fail("a box stays"));
+      ok = EnsureForm() && (WaitFor([] {
+             GUITHREADINFO gui = {};
+             gui.cbSize = sizeof gui;
+             return !FindBox() && GetGUIThreadInfo(GetWindowThreadProcessId(form, nullptr), &gui) &&
+                    gui.hwndFocus == form;
+           }) || Fail("the keyboard does not come back to the form"));
       if (ok) Out("nobox", "ok");
-    } else if (cmd == "type") {
-      ok = arg(a) && Type(a);
     } else if (cmd == "key") {
       ok = arg(a) && Key(a);
     } else if (cmd == "box") {

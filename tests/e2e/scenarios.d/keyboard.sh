@@ -6,10 +6,10 @@ scenario_keyboard() {
   # the product goes as it does with the mouse.
   need_uninstaller; begin
   install --uninstaller "$E2E_UNINSTALL" "${catalogs[@]}"
-  drive form reader listen type tab type a type f1 type enter box reader type enter exit
+  drive form reader listen key tab key a key f1 key enter box reader key enter exit
   saw "reader 2 button default Uninstall"
   saw "reader 5 button Quit"
-  saw "typed enter TFormUninstall"
+  saw "key enter TFormUninstall"
   # The run as a reader in another process hears it: the button goes, the progress line and the
   # gauge follow the run (read when the reader gets to each event), and the gauge ends full.
   saw "event hide 2 Uninstall"
@@ -19,7 +19,6 @@ scenario_keyboard() {
   saw "reader 2 button unavailable invisible default Uninstall"
   saw "reader 4 progress 100%"
   saw "reader 5 button unavailable Quit"
-  saw "typed enter Button"
   saw "exit 0"
   verify "${nt_leftovers[@]}"
   scheduled "delete $installdir\\Uninstall.EXE" "delete $installdir"
@@ -32,7 +31,7 @@ scenario_keyboard_escape() {
   need_uninstaller; begin
   install --uninstaller "$E2E_UNINSTALL" "${catalogs[@]}"
   standin refuse "$E2E_FIXTURE"
-  drive form type enter type escape box type escape nobox type escape box type tab type enter exit
+  drive form key enter key escape box key escape nobox key escape box key tab key enter exit
   saw_count "box Uninstall not Compelete, Quit ?" 2
   saw_count "box-buttons OK,*Cancel" 2
   saw_count "box Uninstall Compelete !" 0
