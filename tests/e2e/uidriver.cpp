@@ -10,8 +10,8 @@
 //   label              -> "label TEXT", or "label unavailable" when the form draws it itself
 //   click uninstall|quit   post a left click at the button's place in the form
 //   close              post WM_CLOSE to the form
-//   key NAME           a keystroke (enter, space, escape, tab, f1, a..z, alt+f4) through the system's
-//                      input queue: it goes to whichever window has the keyboard -> "key NAME FOCUS-CLASS"
+//   key NAME           post a keystroke (enter, space, escape, tab, f1, a..z, alt+f4) to the window of
+//                      the uninstaller that has the keyboard -> "key NAME CLASS-OF-THAT-WINDOW"
 //   listen             from now on print the form's change events as a reader gets them:
 //                      -> "event show|hide|name|value ID NAME-OR-VALUE"
 //   nobox              wait until no message box is up and the form has the keyboard again
@@ -114,16 +114,17 @@ std::vector<HWND> AppWindows() {
 
 void ReadHeard();
 
-// Polls until found() is true or the wait limit passes (running the thread's messages meanwhile).
+// Polls until found() is true or the wait limit passes. The thread's messages run before each
+// look: what the uninstaller announced before the awaited change is heard before it.
 template <typename F>
 bool WaitFor(F found) {
   DWORD start = GetTickCount();
   for (;;) {
-    if (found()) return true;
-    if (GetTickCount() - start > waitLimitMs) return false;
     MSG m;
     while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&m);
     ReadHeard();
+    if (found()) return true;
+    if (GetTickCount() - start > waitLimitMs) return false;
     Sleep(20);
   }
 }
@@ -245,28 +246,29 @@ UINT KeyCode(const std::string& base) {
   return vk;
 }
 
+// The window of the uninstaller that has the keyboard. Tests run side by side on one display, and
+// another program there may take the foreground from the uninstaller: then the window that would
+// have it, the box when one is up, else the form.
+HWND KeyboardWindow() {
+  GUITHREADINFO gui = {};
+  gui.cbSize = sizeof gui;
+  if (GetGUIThreadInfo(GetWindowThreadProcessId(form, nullptr), &gui) && gui.hwndFocus) return gui.hwndFocus;
+  HWND box = FindBox();
+  return box ? box : form;
+}
+
+// Posted where the keyboard is, as the system's input queue would deliver it: down and up, Alt
+// ones as system keys.
 bool Key(const std::string& name) {
   if (!EnsureForm()) return false;
   bool alt = name.compare(0, 4, "alt+") == 0;
   UINT vk = KeyCode(alt ? name.substr(4) : name);
   if (!vk) return Fail("no key " + name);
-  INPUT in[4] = {};
-  int n = 0;
-  auto add = [&](UINT code, bool up) {
-    in[n].type = INPUT_KEYBOARD;
-    in[n].ki.wVk = static_cast<WORD>(code);
-    in[n].ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-    ++n;
-  };
-  if (alt) add(VK_MENU, false);
-  add(vk, false);
-  add(vk, true);
-  if (alt) add(VK_MENU, true);
-  if (SendInput(static_cast<UINT>(n), in, sizeof in[0]) != static_cast<UINT>(n)) return Fail("input refused");
-  GUITHREADINFO gui = {};
-  gui.cbSize = sizeof gui;
-  GetGUIThreadInfo(GetWindowThreadProcessId(form, nullptr), &gui);
-  Out("key", name + " " + (gui.hwndFocus ? ClassOf(gui.hwndFocus) : std::string("nothing")));
+  HWND target = KeyboardWindow();
+  const LPARAM down = alt ? 0x20000001 : 1;
+  PostMessageA(target, alt ? WM_SYSKEYDOWN : WM_KEYDOWN, vk, down);
+  PostMessageA(target, alt ? WM_SYSKEYUP : WM_KEYUP, vk, down | static_cast<LPARAM>(0xC0000000));
+  Out("key", name + " " + ClassOf(target));
   return true;
 }
 
@@ -503,8 +505,9 @@ bool Run(int argc, char** argv) {
       ok = EnsureForm() && (WaitFor([] {
              GUITHREADINFO gui = {};
              gui.cbSize = sizeof gui;
+             // Nothing has it when another program on the display took the foreground.
              return !FindBox() && GetGUIThreadInfo(GetWindowThreadProcessId(form, nullptr), &gui) &&
-                    gui.hwndFocus == form;
+                    (gui.hwndFocus == form || !gui.hwndFocus) && IsWindowEnabled(form);
            }) || Fail("the keyboard does not come back to the form"));
       if (ok) Out("nobox", "ok");
     } else if (cmd == "key") {

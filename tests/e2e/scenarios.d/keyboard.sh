@@ -1,4 +1,4 @@
-# The uninstaller without a mouse: real keystrokes through the system's input queue, and what a
+# The uninstaller without a mouse: keystrokes where the keyboard is, and what a
 # screen reader in another process finds in the window and hears from it.
 
 scenario_keyboard() {
