@@ -67,6 +67,28 @@ void TFormUninstall::Build() {
   BtnUninstall.SetBounds(120, 96, 145, 25);
   BtnUninstall.SetCaption("Uninstall");
   BtnUninstall.SetOnClick(&TFormUninstall::OnUninstallClick, this);
+
+  // For screen readers, in reading order: the picture, then top to bottom.
+  Accessibility().AddPicture(&Image1, "Tarvolink");
+  Accessibility().AddButton(&BtnUninstall, "Enter", true);
+  Accessibility().AddText(&LabelMsg);
+  Accessibility().AddGauge(&CGaugeSetup);
+  Accessibility().AddButton(&BtnClose, "Esc");
+}
+
+// Enter and Space press "Uninstall", which refuses while it cannot start; Escape is the close box.
+void TFormUninstall::DoKeyDown(UINT key) {
+  if (key == VK_ESCAPE) {
+    Close();
+  } else if ((key == VK_RETURN || key == VK_SPACE) && BtnUninstall.Visible()) {
+    BtnUninstallClick();
+  }
+}
+
+bool TFormUninstall::ClickAllowed(const TControl* control) const {
+  if (control == &BtnUninstall) return CanStart();
+  if (control == &BtnClose) return !closePending_ && !asking_;
+  return true;
 }
 
 void TFormUninstall::OnUninstallClick(void* context) {
@@ -118,7 +140,7 @@ void TFormUninstall::ShowRunningState() {
 
 void TFormUninstall::BtnUninstallClick() {
   // One run at a time, and none once a close has been asked for or without a working driver.
-  if (!Idle || !ready_ || !Uninstaller || closePending_) return;
+  if (!CanStart()) return;
   ShowRunningState();
   // What the state change touched is invalid already; only that is painted, not the picture.
   Repaint();

@@ -42,6 +42,7 @@ public:
 
   // A close confirmed during a run, carried out once the run has unwound.
   bool ClosePending() const { return closePending_; }
+  bool ClickAllowed(const TControl* control) const override;
 
   // Unattended (set before creation): the run that "Uninstall" starts, without ever showing the
   // window or a box; nobody can cancel it.
@@ -55,9 +56,11 @@ protected:
   void DoShow() override { FormShow(); }
   void DoClose(TCloseAction& action) override { FormClose(action); }
   void DoDestroy() override { FormDestroy(); }
+  void DoKeyDown(UINT key) override;
 
 private:
   void Build();
+  bool CanStart() const { return Idle && ready_ && Uninstaller && !closePending_; }
   static void OnUninstallClick(void* context);
   static void OnCloseClick(void* context);
 

@@ -36,6 +36,8 @@ TForm::~TForm() { Destroy(); }
 void TForm::Destroy() {
   if (destroyed_) return;
   destroyed_ = true;
+  // Readers that still hold the form's object find it gone before any control goes.
+  accessibility_.Detach();
   DoDestroy();
   if (TApplication* app = TApplication::Instance()) app->FormDestroyed(this);
   if (handle_) ::DestroyWindow(handle_);
@@ -159,6 +161,8 @@ void TForm::OnPaint() {
     PaintTo(dc, area);
   }
   ::EndPaint(handle_, &ps);
+  // Told no more often than painted: a run's reports are throttled to the painting.
+  accessibility_.NotifyChanges();
 }
 
 void TForm::OnClose() {
@@ -203,6 +207,25 @@ LRESULT TForm::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       return 1;
     case WM_CLOSE:
       OnClose();
+      return 0;
+    case WM_KEYDOWN:
+      if (!(HIWORD(lp) & KF_REPEAT) && ::IsWindowEnabled(handle_)) DoKeyDown(static_cast<UINT>(wp));
+      return 0;
+    case WM_ENABLE: {
+      // A box that disabled the form gave the activation back to its owner, the application
+      // window, on closing: the keyboard would stay there, out of sight. Take it back.
+      TApplication* app = TApplication::Instance();
+      if (wp && app && ::GetActiveWindow() == app->Handle() && ::IsWindowVisible(handle_))
+        ::SetActiveWindow(handle_);
+      break;
+    }
+    case WM_GETOBJECT: {
+      LRESULT result = 0;
+      if (accessibility_.Answer(wp, lp, result)) return result;
+      break;
+    }
+    case TFormAccessibility::kPressMessage:
+      accessibility_.Press(wp);
       return 0;
     case WM_SETCURSOR:
       if (LOWORD(lp) == HTCLIENT && reinterpret_cast<HWND>(wp) == handle_) {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "sys/Handle.h"
+#include "toolkit/Accessible.h"
 
 class TControl;
 
@@ -39,6 +40,12 @@ public:
 
   void AddControl(TControl* control);
   void RemoveControl(TControl* control);
+  const std::vector<TControl*>& Controls() const { return controls_; }
+  // The controls that screen readers see, and what they are; none until the form adds them.
+  TFormAccessibility& Accessibility() { return accessibility_; }
+  // Whether a click on the control would act now (it is not asked for the mouse, which clicks
+  // whatever it is over); readers show the others as unavailable.
+  virtual bool ClickAllowed(const TControl* /*control*/) const { return true; }
   void InvalidateArea(const RECT& area);
   // Paints the background and every visible control, in creation order, into dc. Used by
   // WM_PAINT through a memory bitmap, and by tests.
@@ -52,6 +59,9 @@ protected:
   virtual void DoShow() {}
   virtual void DoClose(TCloseAction& /*action*/) {}
   virtual void DoDestroy() {}
+  // A key pressed while the form has the keyboard: the first press only, never its repeats, and
+  // never while a box has the form disabled. Keys with Alt go to the system (Alt+F4 closes).
+  virtual void DoKeyDown(UINT /*key*/) {}
   // Derived destructors call this first, while their own fields are still alive: it runs the
   // destroy handler once and takes the window down.
   void Destroy();
@@ -73,6 +83,7 @@ private:
   bool destroyed_ = false;
   int clientWidth_ = 0;
   int clientHeight_ = 0;
+  TFormAccessibility accessibility_{this};
 };
 
 // A font made from base with the given character set.

@@ -11,6 +11,13 @@
 //   label              -> "label TEXT", or "label unavailable" when the form draws it itself
 //   click uninstall|quit   post a left click at the button's place in the form
 //   close              post WM_CLOSE to the form
+//   key NAME           post a keystroke (enter, space, escape, tab, f1, a..z, alt+f4) to the window of
+//                      the uninstaller that has the keyboard -> "key NAME CLASS-OF-THAT-WINDOW"
+//   listen             from now on print the form's change events as a reader gets them:
+//                      -> "event show|hide|name|value ID NAME-OR-VALUE"
+//   nobox              wait until no message box is up and the form has the keyboard again
+//   reader             what a screen reader finds in the form, one line per child:
+//                      -> "reader ID ROLE [unavailable] [invisible] [default] NAME-OR-VALUE"
 //   box                wait for a message box -> "box-title", "box TEXT", "box-buttons OK,*Cancel"
 //                      (the star marks the default button)
 //   answer ok|cancel   answer the box and wait until it is gone
@@ -26,6 +33,8 @@
 //   windows            list the process's top-level windows (diagnostics)
 //   sleep MS
 #include <windows.h>
+#include <ole2.h>
+#include <oleacc.h>
 #include <fcntl.h>
 #include <io.h>
 
@@ -112,11 +121,17 @@ std::vector<HWND> AppWindows() {
   return r;
 }
 
-// Polls until found() is true or the wait limit passes.
+void ReadHeard();
+
+// Polls until found() is true or the wait limit passes. The thread's messages run before each
+// look: what the uninstaller announced before the awaited change is heard before it.
 template <typename F>
 bool WaitFor(F found) {
   DWORD start = GetTickCount();
   for (;;) {
+    MSG m;
+    while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&m);
+    ReadHeard();
     if (found()) return true;
     if (GetTickCount() - start > waitLimitMs) return false;
     Sleep(20);
@@ -229,6 +244,148 @@ bool Click(const std::string& which) {
   PostMessageA(target, WM_LBUTTONDOWN, MK_LBUTTON, at);
   PostMessageA(target, WM_LBUTTONUP, 0, at);
   Out("clicked", which);
+  return true;
+}
+
+// A keystroke as the window with the keyboard gets it: down and up, Alt ones as system keys.
+UINT KeyCode(const std::string& base) {
+  UINT vk = base == "enter" ? VK_RETURN : base == "space" ? VK_SPACE : base == "escape" ? VK_ESCAPE
+          : base == "tab" ? VK_TAB : base == "f1" ? VK_F1 : base == "f4" ? VK_F4 : 0;
+  if (!vk && base.size() == 1 && base[0] >= 'a' && base[0] <= 'z') vk = static_cast<UINT>(base[0] - 'a' + 'A');
+  return vk;
+}
+
+// The window of the uninstaller that has the keyboard. Tests run side by side on one display, and
+// another program there may take the foreground from the uninstaller: then the window that would
+// have it, the box when one is up, else the form.
+HWND KeyboardWindow() {
+  GUITHREADINFO gui = {};
+  gui.cbSize = sizeof gui;
+  if (GetGUIThreadInfo(GetWindowThreadProcessId(form, nullptr), &gui) && gui.hwndFocus) return gui.hwndFocus;
+  HWND box = FindBox();
+  return box ? box : form;
+}
+
+// Posted where the keyboard is, as the system's input queue would deliver it: down and up, Alt
+// ones as system keys.
+bool Key(const std::string& name) {
+  if (!EnsureForm()) return false;
+  bool alt = name.compare(0, 4, "alt+") == 0;
+  UINT vk = KeyCode(alt ? name.substr(4) : name);
+  if (!vk) return Fail("no key " + name);
+  HWND target = KeyboardWindow();
+  const LPARAM down = alt ? 0x20000001 : 1;
+  PostMessageA(target, alt ? WM_SYSKEYDOWN : WM_KEYDOWN, vk, down);
+  PostMessageA(target, alt ? WM_SYSKEYUP : WM_KEYUP, vk, down | static_cast<LPARAM>(0xC0000000));
+  Out("key", name + " " + ClassOf(target));
+  return true;
+}
+
+// Through the system's oleacc, as a reader in another process does; loaded here so that the
+// driver needs nothing but user32 to build.
+void (WINAPI* freeString)(BSTR) = nullptr;
+IAccessible* formObject = nullptr;
+
+template <typename Fn>
+Fn Proc(const char* dll, const char* name) {
+  return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(GetProcAddress(LoadLibraryA(dll), name)));
+}
+
+bool EnsureFormObject() {
+  if (formObject) return true;
+  if (!EnsureForm()) return false;
+  auto fromWindow = Proc<HRESULT(WINAPI*)(HWND, DWORD, REFIID, void**)>("oleacc.dll", "AccessibleObjectFromWindow");
+  auto coInit = Proc<HRESULT(WINAPI*)(void*)>("ole32.dll", "CoInitialize");
+  freeString = Proc<void(WINAPI*)(BSTR)>("oleaut32.dll", "SysFreeString");
+  if (!fromWindow || !coInit || !freeString) return Fail("no oleacc");
+  coInit(nullptr);
+  HRESULT hr = fromWindow(form, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
+                          reinterpret_cast<void**>(&formObject));
+  if (FAILED(hr) || !formObject) return Fail("no accessible object (" + std::to_string(hr) + ")");
+  return true;
+}
+
+// What a reader says of a child: its value for a progress bar, else its name.
+std::string Said(long id, long role) {
+  VARIANT child;
+  child.vt = VT_I4;
+  child.lVal = id;
+  BSTR text = nullptr;
+  HRESULT hr = role == ROLE_SYSTEM_PROGRESSBAR ? formObject->get_accValue(child, &text)
+                                                : formObject->get_accName(child, &text);
+  std::string said;
+  if (hr == S_OK && text) {
+    char bytes[1024] = {};
+    WideCharToMultiByte(CP_ACP, 0, text, -1, bytes, sizeof bytes - 1, nullptr, nullptr);
+    said = bytes;
+  }
+  freeString(text);
+  return said;
+}
+
+long RoleOf(long id, long* state = nullptr) {
+  VARIANT child, role, st;
+  child.vt = VT_I4;
+  child.lVal = id;
+  role.vt = st.vt = VT_EMPTY;
+  formObject->get_accRole(child, &role);
+  if (state) formObject->get_accState(child, &st);
+  if (state) *state = st.vt == VT_I4 ? st.lVal : 0;
+  return role.vt == VT_I4 ? role.lVal : 0;
+}
+
+bool ReaderLines() {
+  if (!EnsureFormObject()) return false;
+  long count = 0;
+  formObject->get_accChildCount(&count);
+  for (long id = 1; id <= count; ++id) {
+    long st = 0, r = RoleOf(id, &st);
+    std::string line = std::to_string(id) + " " +
+                       (r == ROLE_SYSTEM_PUSHBUTTON ? "button" : r == ROLE_SYSTEM_STATICTEXT ? "text"
+                        : r == ROLE_SYSTEM_PROGRESSBAR ? "progress" : r == ROLE_SYSTEM_GRAPHIC ? "graphic" : "other");
+    if (st & STATE_SYSTEM_UNAVAILABLE) line += " unavailable";
+    if (st & STATE_SYSTEM_INVISIBLE) line += " invisible";
+    if (st & STATE_SYSTEM_DEFAULT) line += " default";
+    std::string said = Said(id, r);
+    Out("reader", said.empty() ? line : line + " " + said);
+  }
+  return true;
+}
+
+// The form's change events, in the order they came, each with what the reader reads when it gets
+// to it. Reading calls into the uninstaller, and waiting for its answer runs this thread's
+// messages: the events are queued and read one at a time from the driver's waits.
+struct Heard {
+  std::string kind;
+  long child;
+};
+std::vector<Heard> heard;
+bool reading = false;
+
+void CALLBACK OnEvent(HWINEVENTHOOK, DWORD event, HWND w, LONG object, LONG child, DWORD, DWORD) {
+  if (w != form || object != OBJID_CLIENT || child <= 0) return;
+  const char* kind = event == EVENT_OBJECT_SHOW ? "show" : event == EVENT_OBJECT_HIDE ? "hide"
+                   : event == EVENT_OBJECT_NAMECHANGE ? "name" : event == EVENT_OBJECT_VALUECHANGE ? "value" : nullptr;
+  if (kind) heard.push_back({kind, child});
+}
+
+void ReadHeard() {
+  if (reading || !formObject) return;
+  reading = true;
+  for (size_t i = 0; i < heard.size(); ++i) {
+    long child = heard[i].child;
+    std::string said = Said(child, RoleOf(child));
+    Out("event", heard[i].kind + " " + std::to_string(child) + (said.empty() ? "" : " " + said));
+  }
+  heard.clear();
+  reading = false;
+}
+
+bool Listen() {
+  if (!EnsureFormObject()) return false;
+  if (!SetWinEventHook(EVENT_OBJECT_SHOW, EVENT_OBJECT_VALUECHANGE, nullptr, OnEvent, pid, 0, WINEVENT_OUTOFCONTEXT))
+    return Fail("no event hook");
+  Out("listening", "ok");
   return true;
 }
 
@@ -399,6 +556,21 @@ bool Run(int argc, char** argv) {
     } else if (cmd == "close") {
       ok = EnsureForm() && PostMessageA(form, WM_CLOSE, 0, 0);
       if (ok) Out("closed", "posted");
+    } else if (cmd == "listen") {
+      ok = Listen();
+    } else if (cmd == "reader") {
+      ok = ReaderLines();
+    } else if (cmd == "nobox") {
+      ok = EnsureForm() && (WaitFor([] {
+             GUITHREADINFO gui = {};
+             gui.cbSize = sizeof gui;
+             // Nothing has it when another program on the display took the foreground.
+             return !FindBox() && GetGUIThreadInfo(GetWindowThreadProcessId(form, nullptr), &gui) &&
+                    (gui.hwndFocus == form || !gui.hwndFocus) && IsWindowEnabled(form);
+           }) || Fail("the keyboard does not come back to the form"));
+      if (ok) Out("nobox", "ok");
+    } else if (cmd == "key") {
+      ok = arg(a) && Key(a);
     } else if (cmd == "box") {
       ok = Box();
     } else if (cmd == "answer") {

@@ -11,6 +11,7 @@
 #include "product/Tarvolinkuninstall.h"
 #include "unit/app/Formfixture.h"
 #include "unit/toolkit/Paintprobe.h"
+#include "unit/toolkit/Reader.h"
 
 namespace {
 class LocaleWindow : public FormFixture {
@@ -67,4 +68,23 @@ TEST_F(LocaleWindow, CompletionBoxAndProgressLinesComeFromTheCatalogue) {
     }
   }
   EXPECT_TRUE(fromCatalogue) << line;
+}
+
+TEST_F(LocaleWindow, ScreenReadersReadTheButtonsInTheLocalesLanguage) {
+  Create(new TFormUninstall());
+  Reader reader(form->Handle());
+  ASSERT_EQ(5, reader.ChildCount());
+  ReaderChild uninstall = reader.Child(2), quit = reader.Child(5);
+  EXPECT_EQ(ROLE_SYSTEM_PUSHBUTTON, uninstall.role);
+  EXPECT_EQ(Shipped(msgUninstall), uninstall.name);
+  EXPECT_EQ(ROLE_SYSTEM_PUSHBUTTON, quit.role);
+  EXPECT_EQ(Shipped(msgQuit), quit.name);
+  EXPECT_EQ(0, quit.state);
+  POINT at = {form->BtnClose.Left(), form->BtnClose.Top()};
+  ::ClientToScreen(form->Handle(), &at);
+  EXPECT_EQ(at.x, quit.place.left);
+  EXPECT_EQ(at.y, quit.place.top);
+  EXPECT_EQ(ROLE_SYSTEM_STATICTEXT, reader.Child(3).role);
+  EXPECT_EQ(ROLE_SYSTEM_PROGRESSBAR, reader.Child(4).role);
+  EXPECT_EQ("Tarvolink", reader.Child(1).name);
 }

@@ -1,0 +1,1 @@
+list(APPEND scenarios keyboard keyboard_escape)
