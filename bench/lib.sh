@@ -5,6 +5,15 @@ note() { echo "bench: $*" >&2; }
 # The median of the numbers on standard input, one decimal.
 median() { sort -g | awk '{v[NR]=$1} END {if (NR==0) print "nan"; else printf "%.1f\n", (NR%2) ? v[(NR+1)/2] : (v[NR/2]+v[NR/2+1])/2}'; }
 
+# describe: "MEDIAN FASTEST IQR" of the numbers on standard input, one decimal each; the quartiles
+# interpolate between neighbours, so that the median agrees with `median`.
+describe() {
+  sort -g | awk 'function q(p,  h, i) { h = (NR - 1) * p + 1; i = int(h); return v[i] + (h - i) * (v[i + 1] - v[i]) }
+    { v[NR] = $1 }
+    END { if (NR == 0) { print "nan nan nan"; exit } v[NR + 1] = v[NR]
+          printf "%.1f %.1f %.1f\n", q(0.5), v[1], q(0.75) - q(0.25) }'
+}
+
 # figure NAME VALUE UNIT REF_VALUE REF_NAME GOAL_TEXT VERDICT [NOTE]; "-" for no goal.
 figure() {
   local ratio=- goal=""

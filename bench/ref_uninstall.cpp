@@ -2,12 +2,17 @@
 // order and the same completion box as the uninstaller, but each removal a single bare call with
 // no item list, no retry and no progress display.
 //
-//   ref_uninstall [--retry] [--pump]
+//   ref_uninstall [--retry] [--pump | --queue]
 //     --retry  a failed file deletion is tried 5 times, 1 ms apart, as the uninstaller does
 //     --pump   before and after each removal the status line and the gauge are redrawn the way
 //              the uninstaller's form draws (the whole 24-bit picture into a memory bitmap, the
 //              changed part to the screen) and the queue is drained, as its progress reports do
-// The two switches price the uninstaller's extra work one at a time.
+//     --queue  the floor that the uninstaller's design allows: one look at the queue (a
+//              PeekMessage loop that drains it) at each of its progress reports, where it makes
+//              them (before every step and inside the action: two per removal attempt, one for
+//              the product's close), and nothing painted
+// The switches price the uninstaller's extra work one at a time. With BENCH_REPORTS set to a file
+// name, the number of reports made is written there.
 #include <windows.h>
 #include <shlobj.h>
 
@@ -25,6 +30,7 @@ using layout::kClientWidth;
 
 bool gRetry = false;
 bool gPump = false;
+bool gQueue = false;
 HWND gWindow = nullptr;
 HBITMAP gPicture = nullptr;
 std::string gLine;
@@ -79,17 +85,28 @@ void Paint(HWND window) {
   EndPaint(window, &ps);
 }
 
+void DrainQueue() {
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+}
+
+// One progress report of the uninstaller: the look at the queue and nothing else.
+void Look() {
+  if (!gQueue) return;
+  ++gReports;
+  DrainQueue();
+}
+
 void Report(const std::string& line) {
   if (!gPump) return;
   gLine = line;
   ++gReports;
   InvalidateRect(gWindow, &kProgressArea, FALSE);
   UpdateWindow(gWindow);
-  MSG msg;
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
-  }
+  DrainQueue();
 }
 
 std::string ShellFolder(int id) {
@@ -119,10 +136,14 @@ void DeletePath(const std::string& path) {
     if (done == path) return;
   gDone.push_back(path);
   Report("Delete " + path);
+  Look();
+  Look();
   for (int attempt = 1; !DeleteFileA(path.c_str()); ++attempt) {
     if (!gRetry || attempt >= 5 || GetLastError() == ERROR_FILE_NOT_FOUND) break;
     Sleep(1);
     Report("Delete " + path);
+    Look();
+    Look();
   }
   Report("Delete " + path);
 }
@@ -142,6 +163,8 @@ void DeleteInfoFile(const std::string& dir, const std::string& name) {
 
 void RemoveFolder(const std::string& path) {
   Report("Remove Folder " + path);
+  Look();
+  Look();
   RemoveDirectoryA(path.c_str());
 }
 
@@ -164,7 +187,10 @@ void Uninstall() {
   const std::string desktop = ShellFolder(CSIDL_COMMON_DESKTOPDIRECTORY);
   const std::string programs = ShellFolder(CSIDL_COMMON_PROGRAMS) + "\\" + layout::kProduct;
 
+  Look();
   FindWindowA("TApplication", "Tarvo Link");
+  Look();
+  Look();
   HKEY run;
   if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, layout::kRunKey, 0, KEY_ALL_ACCESS, &run) == ERROR_SUCCESS) {
     RegDeleteValueA(run, layout::kProduct);
@@ -188,10 +214,23 @@ void Uninstall() {
   DeleteKeyTree(HKEY_LOCAL_MACHINE, layout::kUninstallKey);
 }
 
+void WriteReportCount() {
+  char name[MAX_PATH] = {};
+  DWORD n = GetEnvironmentVariableA("BENCH_REPORTS", name, sizeof name);
+  if (n == 0 || n >= sizeof name) return;
+  HANDLE file = CreateFileA(name, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return;
+  char text[32];
+  DWORD written = 0;
+  WriteFile(file, text, wsprintfA(text, "reports=%d\n", gReports), &written, nullptr);
+  CloseHandle(file);
+}
+
 LRESULT CALLBACK RefWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_LBUTTONUP:
       Uninstall();
+      WriteReportCount();
       MessageBoxA(window, "Uninstall Compelete !", "Tarvolink Uninstall", MB_OK | MB_ICONINFORMATION);
       DestroyWindow(window);
       return 0;
@@ -211,6 +250,7 @@ LRESULT CALLBACK RefWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int show) {
   gRetry = std::strstr(commandLine, "--retry") != nullptr;
   gPump = std::strstr(commandLine, "--pump") != nullptr;
+  gQueue = std::strstr(commandLine, "--queue") != nullptr;
 
   if (gPump) gPicture = MakePicture();   // before the first paint, which draws it
   gWindow = OpenFixedWindow(instance, "BenchRefUninstall", RefWndProc, "Uninstall Tarvolink",
