@@ -18,6 +18,8 @@ add_compile_options(-Wall -Wextra -Wshadow -ffunction-sections -fdata-sections)
 # Headers of the oldest target, Windows 95 and NT 4.0: a newer call does not compile unless it is
 # looked up at run time (sys/Syslibrary.h) with a fallback where it is missing.
 add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0400 WINVER=0x0400)
+# Only the std::string members that the program calls, not the library's whole instantiation.
+add_compile_options($<$<COMPILE_LANGUAGE:CXX>:-include$<SEMICOLON>${CMAKE_CURRENT_LIST_DIR}/Inlinestring.h>)
 set(CMAKE_CXX_FLAGS_RELEASE "-Os")
 set(CMAKE_C_FLAGS_RELEASE "-Os")
 # Static: the exe and the tests need nothing but system DLLs (no libgcc, libstdc++ or winpthread DLL).
