@@ -20,8 +20,9 @@ scenario_keyboard() {
   saw "reader 4 progress 100%"
   saw "reader 5 button unavailable Quit"
   saw "exit 0"
+  copy_done
   verify "${nt_leftovers[@]}"
-  scheduled "delete $installdir\\Uninstall.EXE" "delete $installdir"
+  scheduled
 }
 
 scenario_keyboard_escape() {
@@ -35,7 +36,7 @@ scenario_keyboard_escape() {
   saw_count "box Uninstall not Compelete, Quit ?" 2
   saw_count "box-buttons OK,*Cancel" 2
   saw_count "box Uninstall Compelete !" 0
-  saw "exit 0"
+  saw "exit 1602"
   unchanged
   scheduled
 }
