@@ -22,15 +22,11 @@ const int32_t kVxdDevice = 2;
 const int32_t kVxdFile = 3;
 const int32_t kVxdKey = 4;
 
-// The folder that a path of the plan starts from, trusted as the system finds it: the
-// installation folder's parent (the installation folder itself may be no link), the start menu's
-// Programs folder or the desktop. Below it, no link is followed.
-std::string TrustedFolder(const std::string& path, const std::string& installDir) {
-  size_t sep = LastPathSeparator(installDir);
-  const std::string candidates[] = {sep == std::string::npos ? std::string() : installDir.substr(0, sep),
-                                    GetProgramsFolder(), GetDesktopFolder()};
+// The folder that a path of the plan starts from, trusted as the system finds it: the longest of
+// the roots (see TUninstList::TrustedRoots) that holds it. Below it, no link is followed.
+std::string TrustedFolder(const std::string& path, const std::vector<std::string>& roots) {
   std::string best;
-  for (const auto& c : candidates)
+  for (const auto& c : roots)
     if (c.size() > best.size() && IsBelowFolder(path, c)) best = c;
   return best;
 }
@@ -61,6 +57,18 @@ void RemoveMachineKeyLogged(const std::string& path, bool (*remove)(const std::s
   const bool before = MachineKeyExists(path);
   remove(name);
   RunlogRemoval("Remove registry key", MachineName(path), before, MachineKeyExists(path));
+}
+
+const std::vector<std::string>& TUninstList::TrustedRoots() {
+  // The shell's folders cost a registry walk each: asked once per installation folder, not at
+  // every removal.
+  if (trustedRoots_.empty() || rootsFor_ != InstallDir) {
+    size_t sep = LastPathSeparator(InstallDir);
+    trustedRoots_ = {sep == std::string::npos ? std::string() : InstallDir.substr(0, sep),
+                     GetProgramsFolder(), GetDesktopFolder()};
+    rootsFor_ = InstallDir;
+  }
+  return trustedRoots_;
 }
 
 int32_t TUninstList::AddRunEntryRemoval() { return AddNewItem(skRemoveRunEntry, std::string(), kRunEntryWeight); }
@@ -121,7 +129,7 @@ int32_t TUninstList::DeleteFileStep(TSetupItem& item) {
   if (report != 0) return report;
 
   std::string path = ResolveFilePath(item.Target);
-  std::string trusted = TrustedFolder(path, InstallDir);
+  std::string trusted = TrustedFolder(path, TrustedRoots());
   const bool existed = Present(path, false);
   uint32_t error = RemoveFile(path, trusted);
   // What a link leads to is someone else's: nothing of the product's to remove there.
@@ -149,7 +157,7 @@ int32_t TUninstList::RemoveFolderStep(TSetupItem& item) {
   int32_t report = ReportProgress();
   if (report != 0) return report;
 
-  std::string trusted = TrustedFolder(item.Target, InstallDir);
+  std::string trusted = TrustedFolder(item.Target, TrustedRoots());
   const bool existed = Present(item.Target, true);
   uint32_t error = RemoveFolder(item.Target, trusted);
   if (error == kRemovalThroughLink) {

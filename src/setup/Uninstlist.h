@@ -3,6 +3,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <vector>
 #include "setup/Heldremovals.h"
 #include "setup/Setuplist.h"
 
@@ -32,6 +33,14 @@ public:
 
   // What the run's removals left in place, for the next restart once the run is complete.
   THeldRemovals Held;
+
+private:
+  // Where the plan's paths start from, trusted as the system finds them: the installation
+  // folder's parent (the installation folder itself may be no link), the start menu's Programs
+  // folder and the desktop.
+  const std::vector<std::string>& TrustedRoots();
+  std::vector<std::string> trustedRoots_;
+  std::string rootsFor_;   // the InstallDir that trustedRoots_ was made for
 };
 
 // Removes a key of HKEY_LOCAL_MACHINE through remove(name) and logs what was there before and
