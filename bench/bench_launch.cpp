@@ -3,9 +3,13 @@
 //
 //   bench_launch window EXE [ARG...] time until a visible top-level window of EXE's process with
 //                                    the uninstaller's client size appears; then close it
-//   bench_launch click X Y EXE [ARG...]
+//   bench_launch click X Y [--gone DIR] EXE [ARG...]
 //                                    as window, then click the client point (X, Y) and time
-//                                    until that process shows a message box; answer it with OK
+//                                    until that process shows a message box; answer it with OK;
+//                                    with --gone, then time from the process's end until DIR is
+//                                    gone (the uninstaller's own removal, done after it ends)
+//   bench_launch exit EXE [ARG...]   time until the process ends on its own, with its exit code
+//                                    and whether it ever showed a visible window
 //
 // Prints one line of key=value pairs: the times in ms, the box's text, and the process's peak
 // working set as the system reports it. Exit code 0 only when every wait
@@ -117,8 +121,34 @@ std::string BoxText(HWND box) {
 }
 
 int Usage() {
-  std::fprintf(stderr, "usage: bench_launch window EXE [ARG...] | bench_launch click X Y EXE [ARG...]\n");
+  std::fprintf(stderr, "usage: bench_launch window EXE [ARG...] | bench_launch click X Y [--gone DIR] EXE [ARG...]"
+                       " | bench_launch exit EXE [ARG...]\n");
   return 2;
+}
+
+BOOL CALLBACK FindVisible(HWND window, LPARAM param) {
+  DWORD* pid = reinterpret_cast<DWORD*>(param);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  if (owner != *pid || !IsWindowVisible(window)) return TRUE;
+  *pid = 0;   // found
+  return FALSE;
+}
+
+bool ShowsWindow(DWORD processId) {
+  DWORD probe = processId;
+  EnumWindows(FindVisible, reinterpret_cast<LPARAM>(&probe));
+  return probe == 0;
+}
+
+// Polls until the folder no longer exists; the ms it took, or -1 when it stayed.
+double WaitUntilGone(const std::string& folder, double from) {
+  const double deadline = from + 20000;
+  while (Now() < deadline) {
+    if (GetFileAttributesA(folder.c_str()) == INVALID_FILE_ATTRIBUTES) return Now() - from;
+    Sleep(1);
+  }
+  return -1;
 }
 
 }  // namespace
@@ -126,11 +156,18 @@ int Usage() {
 int main(int argc, char** argv) {
   if (argc < 3) return Usage();
   const bool click = std::strcmp(argv[1], "click") == 0;
-  if (!click && std::strcmp(argv[1], "window") != 0) return Usage();
+  const bool toExit = std::strcmp(argv[1], "exit") == 0;
+  if (!click && !toExit && std::strcmp(argv[1], "window") != 0) return Usage();
   if (click && argc < 5) return Usage();
   const int clickX = click ? std::atoi(argv[2]) : 0;
   const int clickY = click ? std::atoi(argv[3]) : 0;
-  const int exeArg = click ? 4 : 2;
+  int exeArg = click ? 4 : 2;
+  std::string gone;
+  if (click && std::strcmp(argv[exeArg], "--gone") == 0) {
+    if (argc < exeArg + 3) return Usage();
+    gone = argv[exeArg + 1];
+    exeArg += 2;
+  }
   std::string exe = argv[exeArg];
   std::string commandLine = "\"" + exe + "\"";
   for (int i = exeArg + 1; i < argc; ++i) commandLine += std::string(" ") + argv[i];
@@ -154,6 +191,30 @@ int main(int argc, char** argv) {
 
   Memory memory;
   bool ok = true;
+  if (toExit) {
+    // Watched to its end: how long it takes, what it answers, and whether anything showed.
+    bool visible = false;
+    while (WaitForSingleObject(pi.hProcess, 2) == WAIT_TIMEOUT) {
+      SampleMemory(pi.hProcess, memory);
+      if (!visible) visible = ShowsWindow(pi.dwProcessId);
+      if (Now() - started > kWaitMs) {
+        std::printf("error=no-exit ");
+        TerminateProcess(pi.hProcess, 1);
+        WaitForSingleObject(pi.hProcess, 5000);
+        ok = false;
+        break;
+      }
+    }
+    const double ended = Now();
+    DWORD code = 0;
+    GetExitCodeProcess(pi.hProcess, &code);
+    SampleMemory(pi.hProcess, memory);
+    std::printf("exit_ms=%.2f exit_code=%lu visible=%d peak_ws=%lu\n", ended - started,
+                static_cast<unsigned long>(code), visible ? 1 : 0,
+                static_cast<unsigned long>(memory.peakWorkingSet));
+    CloseHandle(pi.hProcess);
+    return ok ? 0 : 1;
+  }
   HWND window = WaitForWindow(pi.hProcess, pi.dwProcessId, false);
   const double shown = Now();
   std::printf("window_ms=%.2f", shown - started);
@@ -195,6 +256,15 @@ int main(int argc, char** argv) {
     }
   }
   SampleMemory(pi.hProcess, memory);
+  if (!gone.empty()) {
+    const double goneMs = WaitUntilGone(gone, Now());
+    if (goneMs < 0) {
+      std::printf(" error=folder-stayed");
+      ok = false;
+    } else {
+      std::printf(" gone_ms=%.2f", goneMs);
+    }
+  }
   std::printf(" peak_ws=%lu\n", static_cast<unsigned long>(memory.peakWorkingSet));
   CloseHandle(pi.hProcess);
   return ok ? 0 : 1;
