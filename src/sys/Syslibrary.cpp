@@ -10,6 +10,10 @@ HMODULE LoadSystemLibrary(const char* fileName) {
     HMODULE module = ::LoadLibraryExA(fileName, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
     if (module || ::GetLastError() != ERROR_INVALID_PARAMETER) return module;
   }
+  return LoadSystemLibraryByPath(fileName);
+}
+
+HMODULE LoadSystemLibraryByPath(const char* fileName) {
   char path[MAX_PATH + 1] = {};
   UINT n = ::GetSystemDirectoryA(path, MAX_PATH);
   size_t nameLen = std::strlen(fileName);

@@ -8,6 +8,9 @@
 #endif
 
 HMODULE LoadSystemLibrary(const char* fileName);   // null when it cannot be loaded
+// The same by the system folder's full path, for systems whose loader has no search flags (before
+// Windows 7's update): there the program's own folder stays on the search path of a bare name.
+HMODULE LoadSystemLibraryByPath(const char* fileName);
 
 // The address of an export as a function pointer of the caller's type; null when missing.
 template <typename Fn>

@@ -302,4 +302,7 @@ TEST(DllSearch, PlantedDllIsLoadedByNameUnlessTheSearchIsRestricted) {
   // With it, the system's own DLL is loaded and the planted one never is.
   EXPECT_EQ(0ul, run("guard"));
   EXPECT_FALSE(PathExists(marker));
+  // Where the restriction is missing, the DLLs the program loads are named by their full path.
+  EXPECT_EQ(0ul, run("bypath"));
+  EXPECT_FALSE(PathExists(marker));
 }
