@@ -150,14 +150,20 @@ scheduled() {
   fi
 }
 
-# after_restart [NAME...]: the restart carries out what was scheduled; then the NAMEs are present
-# and no other product thing is, while the bystanders are all still there.
-after_restart() {
+# restart_prefix: the next start of Windows (every program ended, a new server session), which
+# carries out what was scheduled; no judgement.
+restart_prefix() {
   wine "$E2E_FIXTURE" release >/dev/null 2>&1
   wineserver -k 2>/dev/null
   wineserver -w 2>/dev/null
   wineserver -p60 </dev/null >/dev/null 2>&1
   wine wineboot -r </dev/null >/dev/null 2>&1
+}
+
+# after_restart [NAME...]: the restart carries out what was scheduled; then the NAMEs are present
+# and no other product thing is, while the bystanders are all still there.
+after_restart() {
+  restart_prefix
   fixture check "${layout[@]}" >"$dir/restarted.txt"
   local -A keep=()
   local n name state

@@ -22,15 +22,6 @@ survived() {
   done
 }
 
-# restart: the next start of the prefix, with whatever was scheduled, and no judgement.
-restart() {
-  wine "$E2E_FIXTURE" release >/dev/null 2>&1
-  wineserver -k 2>/dev/null
-  wineserver -w 2>/dev/null
-  wineserver -p60 </dev/null >/dev/null 2>&1
-  wine wineboot -r </dev/null >/dev/null 2>&1
-}
-
 scenario_hostile_link_in_folder() {
   # A folder in the product's folder, and a file where a product file should be, lead elsewhere;
   # a planted information file of a language that is not installed names files behind the link.
@@ -91,7 +82,7 @@ scenario_hostile_folder_is_link() {
   done
   survived_shortcuts
   scheduled
-  restart
+  restart_prefix
   if [ "$(cd "$other" && ls)" = "$names" ]; then ok "nothing behind the link went at the restart"; else bad "files behind the link went at the restart"; fi
   survived_shortcuts
 }

@@ -28,14 +28,6 @@ install_gone() {
   if [ -e "$(unix_path "$installdir")" ]; then bad "the installation folder stayed"; else ok "the installation folder is gone"; fi
 }
 
-restart_prefix() {
-  wine "$E2E_FIXTURE" release >/dev/null 2>&1
-  wineserver -k 2>/dev/null
-  wineserver -w 2>/dev/null
-  wineserver -p60 </dev/null >/dev/null 2>&1
-  wine wineboot -r </dev/null >/dev/null 2>&1
-}
-
 scenario_self_complete() {
   # While the completion box is up the copy already waits, without a window of its own; once the
   # box is answered the program that was started ends with the run's code, and its file and folder
