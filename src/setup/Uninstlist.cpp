@@ -56,11 +56,12 @@ std::string ValueName(const std::string& key, const std::string& value) {
 }
 }  // namespace
 
-void RemoveMachineKeyLogged(const std::string& path, bool (*remove)(const std::string&),
-                            const std::string& name) {
+uint32_t RemoveMachineKeyLogged(const std::string& path, uint32_t (*remove)(const std::string&),
+                                const std::string& name) {
   const bool before = MachineKeyExists(path);
-  remove(name);
+  const uint32_t error = remove(name);
   RunlogRemoval("Remove registry key", MachineName(path), before, MachineKeyExists(path));
+  return error;
 }
 
 int32_t TUninstList::AddRunEntryRemoval() { return AddNewItem(skRemoveRunEntry, std::string(), kRunEntryWeight); }
@@ -175,7 +176,8 @@ int32_t TUninstList::RemoveRunEntryStep(TSetupItem& item) {
   if (report != 0) return report;
 
   const bool before = MachineValueExists(RunKeyPath(), ProductName);
-  DeleteRunValue(ProductName);
+  // A start-up entry that stays does no harm to the removal: the step completes regardless.
+  static_cast<void>(DeleteRunValue(ProductName));
   RunlogRemoval("Remove start-up entry", ValueName(RunKeyPath(), ProductName), before,
                 MachineValueExists(RunKeyPath(), ProductName));
   item.StepsDone = item.Weight;
@@ -205,7 +207,8 @@ int32_t TUninstList::RemoveVxdStep(TSetupItem& item) {
     case kVxdDropMark: {
       const std::string used = UsedKeyPath(driver);
       const bool before = MachineValueExists(used, ProductName);
-      RemoveUsedMark(driver, ProductName);
+      // A mark that stays only keeps the shared driver installed, the safe side: the item ends.
+      static_cast<void>(RemoveUsedMark(driver, ProductName));
       RunlogRemoval("Remove driver use mark", ValueName(used, ProductName), before,
                     MachineValueExists(used, ProductName));
       item.StepsDone = item.Weight;
@@ -235,7 +238,8 @@ int32_t TUninstList::RemoveVxdStep(TSetupItem& item) {
     }
     case kVxdKey:
       item.StepsDone = item.Weight;
-      RemoveMachineKeyLogged(ProductKeyPath(driver), &DeleteProductKey, driver);
+      // The driver and its file are gone; a key that stays is logged and ends nothing.
+      static_cast<void>(RemoveMachineKeyLogged(ProductKeyPath(driver), &DeleteProductKey, driver));
       return 0;
     default:
       item.StepsDone = item.Weight;
