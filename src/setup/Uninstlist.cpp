@@ -60,7 +60,7 @@ uint32_t RemoveMachineKeyLogged(const std::string& path, uint32_t (*remove)(cons
                                 const std::string& name) {
   const bool before = MachineKeyExists(path);
   const uint32_t error = remove(name);
-  RunlogRemoval("Remove registry key", MachineName(path), before, MachineKeyExists(path));
+  RunlogRemoval("Remove registry key", MachineName(path), before, MachineKeyExists(path), error);
   return error;
 }
 
@@ -176,10 +176,10 @@ int32_t TUninstList::RemoveRunEntryStep(TSetupItem& item) {
   if (report != 0) return report;
 
   const bool before = MachineValueExists(RunKeyPath(), ProductName);
-  // A start-up entry that stays does no harm to the removal: the step completes regardless.
-  static_cast<void>(DeleteRunValue(ProductName));
+  // A start-up entry that stays is logged with its error; the step completes regardless.
+  const uint32_t error = DeleteRunValue(ProductName);
   RunlogRemoval("Remove start-up entry", ValueName(RunKeyPath(), ProductName), before,
-                MachineValueExists(RunKeyPath(), ProductName));
+                MachineValueExists(RunKeyPath(), ProductName), error);
   item.StepsDone = item.Weight;
   return 0;
 }
@@ -207,10 +207,11 @@ int32_t TUninstList::RemoveVxdStep(TSetupItem& item) {
     case kVxdDropMark: {
       const std::string used = UsedKeyPath(driver);
       const bool before = MachineValueExists(used, ProductName);
-      // A mark that stays only keeps the shared driver installed, the safe side: the item ends.
-      static_cast<void>(RemoveUsedMark(driver, ProductName));
+      // A mark that stays only keeps the shared driver installed, the safe side: it is logged
+      // with its error and the item ends.
+      const uint32_t error = RemoveUsedMark(driver, ProductName);
       RunlogRemoval("Remove driver use mark", ValueName(used, ProductName), before,
-                    MachineValueExists(used, ProductName));
+                    MachineValueExists(used, ProductName), error);
       item.StepsDone = item.Weight;
       return 0;
     }
