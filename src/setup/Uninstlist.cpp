@@ -64,11 +64,11 @@ uint32_t RemoveMachineKeyLogged(const std::string& path, uint32_t (*remove)(cons
   return error;
 }
 
-int32_t TUninstList::AddRunEntryRemoval() { return AddNewItem(skRemoveRunEntry, std::string(), kRunEntryWeight); }
+int32_t TUninstList::AddRunEntryRemoval() { return AddNewItem(TItemKind::skRemoveRunEntry, std::string(), kRunEntryWeight); }
 
 int32_t TUninstList::AddFileDeletion(const std::string& fileName) {
   if (fileName.empty()) return 0;
-  return AddNewItem(skDeleteFile, fileName, kFileWeight);
+  return AddNewItem(TItemKind::skDeleteFile, fileName, kFileWeight);
 }
 
 int32_t TUninstList::AddProgramsShortcutDeletion(const std::string& shortcutName) {
@@ -84,7 +84,7 @@ int32_t TUninstList::AddDesktopShortcutDeletion(const std::string& shortcutName)
 }
 
 int32_t TUninstList::AddFolderRemoval(const std::string& folderPath) {
-  return AddNewItem(skRemoveFolder, folderPath, kFolderWeight);
+  return AddNewItem(TItemKind::skRemoveFolder, folderPath, kFolderWeight);
 }
 
 int32_t TUninstList::AddProgramsFolderRemoval() {
@@ -94,20 +94,33 @@ int32_t TUninstList::AddProgramsFolderRemoval() {
 }
 
 int32_t TUninstList::AddDriverRemoval(const std::string& driverName) {
-  return AddNewItem(skRemoveVxd, driverName, kDriverWeight);
+  return AddNewItem(TItemKind::skRemoveVxd, driverName, kDriverWeight);
 }
 
+namespace {
+using TRemovalAction = int32_t (TUninstList::*)(TSetupItem&);
+
+// No default: a kind added without its action is a compiler warning here.
+TRemovalAction ActionOf(TItemKind kind) {
+  switch (kind) {
+    case TItemKind::skRemoveFolder: return &TUninstList::RemoveFolderStep;
+    case TItemKind::skDeleteFile: return &TUninstList::DeleteFileStep;
+    case TItemKind::skRemoveVxd: return &TUninstList::RemoveVxdStep;
+    case TItemKind::skRemoveRunEntry: return &TUninstList::RemoveRunEntryStep;
+    case TItemKind::skCloseProgram: break;   // the base list's own
+  }
+  return nullptr;
+}
+}  // namespace
+
 int32_t TUninstList::DoItemStep(TSetupItem& item) {
-  int32_t result = 0;
-  switch (item.Kind) {
-    case skRemoveFolder: result = RemoveFolderStep(item); break;
-    case skDeleteFile: result = DeleteFileStep(item); break;
-    case skRemoveVxd: result = RemoveVxdStep(item); break;
-    case skRemoveRunEntry: result = RemoveRunEntryStep(item); break;
-    default: ++item.StepsDone; break;
+  TRemovalAction action = ActionOf(item.Kind);
+  if (!action) {
+    ++item.StepsDone;
+    return 0;
   }
   // An action that failed may not have moved the item; the run must still go on.
-  if (result != 0) ++item.StepsDone;
+  if ((this->*action)(item) != 0) ++item.StepsDone;
   return 0;
 }
 

@@ -80,11 +80,11 @@ TEST_F(PlanTest, FixedOrderForThisWindows) {
   EXPECT_EQ(0, driver.AddFile("dzips32.dll"));
   EXPECT_EQ(0, driver.AddFile("dunzips32.dll"));
   EXPECT_EQ(before, driver.List->Items.size());
-  EXPECT_EQ(skRemoveFolder, driver.List->Items.back()->Kind);
+  EXPECT_EQ(TItemKind::skRemoveFolder, driver.List->Items.back()->Kind);
 
   bool hasDriver = false, hasShortcut = false;
   for (const auto& i : driver.List->Items) {
-    hasDriver |= i->Kind == skRemoveVxd;
+    hasDriver |= i->Kind == TItemKind::skRemoveVxd;
     hasShortcut |= i->Target.find(".LNK") != std::string::npos;
   }
   EXPECT_EQ(EXPECTED_VERSION == wvWin98 || EXPECTED_VERSION == wvWinMe, hasDriver);

@@ -196,7 +196,7 @@ TEST(RunEntry, OnlyTheProductsValueGoes) {
   Recorder rec;
   Attach(list, rec);
   ASSERT_EQ(0, list.AddRunEntryRemoval());
-  ASSERT_TRUE(list.AddItem(std::unique_ptr<TSetupItem>(new TSetupItem(99, "odd", 2))));
+  ASSERT_TRUE(list.AddItem(std::unique_ptr<TSetupItem>(new TSetupItem(static_cast<TItemKind>(99), "odd", 2))));
   list.ProductName = product;   // read when the step runs
   EXPECT_EQ(0, list.Execute());
   EXPECT_FALSE(ValueExists(kRunKey, product));
