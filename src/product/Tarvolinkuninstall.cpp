@@ -169,7 +169,7 @@ int32_t TclTarvolinkUninstall::AddLanguageRemoval(const std::string& code) {
 
 int32_t TclTarvolinkUninstall::AddDiskDriverRemoval() {
   if (!List) return msgAllocFail;
-  int32_t version = GetWindowsVersion();
-  if (version == wvWin98 || version == wvWinMe) return List->AddDriverRemoval(kDriverName);
+  const TWindowsVersion version = GetWindowsVersion();
+  if (version == TWindowsVersion::wvWin98 || version == TWindowsVersion::wvWinMe) return List->AddDriverRemoval(kDriverName);
   return 0;
 }
