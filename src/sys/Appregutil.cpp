@@ -43,6 +43,13 @@ NtDeleteKeyFn NtDeleteKeyProc() {
   return GetSystemProc<NtDeleteKeyFn>(::GetModuleHandleA("ntdll.dll"), "NtDeleteKey");
 }
 
+// The Windows error code that a status of the native call stands for.
+LONG NtStatusError(LONG status) {
+  using RtlNtStatusToDosErrorFn = ULONG(WINAPI*)(LONG);
+  auto toDos = GetSystemProc<RtlNtStatusToDosErrorFn>(::GetModuleHandleA("ntdll.dll"), "RtlNtStatusToDosError");
+  return toDos ? static_cast<LONG>(toDos(status)) : ERROR_ACCESS_DENIED;
+}
+
 bool IsLinkKey(HKEY key) {
   DWORD type = REG_NONE;
   return ::RegQueryValueExA(key, "SymbolicLinkValue", nullptr, &type, nullptr, nullptr) ==
@@ -105,7 +112,8 @@ LONG DeleteKeyTree(HKEY parent, const char* name, int depth) {
     key.Reset();
     return ::RegDeleteKeyA(parent, name);
   }
-  return ntDeleteKey(key.Get()) == 0 ? ERROR_SUCCESS : ERROR_ACCESS_DENIED;
+  LONG status = ntDeleteKey(key.Get());
+  return status == 0 ? ERROR_SUCCESS : NtStatusError(status);
 }
 
 // The key `name` below `parentPath`, with everything under it; nothing when the parent is itself
