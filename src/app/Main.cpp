@@ -57,16 +57,17 @@ bool AnotherCopyRuns(bool silent) {
   return true;
 }
 
-const char* VersionName(int32_t code) {
+const char* VersionName(TWindowsVersion code) {
   switch (code) {
-    case wvWinNT4: return "Windows NT 4.0";
-    case wvWin95: return "Windows 95";
-    case wvWin98: return "Windows 98";
-    case wvWin2000: return "Windows 2000";
-    case wvWinXP: return "Windows XP or later";
-    case wvWinMe: return "Windows Me";
-    default: return "unknown";
+    case TWindowsVersion::wvWinNT4: return "Windows NT 4.0";
+    case TWindowsVersion::wvWin95: return "Windows 95";
+    case TWindowsVersion::wvWin98: return "Windows 98";
+    case TWindowsVersion::wvWin2000: return "Windows 2000";
+    case TWindowsVersion::wvWinXP: return "Windows XP or later";
+    case TWindowsVersion::wvWinMe: return "Windows Me";
+    case TWindowsVersion::wvUnknown: break;
   }
+  return "unknown";
 }
 
 void LogHeader(const TCommandLine& line) {
@@ -82,7 +83,7 @@ void LogHeader(const TCommandLine& line) {
   OSVERSIONINFOA v = {};
   v.dwOSVersionInfoSize = sizeof v;
   ::GetVersionExA(&v);
-  int32_t code = GetWindowsVersion();
+  const TWindowsVersion code = GetWindowsVersion();
   const char* family = IsNtFamily(code) ? "NT family" : Is9xFamily(code) ? "9x family" : "unknown family";
   RunlogJoin({"Windows: ", DecimalText(v.dwMajorVersion), ".", DecimalText(v.dwMinorVersion), " build ",
               DecimalText(v.dwBuildNumber & 0xFFFF), ", ", family, ", taken as ", VersionName(code)});

@@ -135,8 +135,10 @@ int32_t TclTarvolinkUninstall::ExecutePlan() {
 int32_t TclTarvolinkUninstall::RemoveProductKeys() {
   // The list's name is the product's own; a blank one must never reach the maker's branch.
   std::string name = (List && !List->ProductName.empty()) ? List->ProductName : std::string(kProductName);
-  RemoveMachineKeyLogged(ProductKeyPath(name), &DeleteProductKey, name);
-  RemoveMachineKeyLogged(UninstallKeyPath(name), &DeleteUninstallKey, name);
+  // Both are tried whatever the first gave; a key that stays is in the log, and the removal
+  // counts as done.
+  static_cast<void>(RemoveMachineKeyLogged(ProductKeyPath(name), &DeleteProductKey, name));
+  static_cast<void>(RemoveMachineKeyLogged(UninstallKeyPath(name), &DeleteUninstallKey, name));
   return 0;
 }
 
@@ -167,7 +169,7 @@ int32_t TclTarvolinkUninstall::AddLanguageRemoval(const std::string& code) {
 
 int32_t TclTarvolinkUninstall::AddDiskDriverRemoval() {
   if (!List) return msgAllocFail;
-  int32_t version = GetWindowsVersion();
-  if (version == wvWin98 || version == wvWinMe) return List->AddDriverRemoval(kDriverName);
+  const TWindowsVersion version = GetWindowsVersion();
+  if (version == TWindowsVersion::wvWin98 || version == TWindowsVersion::wvWinMe) return List->AddDriverRemoval(kDriverName);
   return 0;
 }

@@ -3,23 +3,26 @@
 #include <cstdint>
 #include <string>
 
-constexpr int32_t skCloseProgram = 1;
-constexpr int32_t skRemoveFolder = 11;
-constexpr int32_t skDeleteFile = 12;
-constexpr int32_t skRemoveVxd = 13;
-constexpr int32_t skRemoveRunEntry = 15;
+// Stored as the 32-bit code; an item may carry a code that no list has an action for.
+enum class TItemKind : int32_t {
+  skCloseProgram = 1,
+  skRemoveFolder = 11,
+  skDeleteFile = 12,
+  skRemoveVxd = 13,
+  skRemoveRunEntry = 15,
+};
 
 class TSetupItem {
 public:
   TSetupItem() = default;
-  TSetupItem(int32_t kind, const std::string& target, int32_t weight)
+  TSetupItem(TItemKind kind, const std::string& target, int32_t weight)
       : Kind(kind), Target(target), Weight(weight) {}
   virtual ~TSetupItem() = default;
 
   // Identity: kind, param and both texts, byte for byte. Weight and progress do not count.
   bool IsEqual(const TSetupItem& other) const;
 
-  int32_t Kind = 0;
+  TItemKind Kind{};
   int32_t Param = 0;
   std::string Target;
   std::string Target2;

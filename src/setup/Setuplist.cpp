@@ -232,7 +232,7 @@ bool TSetupList::AddItem(std::unique_ptr<TSetupItem> item) {
   return true;
 }
 
-int32_t TSetupList::AddNewItem(int32_t kind, const std::string& target, int32_t weight) {
+int32_t TSetupList::AddNewItem(TItemKind kind, const std::string& target, int32_t weight) {
   std::unique_ptr<TSetupItem> item(new (std::nothrow) TSetupItem);
   if (!item) return msgAllocFail;
   item->Kind = kind;
@@ -242,7 +242,7 @@ int32_t TSetupList::AddNewItem(int32_t kind, const std::string& target, int32_t 
 }
 
 int32_t TSetupList::AddCloseProgram(const std::string& windowTitle) {
-  return AddNewItem(skCloseProgram, windowTitle, kCloseWeight);
+  return AddNewItem(TItemKind::skCloseProgram, windowTitle, kCloseWeight);
 }
 
 int32_t TSetupList::ReportProgress() {
@@ -255,7 +255,7 @@ int32_t TSetupList::ReportProgress() {
 int32_t TSetupList::RunItemStep(TSetupItem& item) {
   int32_t result = ReportProgress();
   if (result != 0) return result;
-  if (item.Kind == skCloseProgram) return CloseProgramStep(item);
+  if (item.Kind == TItemKind::skCloseProgram) return CloseProgramStep(item);
   return DoItemStep(item);
 }
 

@@ -50,7 +50,7 @@ public:
 
 protected:
   // 0 when an equal item is listed afterwards, 15001 when it could not be made or stored.
-  int32_t AddNewItem(int32_t kind, const std::string& target, int32_t weight);
+  int32_t AddNewItem(TItemKind kind, const std::string& target, int32_t weight);
 };
 
 // Only "%s" (the argument) and "%%" are interpreted; every other '%' stays as written. The

@@ -52,11 +52,12 @@ std::string ValueName(const std::string& key, const std::string& value) {
 }
 }  // namespace
 
-void RemoveMachineKeyLogged(const std::string& path, bool (*remove)(const std::string&),
-                            const std::string& name) {
+uint32_t RemoveMachineKeyLogged(const std::string& path, uint32_t (*remove)(const std::string&),
+                                const std::string& name) {
   const bool before = MachineKeyExists(path);
-  remove(name);
-  RunlogRemoval("Remove registry key", MachineName(path), before, MachineKeyExists(path));
+  const uint32_t error = remove(name);
+  RunlogRemoval("Remove registry key", MachineName(path), before, MachineKeyExists(path), error);
+  return error;
 }
 
 const std::vector<std::string>& TUninstList::TrustedRoots() {
@@ -71,11 +72,11 @@ const std::vector<std::string>& TUninstList::TrustedRoots() {
   return trustedRoots_;
 }
 
-int32_t TUninstList::AddRunEntryRemoval() { return AddNewItem(skRemoveRunEntry, std::string(), kRunEntryWeight); }
+int32_t TUninstList::AddRunEntryRemoval() { return AddNewItem(TItemKind::skRemoveRunEntry, std::string(), kRunEntryWeight); }
 
 int32_t TUninstList::AddFileDeletion(const std::string& fileName) {
   if (fileName.empty()) return 0;
-  return AddNewItem(skDeleteFile, fileName, kFileWeight);
+  return AddNewItem(TItemKind::skDeleteFile, fileName, kFileWeight);
 }
 
 int32_t TUninstList::AddProgramsShortcutDeletion(const std::string& shortcutName) {
@@ -91,7 +92,7 @@ int32_t TUninstList::AddDesktopShortcutDeletion(const std::string& shortcutName)
 }
 
 int32_t TUninstList::AddFolderRemoval(const std::string& folderPath) {
-  return AddNewItem(skRemoveFolder, folderPath, kFolderWeight);
+  return AddNewItem(TItemKind::skRemoveFolder, folderPath, kFolderWeight);
 }
 
 int32_t TUninstList::AddProgramsFolderRemoval() {
@@ -101,20 +102,33 @@ int32_t TUninstList::AddProgramsFolderRemoval() {
 }
 
 int32_t TUninstList::AddDriverRemoval(const std::string& driverName) {
-  return AddNewItem(skRemoveVxd, driverName, kDriverWeight);
+  return AddNewItem(TItemKind::skRemoveVxd, driverName, kDriverWeight);
 }
 
+namespace {
+using TRemovalAction = int32_t (TUninstList::*)(TSetupItem&);
+
+// No default: a kind added without its action is a compiler warning here.
+TRemovalAction ActionOf(TItemKind kind) {
+  switch (kind) {
+    case TItemKind::skRemoveFolder: return &TUninstList::RemoveFolderStep;
+    case TItemKind::skDeleteFile: return &TUninstList::DeleteFileStep;
+    case TItemKind::skRemoveVxd: return &TUninstList::RemoveVxdStep;
+    case TItemKind::skRemoveRunEntry: return &TUninstList::RemoveRunEntryStep;
+    case TItemKind::skCloseProgram: break;   // the base list's own
+  }
+  return nullptr;
+}
+}  // namespace
+
 int32_t TUninstList::DoItemStep(TSetupItem& item) {
-  int32_t result = 0;
-  switch (item.Kind) {
-    case skRemoveFolder: result = RemoveFolderStep(item); break;
-    case skDeleteFile: result = DeleteFileStep(item); break;
-    case skRemoveVxd: result = RemoveVxdStep(item); break;
-    case skRemoveRunEntry: result = RemoveRunEntryStep(item); break;
-    default: ++item.StepsDone; break;
+  TRemovalAction action = ActionOf(item.Kind);
+  if (!action) {
+    ++item.StepsDone;
+    return 0;
   }
   // An action that failed may not have moved the item; the run must still go on.
-  if (result != 0) ++item.StepsDone;
+  if ((this->*action)(item) != 0) ++item.StepsDone;
   return 0;
 }
 
@@ -183,9 +197,10 @@ int32_t TUninstList::RemoveRunEntryStep(TSetupItem& item) {
   if (report != 0) return report;
 
   const bool before = MachineValueExists(RunKeyPath(), ProductName);
-  DeleteRunValue(ProductName);
+  // A start-up entry that stays is logged with its error; the step completes regardless.
+  const uint32_t error = DeleteRunValue(ProductName);
   RunlogRemoval("Remove start-up entry", ValueName(RunKeyPath(), ProductName), before,
-                MachineValueExists(RunKeyPath(), ProductName));
+                MachineValueExists(RunKeyPath(), ProductName), error);
   item.StepsDone = item.Weight;
   return 0;
 }
@@ -213,9 +228,11 @@ int32_t TUninstList::RemoveVxdStep(TSetupItem& item) {
     case kVxdDropMark: {
       const std::string used = UsedKeyPath(driver);
       const bool before = MachineValueExists(used, ProductName);
-      RemoveUsedMark(driver, ProductName);
+      // A mark that stays only keeps the shared driver installed, the safe side: it is logged
+      // with its error and the item ends.
+      const uint32_t error = RemoveUsedMark(driver, ProductName);
       RunlogRemoval("Remove driver use mark", ValueName(used, ProductName), before,
-                    MachineValueExists(used, ProductName));
+                    MachineValueExists(used, ProductName), error);
       item.StepsDone = item.Weight;
       return 0;
     }
@@ -243,7 +260,8 @@ int32_t TUninstList::RemoveVxdStep(TSetupItem& item) {
     }
     case kVxdKey:
       item.StepsDone = item.Weight;
-      RemoveMachineKeyLogged(ProductKeyPath(driver), &DeleteProductKey, driver);
+      // The driver and its file are gone; a key that stays is logged and ends nothing.
+      static_cast<void>(RemoveMachineKeyLogged(ProductKeyPath(driver), &DeleteProductKey, driver));
       return 0;
     default:
       item.StepsDone = item.Weight;

@@ -44,6 +44,6 @@ private:
 };
 
 // Removes a key of HKEY_LOCAL_MACHINE through remove(name) and logs what was there before and
-// after.
-void RemoveMachineKeyLogged(const std::string& path, bool (*remove)(const std::string&),
-                            const std::string& name);
+// after; answers what remove answered.
+uint32_t RemoveMachineKeyLogged(const std::string& path, uint32_t (*remove)(const std::string&),
+                                const std::string& name);

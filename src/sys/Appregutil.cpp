@@ -43,6 +43,13 @@ NtDeleteKeyFn NtDeleteKeyProc() {
   return GetSystemProc<NtDeleteKeyFn>(::GetModuleHandleA("ntdll.dll"), "NtDeleteKey");
 }
 
+// The Windows error code that a status of the native call stands for.
+LONG NtStatusError(LONG status) {
+  using RtlNtStatusToDosErrorFn = ULONG(WINAPI*)(LONG);
+  auto toDos = GetSystemProc<RtlNtStatusToDosErrorFn>(::GetModuleHandleA("ntdll.dll"), "RtlNtStatusToDosError");
+  return toDos ? static_cast<LONG>(toDos(status)) : ERROR_ACCESS_DENIED;
+}
+
 bool IsLinkKey(HKEY key) {
   DWORD type = REG_NONE;
   return ::RegQueryValueExA(key, "SymbolicLinkValue", nullptr, &type, nullptr, nullptr) ==
@@ -60,10 +67,19 @@ LONG OpenKey(HKEY parent, const char* path, UniqueHKey& key, DWORD options = 0) 
 
 // A link opens as itself, and so looks like a key without our values: its target, another
 // program's entry, is never read or changed through it.
+LONG OpenMachineKey(const std::string& path, UniqueHKey& key) {
+  return OpenKey(HKEY_LOCAL_MACHINE, path.c_str(), key, HasLinkKeys() ? REG_OPTION_OPEN_LINK : 0);
+}
+
 UniqueHKey OpenMachineKey(const std::string& path) {
   UniqueHKey key;
-  OpenKey(HKEY_LOCAL_MACHINE, path.c_str(), key, HasLinkKeys() ? REG_OPTION_OPEN_LINK : 0);
+  OpenMachineKey(path, key);   // a key that does not open reads as missing
   return key;
+}
+
+// What is not there needs no deleting.
+uint32_t GoneOrError(LONG result) {
+  return result == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : static_cast<uint32_t>(result);
 }
 
 bool ValueExists(HKEY key, const std::string& name) {
@@ -96,18 +112,20 @@ LONG DeleteKeyTree(HKEY parent, const char* name, int depth) {
     key.Reset();
     return ::RegDeleteKeyA(parent, name);
   }
-  return ntDeleteKey(key.Get()) == 0 ? ERROR_SUCCESS : ERROR_ACCESS_DENIED;
+  LONG status = ntDeleteKey(key.Get());
+  return status == 0 ? ERROR_SUCCESS : NtStatusError(status);
 }
 
 // The key `name` below `parentPath`, with everything under it; nothing when the parent is itself
 // a link, which would place the key in some other tree.
-void DeleteMachineTree(const char* parentPath, const std::string& name) {
-  if (name.empty()) return;   // would name the parent itself
+uint32_t DeleteMachineTree(const char* parentPath, const std::string& name) {
+  if (name.empty()) return ERROR_INVALID_NAME;   // would name the parent itself
   UniqueHKey parent;
   const DWORD options = HasLinkKeys() ? REG_OPTION_OPEN_LINK : 0;
-  if (OpenKey(HKEY_LOCAL_MACHINE, parentPath, parent, options) != ERROR_SUCCESS) return;
-  if (options != 0 && IsLinkKey(parent.Get())) return;
-  DeleteKeyTree(parent.Get(), name.c_str(), 0);
+  LONG opened = OpenKey(HKEY_LOCAL_MACHINE, parentPath, parent, options);
+  if (opened != ERROR_SUCCESS) return GoneOrError(opened);
+  if (options != 0 && IsLinkKey(parent.Get())) return ERROR_CANT_RESOLVE_FILENAME;
+  return GoneOrError(DeleteKeyTree(parent.Get(), name.c_str(), 0));
 }
 
 std::string ExpandVariables(const std::string& text) {
@@ -149,21 +167,17 @@ std::string ReadStringValue(HKEY key, const char* name) {
 
 }  // namespace
 
-bool DeleteRunValue(const std::string& name) {
+uint32_t DeleteRunValue(const std::string& name) {
   HKEY raw = nullptr;
-  if (::RegCreateKeyExA(HKEY_LOCAL_MACHINE, kRunKey, 0, nullptr, REG_OPTION_NON_VOLATILE,
-                        KEY_ALL_ACCESS, nullptr, &raw, nullptr) != ERROR_SUCCESS) {
-    return true;
-  }
+  LONG opened = ::RegCreateKeyExA(HKEY_LOCAL_MACHINE, kRunKey, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                  KEY_ALL_ACCESS, nullptr, &raw, nullptr);
+  if (opened != ERROR_SUCCESS) return static_cast<uint32_t>(opened);
   UniqueHKey key(raw);
-  if (ValueExists(key.Get(), name)) ::RegDeleteValueA(key.Get(), name.c_str());
-  return true;
+  if (!ValueExists(key.Get(), name)) return ERROR_SUCCESS;
+  return static_cast<uint32_t>(::RegDeleteValueA(key.Get(), name.c_str()));
 }
 
-bool DeleteUninstallKey(const std::string& name) {
-  DeleteMachineTree(kUninstallKey, name);
-  return true;
-}
+uint32_t DeleteUninstallKey(const std::string& name) { return DeleteMachineTree(kUninstallKey, name); }
 
 std::string ReadUninstallString(const std::string& name) {
   UniqueHKey key = OpenMachineKey(Join(kUninstallKey, name));
@@ -171,15 +185,14 @@ std::string ReadUninstallString(const std::string& name) {
   return ReadStringValue(key.Get(), "UninstallString");
 }
 
-bool DeleteProductKey(const std::string& name) {
-  DeleteMachineTree(kMakerKey, name);
-  return true;
-}
+uint32_t DeleteProductKey(const std::string& name) { return DeleteMachineTree(kMakerKey, name); }
 
-bool RemoveUsedMark(const std::string& component, const std::string& product) {
-  UniqueHKey key = OpenMachineKey(UsedKeyOf(component));
-  if (key && ValueExists(key.Get(), product)) ::RegDeleteValueA(key.Get(), product.c_str());
-  return true;
+uint32_t RemoveUsedMark(const std::string& component, const std::string& product) {
+  UniqueHKey key;
+  LONG opened = OpenMachineKey(UsedKeyOf(component), key);
+  if (opened != ERROR_SUCCESS) return GoneOrError(opened);
+  if (!ValueExists(key.Get(), product)) return ERROR_SUCCESS;
+  return static_cast<uint32_t>(::RegDeleteValueA(key.Get(), product.c_str()));
 }
 
 bool IsUsedByOthers(const std::string& component, const std::string& product) {

@@ -2,13 +2,16 @@
 // Used lists of shared components. A key that does not open with full access counts as missing;
 // a registry link key is never followed.
 #pragma once
+#include <cstdint>
 #include <string>
 
-bool DeleteRunValue(const std::string& name);
-bool DeleteUninstallKey(const std::string& name);
+// The deletions answer 0 when the record is gone or was never there, otherwise the Windows error
+// code of the step that failed; a caller that goes on regardless says so.
+[[nodiscard]] uint32_t DeleteRunValue(const std::string& name);
+[[nodiscard]] uint32_t DeleteUninstallKey(const std::string& name);
 std::string ReadUninstallString(const std::string& name);
-bool DeleteProductKey(const std::string& name);
-bool RemoveUsedMark(const std::string& component, const std::string& product);
+[[nodiscard]] uint32_t DeleteProductKey(const std::string& name);
+[[nodiscard]] uint32_t RemoveUsedMark(const std::string& component, const std::string& product);
 bool IsUsedByOthers(const std::string& component, const std::string& product);
 
 // For the run's log: the records' key paths under HKEY_LOCAL_MACHINE, and whether they are there

@@ -73,14 +73,14 @@ std::string ChooseUserProgramsFolder(const FolderFacts& facts) {
   return path.empty() ? facts.windowsUpper() + "\\Start Menu\\Programs" : path;
 }
 
-std::string ChooseDesktopFolder(int32_t version, const FolderFacts& facts) {
+std::string ChooseDesktopFolder(TWindowsVersion version, const FolderFacts& facts) {
   // The product's shortcuts are shared on the NT family and per user on the 9x family.
   if (IsNtFamily(version)) return ChooseCommonDesktopFolder(facts);
   if (Is9xFamily(version)) return ChooseUserDesktopFolder(facts);
   return std::string();
 }
 
-std::string ChooseProgramsFolder(int32_t version, const FolderFacts& facts) {
+std::string ChooseProgramsFolder(TWindowsVersion version, const FolderFacts& facts) {
   if (IsNtFamily(version)) return ChooseCommonProgramsFolder(facts);
   if (Is9xFamily(version)) return ChooseUserProgramsFolder(facts);
   return std::string();

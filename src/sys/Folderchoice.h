@@ -8,6 +8,8 @@
 #include <memory>
 #include <string>
 
+#include "sys/Sysutil.h"
+
 // Shell folder ids, each with CSIDL_FLAG_CREATE so that a missing standard folder is made.
 constexpr int kShellDesktop = 0x8000;
 constexpr int kShellPrograms = 0x8002;
@@ -34,8 +36,8 @@ std::string ChooseCommonDesktopFolder(const FolderFacts& facts);
 std::string ChooseUserDesktopFolder(const FolderFacts& facts);
 std::string ChooseCommonProgramsFolder(const FolderFacts& facts);
 std::string ChooseUserProgramsFolder(const FolderFacts& facts);
-std::string ChooseDesktopFolder(int32_t version, const FolderFacts& facts);
-std::string ChooseProgramsFolder(int32_t version, const FolderFacts& facts);
+std::string ChooseDesktopFolder(TWindowsVersion version, const FolderFacts& facts);
+std::string ChooseProgramsFolder(TWindowsVersion version, const FolderFacts& facts);
 std::string ComposeSystemFolder(const std::string& windowsUpper);
 
 // An upper-cased folder kept from its first computation on. When the copy cannot be stored the

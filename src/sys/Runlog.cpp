@@ -113,11 +113,11 @@ void RunlogAction(const char* action, const std::string& target, TLogOutcome out
   RunlogLine(FormatActionLine(action, target, outcome, error, text, why));
 }
 
-void RunlogRemoval(const char* action, const std::string& target, bool before, bool after) {
+void RunlogRemoval(const char* action, const std::string& target, bool before, bool after, uint32_t error) {
   if (!before) {
     RunlogAction(action, target, TLogOutcome::Absent);
   } else if (after) {
-    RunlogAction(action, target, TLogOutcome::Failed, 0, "still there");
+    RunlogAction(action, target, TLogOutcome::Failed, error, "still there");
   } else {
     RunlogAction(action, target, TLogOutcome::Removed);
   }

@@ -2,22 +2,22 @@
 
 #include <windows.h>
 
-int32_t ClassifyVersion(uint32_t platformId, uint32_t major, uint32_t minor) {
+TWindowsVersion ClassifyVersion(uint32_t platformId, uint32_t major, uint32_t minor) {
   if (platformId == VER_PLATFORM_WIN32_WINDOWS) {
-    if (major != 4) return wvUnknown;
-    if (minor == 0) return wvWin95;
-    if (minor == 10) return wvWin98;
-    return wvWinMe;
+    if (major != 4) return TWindowsVersion::wvUnknown;
+    if (minor == 0) return TWindowsVersion::wvWin95;
+    if (minor == 10) return TWindowsVersion::wvWin98;
+    return TWindowsVersion::wvWinMe;
   }
   if (platformId == VER_PLATFORM_WIN32_NT) {
-    if (major <= 4) return wvWinNT4;
-    if (major == 5 && minor == 0) return wvWin2000;
-    return wvWinXP;
+    if (major <= 4) return TWindowsVersion::wvWinNT4;
+    if (major == 5 && minor == 0) return TWindowsVersion::wvWin2000;
+    return TWindowsVersion::wvWinXP;
   }
-  return wvUnknown;
+  return TWindowsVersion::wvUnknown;
 }
 
-int32_t ClassifyWindowsVersion() {
+TWindowsVersion ClassifyWindowsVersion() {
   static_assert(sizeof(OSVERSIONINFOA) == 148, "the classic version record");
   OSVERSIONINFOA info;
   ZeroMemory(&info, sizeof info);
@@ -27,12 +27,12 @@ int32_t ClassifyWindowsVersion() {
   return ClassifyVersion(info.dwPlatformId, info.dwMajorVersion, info.dwMinorVersion);
 }
 
-int32_t ResolveWindowsVersion(int32_t& cache, int32_t (*classify)()) {
-  if (cache == wvUnknown) cache = classify();
+TWindowsVersion ResolveWindowsVersion(TWindowsVersion& cache, TWindowsVersion (*classify)()) {
+  if (cache == TWindowsVersion::wvUnknown) cache = classify();
   return cache;
 }
 
-int32_t GetWindowsVersion() {
-  static int32_t version = wvUnknown;
+TWindowsVersion GetWindowsVersion() {
+  static TWindowsVersion version = TWindowsVersion::wvUnknown;
   return ResolveWindowsVersion(version, &ClassifyWindowsVersion);
 }

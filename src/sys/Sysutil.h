@@ -2,24 +2,39 @@
 #pragma once
 #include <cstdint>
 
-constexpr int32_t wvUnknown = -1;
-constexpr int32_t wvWinNT4 = 0;
-constexpr int32_t wvWin95 = 1;
-constexpr int32_t wvWin98 = 2;
-constexpr int32_t wvWin2000 = 3;
-constexpr int32_t wvWinXP = 4;
-constexpr int32_t wvWinMe = 5;
+// The version code: a 32-bit signed integer with these values.
+enum class TWindowsVersion : int32_t {
+  wvUnknown = -1,
+  wvWinNT4 = 0,
+  wvWin95 = 1,
+  wvWin98 = 2,
+  wvWin2000 = 3,
+  wvWinXP = 4,
+  wvWinMe = 5,
+};
 
-constexpr bool IsNtFamily(int32_t version) {
-  return version == wvWinNT4 || version == wvWin2000 || version == wvWinXP;
+// No default: a version added without its family is a compiler warning. A value outside the
+// list belongs to neither.
+constexpr bool IsNtFamily(TWindowsVersion version) {
+  switch (version) {
+    case TWindowsVersion::wvWinNT4: case TWindowsVersion::wvWin2000: case TWindowsVersion::wvWinXP: return true;
+    case TWindowsVersion::wvUnknown: case TWindowsVersion::wvWin95: case TWindowsVersion::wvWin98:
+    case TWindowsVersion::wvWinMe: break;
+  }
+  return false;
 }
-constexpr bool Is9xFamily(int32_t version) {
-  return version == wvWin95 || version == wvWin98 || version == wvWinMe;
+constexpr bool Is9xFamily(TWindowsVersion version) {
+  switch (version) {
+    case TWindowsVersion::wvWin95: case TWindowsVersion::wvWin98: case TWindowsVersion::wvWinMe: return true;
+    case TWindowsVersion::wvUnknown: case TWindowsVersion::wvWinNT4: case TWindowsVersion::wvWin2000:
+    case TWindowsVersion::wvWinXP: break;
+  }
+  return false;
 }
 
-int32_t ClassifyVersion(uint32_t platformId, uint32_t major, uint32_t minor);
-int32_t ClassifyWindowsVersion();   // asks the system each time
-int32_t GetWindowsVersion();        // process-wide, asked again while unknown
+TWindowsVersion ClassifyVersion(uint32_t platformId, uint32_t major, uint32_t minor);
+TWindowsVersion ClassifyWindowsVersion();   // asks the system each time
+TWindowsVersion GetWindowsVersion();        // process-wide, asked again while unknown
 
 // GetWindowsVersion over a given cache and classifier: fills the cache while it holds wvUnknown.
-int32_t ResolveWindowsVersion(int32_t& cache, int32_t (*classify)());
+TWindowsVersion ResolveWindowsVersion(TWindowsVersion& cache, TWindowsVersion (*classify)());

@@ -12,6 +12,8 @@
 
 using namespace engtest;
 
+constexpr TWindowsVersion kExpected = static_cast<TWindowsVersion>(EXPECTED_VERSION);
+
 namespace {
 
 
@@ -20,7 +22,7 @@ const char* const kCodes[] = {"CHT", "CHS", "JPN", "KOR", "FRA", "ESN", "DEU", "
 class PlanTest : public ::testing::Test {
 protected:
   void SetUp() override {
-    ASSERT_EQ(EXPECTED_VERSION, GetWindowsVersion());
+    ASSERT_EQ(EXPECTED_VERSION, static_cast<int32_t>(GetWindowsVersion()));
     ASSERT_TRUE(driver.Initialize());
     product = Unique("TvEngPlan");
     driver.List->SetProductName(product);
@@ -57,7 +59,7 @@ protected:
       file(std::string("Ex") + code + ".FRC");
       infoFile(std::string("Info") + code + ".Ini");
     }
-    if (EXPECTED_VERSION == wvWin98 || EXPECTED_VERSION == wvWinMe) p.push_back({13, "QORVDISK", 5});
+    if (kExpected == TWindowsVersion::wvWin98 || kExpected == TWindowsVersion::wvWinMe) p.push_back({13, "QORVDISK", 5});
     if (!programs.empty()) p.push_back({11, programs + "\\" + product, 1});
     file("dzips32.dll");
     file("dunzips32.dll");
@@ -80,15 +82,15 @@ TEST_F(PlanTest, FixedOrderForThisWindows) {
   EXPECT_EQ(0, driver.AddFile("dzips32.dll"));
   EXPECT_EQ(0, driver.AddFile("dunzips32.dll"));
   EXPECT_EQ(before, driver.List->Items.size());
-  EXPECT_EQ(skRemoveFolder, driver.List->Items.back()->Kind);
+  EXPECT_EQ(TItemKind::skRemoveFolder, driver.List->Items.back()->Kind);
 
   bool hasDriver = false, hasShortcut = false;
   for (const auto& i : driver.List->Items) {
-    hasDriver |= i->Kind == skRemoveVxd;
+    hasDriver |= i->Kind == TItemKind::skRemoveVxd;
     hasShortcut |= i->Target.find(".LNK") != std::string::npos;
   }
-  EXPECT_EQ(EXPECTED_VERSION == wvWin98 || EXPECTED_VERSION == wvWinMe, hasDriver);
-  EXPECT_EQ(EXPECTED_VERSION != wvUnknown, hasShortcut);
+  EXPECT_EQ(kExpected == TWindowsVersion::wvWin98 || kExpected == TWindowsVersion::wvWinMe, hasDriver);
+  EXPECT_EQ(kExpected != TWindowsVersion::wvUnknown, hasShortcut);
 
   // A second plan starts afresh.
   ASSERT_EQ(0, driver.BuildPlan());

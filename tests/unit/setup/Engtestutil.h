@@ -148,7 +148,7 @@ inline void PrintTo(const Planned& p, std::ostream* os) {
 }
 inline std::vector<Planned> Plan(const TSetupList& list) {
   std::vector<Planned> out;
-  for (const auto& i : list.Items) out.push_back({i->Kind, i->Target, i->Weight});
+  for (const auto& i : list.Items) out.push_back({static_cast<int32_t>(i->Kind), i->Target, i->Weight});
   return out;
 }
 

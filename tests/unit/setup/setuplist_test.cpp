@@ -10,14 +10,14 @@ using namespace engtest;
 
 namespace {
 
-std::unique_ptr<TSetupItem> Item(int32_t kind, const std::string& target, int32_t weight) {
+std::unique_ptr<TSetupItem> Item(TItemKind kind, const std::string& target, int32_t weight) {
   return std::unique_ptr<TSetupItem>(new TSetupItem(kind, target, weight));
 }
 
 }  // namespace
 
 TEST(SetupItem, IdentityIsKindParamAndBothTextsExactly) {
-  TSetupItem a(skDeleteFile, "C:\\A\\x.txt", 5), b(skDeleteFile, "C:\\A\\x.txt", 1);
+  TSetupItem a(TItemKind::skDeleteFile, "C:\\A\\x.txt", 5), b(TItemKind::skDeleteFile, "C:\\A\\x.txt", 1);
   b.StepsDone = 3;
   EXPECT_TRUE(a.IsEqual(b));   // weight and progress play no part
   b.Param = 1;
@@ -25,9 +25,18 @@ TEST(SetupItem, IdentityIsKindParamAndBothTextsExactly) {
   b.Param = 0;
   b.Target2 = "y";
   EXPECT_FALSE(a.IsEqual(b));
-  TSetupItem upper(skDeleteFile, "C:\\A\\X.TXT", 5), folder(skRemoveFolder, "C:\\A\\x.txt", 5);
+  TSetupItem upper(TItemKind::skDeleteFile, "C:\\A\\X.TXT", 5), folder(TItemKind::skRemoveFolder, "C:\\A\\x.txt", 5);
   EXPECT_FALSE(a.IsEqual(upper));
   EXPECT_FALSE(a.IsEqual(folder));
+}
+
+// The codes are the stored ones; a new item has none of them.
+TEST(SetupItem, KindsKeepTheirCodes) {
+  const std::pair<TItemKind, int32_t> codes[] = {{TItemKind::skCloseProgram, 1}, {TItemKind::skRemoveFolder, 11},
+                                                 {TItemKind::skDeleteFile, 12}, {TItemKind::skRemoveVxd, 13},
+                                                 {TItemKind::skRemoveRunEntry, 15}};
+  for (const auto& c : codes) EXPECT_EQ(c.second, static_cast<int32_t>(c.first));
+  EXPECT_EQ(0, static_cast<int32_t>(TSetupItem().Kind));
 }
 
 TEST(SetupList, EqualItemsAreStoredOnceWithTheFirstWeight) {
@@ -37,7 +46,7 @@ TEST(SetupList, EqualItemsAreStoredOnceWithTheFirstWeight) {
   EXPECT_EQ(0, list.AddFileDeletion("C:\\A\\X.txt"));   // another item: case counts
   ASSERT_EQ(2u, list.Items.size());
   EXPECT_EQ(10, list.TotalWeight);
-  EXPECT_TRUE(list.AddItem(Item(skDeleteFile, "C:\\A\\x.txt", 50)));
+  EXPECT_TRUE(list.AddItem(Item(TItemKind::skDeleteFile, "C:\\A\\x.txt", 50)));
   EXPECT_EQ(2u, list.Items.size());
   EXPECT_EQ(5, list.Items[0]->Weight);
   EXPECT_EQ(10, list.TotalWeight);
@@ -121,7 +130,7 @@ TEST(SetupList, ZeroWeightItemsRunNoStep) {
   TUninstList list;
   Recorder rec;
   Attach(list, rec);
-  ASSERT_TRUE(list.AddItem(Item(skDeleteFile, dir / "kept.txt", 0)));
+  ASSERT_TRUE(list.AddItem(Item(TItemKind::skDeleteFile, dir / "kept.txt", 0)));
   ASSERT_EQ(0, list.AddFileDeletion(dir / "gone.txt"));
   EXPECT_EQ(0, list.Execute());
   EXPECT_TRUE(PathExists(dir / "kept.txt"));

@@ -22,7 +22,7 @@ std::string ReadText(const std::string& path) {
 }  // namespace
 
 TEST(Win9x, AFileInUseIsListedInWininitAndItsFolderIsNot) {
-  ASSERT_EQ(wvWin98, GetWindowsVersion());
+  ASSERT_EQ(TWindowsVersion::wvWin98, GetWindowsVersion());
   std::string wininit = GetWindowsFolder() + "\\WININIT.INI";
   bool had = PathExists(wininit);
   std::string before = ReadText(wininit);

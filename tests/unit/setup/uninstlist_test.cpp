@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include "msg/Msgids.h"
 #include "setup/Uninstlist.h"
+#include "sys/Appregutil.h"
 #include "sys/Pendingremoval.h"
 #include "sys/Runlog.h"
 #include "sys/Systemfolder.h"
@@ -195,7 +196,7 @@ TEST(RunEntry, OnlyTheProductsValueGoes) {
   Recorder rec;
   Attach(list, rec);
   ASSERT_EQ(0, list.AddRunEntryRemoval());
-  ASSERT_TRUE(list.AddItem(std::unique_ptr<TSetupItem>(new TSetupItem(99, "odd", 2))));
+  ASSERT_TRUE(list.AddItem(std::unique_ptr<TSetupItem>(new TSetupItem(static_cast<TItemKind>(99), "odd", 2))));
   list.ProductName = product;   // read when the step runs
   EXPECT_EQ(0, list.Execute());
   EXPECT_FALSE(ValueExists(kRunKey, product));
@@ -339,6 +340,24 @@ TEST_F(Driver, TheLogSaysWhatTheItemDidAndWhatItLeftAlone) {
             "Delete file " + file + ": removed\r\n"
             "Remove registry key HKLM\\" + key + ": removed\r\n",
             log);
+}
+
+// A key that will not go is logged with the deletion's error, which is passed on.
+TEST_F(Driver, AKeyThatStaysIsLoggedWithItsError) {
+  TempDir logs;
+  ASSERT_EQ(0u, RunlogOpen(logs / "run.log"));
+  uint32_t (*refuse)(const std::string&) = [](const std::string&) -> uint32_t { return ERROR_ACCESS_DENIED; };
+  EXPECT_EQ(static_cast<uint32_t>(ERROR_ACCESS_DENIED), RemoveMachineKeyLogged(key, refuse, driver));
+  EXPECT_EQ(0u, RemoveMachineKeyLogged(key + "X", &DeleteProductKey, driver + "X"));   // nothing there
+  RunlogClose();
+  UniqueFile f(::CreateFileA((logs / "run.log").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+  char buf[4096] = {};
+  DWORD got = 0;
+  ASSERT_TRUE(::ReadFile(f.Get(), buf, sizeof buf - 1, &got, nullptr));
+  const std::string log(buf, got);
+  EXPECT_EQ(0u, log.find("Remove registry key HKLM\\" + key + ": failed, still there (error 5: ")) << log;
+  EXPECT_NE(std::string::npos, log.find(")\r\nRemove registry key HKLM\\" + key + "X: absent\r\n")) << log;
+  EXPECT_TRUE(KeyExists(key));
 }
 
 // --- WININIT.INI text ---

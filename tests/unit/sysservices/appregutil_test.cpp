@@ -87,19 +87,23 @@ TEST_F(AppReg, DeleteUninstallKeyTakesTheWholeSubtreeAndNothingBeside) {
   SetText(kUninstall + name + "\\a\\b", "v", "x");
   SetText(kUninstall + other, "UninstallString", "keep");
   SetText(kUninstall + name + "X", "UninstallString", "keep");
-  EXPECT_TRUE(DeleteUninstallKey(name));
+  EXPECT_EQ(0u, DeleteUninstallKey(name));
   EXPECT_FALSE(KeyExists(kUninstall + name));
   EXPECT_TRUE(ValueExists(kUninstall + other, "UninstallString"));
   EXPECT_TRUE(ValueExists(kUninstall + name + "X", "UninstallString"));
-  EXPECT_TRUE(DeleteUninstallKey(name));   // now missing: nothing happens
+  EXPECT_EQ(0u, DeleteUninstallKey(name));   // now missing: nothing happens
   EXPECT_TRUE(KeyExists(kUninstall + other));
 }
 
 TEST_F(AppReg, DeleteProductKeyTakesItsUsedList) {
   SetText(kMaker + name + "\\Used", "Prod", "");
   SetText(kMaker + other + "\\Used", "Prod", "");
-  EXPECT_TRUE(DeleteProductKey(name));
+  EXPECT_EQ(0u, DeleteProductKey(name));
   EXPECT_FALSE(KeyExists(kMaker + name));
+  EXPECT_TRUE(ValueExists(kMaker + other + "\\Used", "Prod"));
+  // No name would be the maker's whole branch: refused, and said so.
+  EXPECT_EQ(static_cast<uint32_t>(ERROR_INVALID_NAME), DeleteProductKey(""));
+  EXPECT_EQ(static_cast<uint32_t>(ERROR_INVALID_NAME), DeleteUninstallKey(""));
   EXPECT_TRUE(ValueExists(kMaker + other + "\\Used", "Prod"));
 }
 
@@ -118,10 +122,10 @@ TEST_F(AppReg, LinkKeysAreRemovedAsLinksAndTheirTargetsStay) {
   ASSERT_TRUE(ValueExists(links[0] + "\\deep", "keep")) << "a link leads to its target";
   EXPECT_EQ("", ReadUninstallString(name + "X")) << "another program's entry, and its folder";
 
-  EXPECT_TRUE(DeleteUninstallKey(name));
-  EXPECT_TRUE(DeleteUninstallKey(name + "X"));
-  EXPECT_TRUE(DeleteProductKey(name));
-  EXPECT_TRUE(DeleteProductKey(name + "X"));
+  EXPECT_EQ(0u, DeleteUninstallKey(name));
+  EXPECT_EQ(0u, DeleteUninstallKey(name + "X"));
+  EXPECT_EQ(0u, DeleteProductKey(name));
+  EXPECT_EQ(0u, DeleteProductKey(name + "X"));
   EXPECT_TRUE(ValueExists(target, "keep"));
   EXPECT_TRUE(ValueExists(target + "\\deep", "keep"));
   for (const std::string& link : links) EXPECT_FALSE(LinkExists(link)) << link;
@@ -175,14 +179,14 @@ TEST_F(AppReg, IsUsedByOthersDoubtsEverythingButAClearNo) {
 
 TEST_F(AppReg, RemoveUsedMarkDeletesOneValueAndKeepsTheKey) {
   const std::string used = kMaker + name + "\\Used";
-  EXPECT_TRUE(RemoveUsedMark(name, "Me"));
+  EXPECT_EQ(0u, RemoveUsedMark(name, "Me"));
   EXPECT_FALSE(KeyExists(used));   // a missing list is not created
   SetText(used, "Me", "");
   SetText(used, "Other", "");
-  EXPECT_TRUE(RemoveUsedMark(name, "Me"));
+  EXPECT_EQ(0u, RemoveUsedMark(name, "Me"));
   EXPECT_FALSE(ValueExists(used, "Me"));
   EXPECT_TRUE(ValueExists(used, "Other"));
-  EXPECT_TRUE(RemoveUsedMark(name, "Other"));
+  EXPECT_EQ(0u, RemoveUsedMark(name, "Other"));
   EXPECT_TRUE(KeyExists(used));
   EXPECT_FALSE(IsUsedByOthers(name, "Me"));
 }
@@ -190,9 +194,9 @@ TEST_F(AppReg, RemoveUsedMarkDeletesOneValueAndKeepsTheKey) {
 TEST_F(AppReg, DeleteRunValueTakesOnlyTheNamedValue) {
   SetText(kRunKey, name.c_str(), "C:\\x.exe");
   SetText(kRunKey, other.c_str(), "C:\\y.exe");
-  EXPECT_TRUE(DeleteRunValue(name));
+  EXPECT_EQ(0u, DeleteRunValue(name));
   EXPECT_FALSE(ValueExists(kRunKey, name));
   EXPECT_TRUE(ValueExists(kRunKey, other));
-  EXPECT_TRUE(DeleteRunValue(name));   // no such value: nothing changes
+  EXPECT_EQ(0u, DeleteRunValue(name));   // no such value: nothing changes
   EXPECT_TRUE(ValueExists(kRunKey, other));
 }

@@ -31,8 +31,8 @@ TEST(FolderChoice, FailingWindowsCallAndShellGiveTheFixedFallbacks) {
   ASSERT_EQ("C:\\WINDOWS", p.windowsUpper);
   EXPECT_EQ('C', DriveLetterOf(p.windowsUpper));
   FolderFacts f = p.Facts();
-  EXPECT_EQ("C:\\WINDOWS\\Desktop", ChooseDesktopFolder(wvWin98, f));
-  EXPECT_EQ("C:\\WINDOWS\\Start Menu\\Programs", ChooseProgramsFolder(wvWinMe, f));
+  EXPECT_EQ("C:\\WINDOWS\\Desktop", ChooseDesktopFolder(TWindowsVersion::wvWin98, f));
+  EXPECT_EQ("C:\\WINDOWS\\Start Menu\\Programs", ChooseProgramsFolder(TWindowsVersion::wvWinMe, f));
   EXPECT_EQ("C:\\WINDOWS\\system", ComposeSystemFolder(p.windowsUpper));
   EXPECT_EQ("C:\\Program Files", ChooseProgramFilesFolder(f));
   EXPECT_EQ((std::set<int>{0x8000, 0x8002, 0x8026}), p.asked);
@@ -44,9 +44,9 @@ TEST(FolderChoice, NtFallbacksUseTheDriveOfALowerCaseWindowsFolder) {
   ASSERT_EQ("D:\\WINNT", p.windowsUpper);
   FolderFacts f = p.Facts();
   EXPECT_EQ("D:\\Program Files", ChooseProgramFilesFolder(f));
-  EXPECT_EQ("D:\\Documents and Settings\\All Users\\Desktop", ChooseDesktopFolder(wvWinNT4, f));
+  EXPECT_EQ("D:\\Documents and Settings\\All Users\\Desktop", ChooseDesktopFolder(TWindowsVersion::wvWinNT4, f));
   EXPECT_EQ("D:\\Documents and Settings\\All Users\\Start Menu\\Programs",
-            ChooseProgramsFolder(wvWin2000, f));
+            ChooseProgramsFolder(TWindowsVersion::wvWin2000, f));
   EXPECT_EQ((std::set<int>{0x8000, 0x8002, 0x8017, 0x8019, 0x8026}), p.asked);
 }
 
@@ -62,13 +62,14 @@ TEST(FolderChoice, VersionPicksAllUsersOnNtAndTheUserOn9x) {
   FakePlatform p;
   p.windowsUpper = "C:\\WINDOWS";
   p.shell = {{0x8000, "ud"}, {0x8002, "up"}, {0x8017, "cp"}, {0x8019, "cd"}};
-  struct Row { int32_t version; const char* desktop; const char* programs; };
-  const Row rows[] = {{wvWinNT4, "cd", "cp"}, {wvWin2000, "cd", "cp"}, {wvWinXP, "cd", "cp"},
-                      {wvWin95, "ud", "up"},  {wvWin98, "ud", "up"},   {wvWinMe, "ud", "up"},
-                      {wvUnknown, "", ""},    {6, "", ""},             {-2, "", ""}};
+  using V = TWindowsVersion;
+  struct Row { V version; const char* desktop; const char* programs; };
+  const Row rows[] = {{V::wvWinNT4, "cd", "cp"}, {V::wvWin2000, "cd", "cp"}, {V::wvWinXP, "cd", "cp"},
+                      {V::wvWin95, "ud", "up"},  {V::wvWin98, "ud", "up"},   {V::wvWinMe, "ud", "up"},
+                      {V::wvUnknown, "", ""},    {V(6), "", ""},             {V(-2), "", ""}};
   for (const Row& r : rows) {
-    EXPECT_EQ(r.desktop, ChooseDesktopFolder(r.version, p.Facts())) << r.version;
-    EXPECT_EQ(r.programs, ChooseProgramsFolder(r.version, p.Facts())) << r.version;
+    EXPECT_EQ(r.desktop, ChooseDesktopFolder(r.version, p.Facts())) << static_cast<int32_t>(r.version);
+    EXPECT_EQ(r.programs, ChooseProgramsFolder(r.version, p.Facts())) << static_cast<int32_t>(r.version);
   }
 }
 

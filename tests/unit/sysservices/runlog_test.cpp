@@ -55,6 +55,13 @@ TEST(Runlog, WrittenThroughReplacedAndNeverInvented) {
                           "Remove registry key HKLM\\Y: absent\r\n"
                           "Delete file C:\\a: failed (error 5: ")) << text;
   EXPECT_EQ(")\r\n", text.substr(text.size() - 3));
+  // A removal that failed with a code names it and its text.
+  RunlogRemoval("Remove registry key", "HKLM\\Z", true, true, ERROR_ACCESS_DENIED);
+  RunlogRemoval("Remove registry key", "HKLM\\W", false, false, ERROR_ACCESS_DENIED);
+  const std::string more = Content(path).substr(text.size());
+  EXPECT_EQ(0u, more.find("Remove registry key HKLM\\Z: failed, still there (error 5: ")) << more;
+  EXPECT_NE(std::string::npos, more.find(")\r\nRemove registry key HKLM\\W: absent\r\n")) << more;
+  text += more;
   EXPECT_EQ(std::string::npos, RunlogErrorText(ERROR_ACCESS_DENIED).find_first_of("\r\n"));
 
   // Nobody else may write to it meanwhile: a second copy started with the same log stays out.

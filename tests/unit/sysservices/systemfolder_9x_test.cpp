@@ -10,7 +10,7 @@
 TEST(SystemFolder9x, DesktopAndProgramsAreTheUsersOwn) {
   const char* expected = std::getenv("TARVO_EXPECT_VERSION");
   ASSERT_NE(nullptr, expected);
-  EXPECT_EQ(std::atoi(expected), GetWindowsVersion());
+  EXPECT_EQ(std::atoi(expected), static_cast<int32_t>(GetWindowsVersion()));
   std::string userDesktop = GetShellFolder(0x8000);
   ASSERT_FALSE(userDesktop.empty());
   EXPECT_EQ(userDesktop, GetDesktopFolder());

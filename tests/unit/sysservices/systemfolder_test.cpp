@@ -21,7 +21,7 @@ TEST(SystemFolder, WindowsFolderAndWhatIsBuiltOnIt) {
 }
 
 TEST(SystemFolder, ShellFoldersOfALateNt) {
-  ASSERT_EQ(wvWinXP, GetWindowsVersion());
+  ASSERT_EQ(TWindowsVersion::wvWinXP, GetWindowsVersion());
   EXPECT_EQ("C:\\Program Files", GetProgramFilesFolder());
   EXPECT_EQ("C:\\PROGRAM FILES", GetProgramFilesFolderUpper());
   std::string commonDesktop = GetShellFolder(0x8019);

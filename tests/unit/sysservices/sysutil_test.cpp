@@ -2,15 +2,25 @@
 
 #include "sys/Sysutil.h"
 
+namespace {
+using V = TWindowsVersion;
+}  // namespace
+
+// The codes are the ones the rest of the system was written against.
+TEST(WindowsVersion, CodesKeepTheirNumbers) {
+  const V codes[] = {V::wvUnknown, V::wvWinNT4, V::wvWin95, V::wvWin98, V::wvWin2000, V::wvWinXP, V::wvWinMe};
+  for (int32_t n = -1; n <= 5; ++n) EXPECT_EQ(n, static_cast<int32_t>(codes[n + 1]));
+}
+
 TEST(ClassifyVersion, EveryRowAndEdgeOfTheTable) {
-  struct Row { uint32_t platform, major, minor; int32_t code; };
+  struct Row { uint32_t platform, major, minor; V code; };
   const Row rows[] = {
-      {1, 4, 0, wvWin95},   {1, 4, 10, wvWin98},  {1, 4, 90, wvWinMe},    {1, 4, 3, wvWinMe},
-      {1, 4, 1, wvWinMe},   {1, 5, 0, wvUnknown}, {1, 3, 95, wvUnknown},  {1, 0, 0, wvUnknown},
-      {2, 3, 51, wvWinNT4}, {2, 4, 0, wvWinNT4},  {2, 0, 0, wvWinNT4},    {2, 5, 0, wvWin2000},
-      {2, 5, 1, wvWinXP},   {2, 5, 2, wvWinXP},   {2, 6, 0, wvWinXP},     {2, 10, 0, wvWinXP},
+      {1, 4, 0, V::wvWin95},   {1, 4, 10, V::wvWin98},  {1, 4, 90, V::wvWinMe},    {1, 4, 3, V::wvWinMe},
+      {1, 4, 1, V::wvWinMe},   {1, 5, 0, V::wvUnknown}, {1, 3, 95, V::wvUnknown},  {1, 0, 0, V::wvUnknown},
+      {2, 3, 51, V::wvWinNT4}, {2, 4, 0, V::wvWinNT4},  {2, 0, 0, V::wvWinNT4},    {2, 5, 0, V::wvWin2000},
+      {2, 5, 1, V::wvWinXP},   {2, 5, 2, V::wvWinXP},   {2, 6, 0, V::wvWinXP},     {2, 10, 0, V::wvWinXP},
       // The major version compares unsigned: a huge one is a late NT, not an early one.
-      {2, 0xFFFFFFFFu, 0, wvWinXP}, {0, 4, 0, wvUnknown}, {3, 5, 0, wvUnknown},
+      {2, 0xFFFFFFFFu, 0, V::wvWinXP}, {0, 4, 0, V::wvUnknown}, {3, 5, 0, V::wvUnknown},
   };
   for (const Row& r : rows) {
     EXPECT_EQ(r.code, ClassifyVersion(r.platform, r.major, r.minor))
@@ -20,20 +30,20 @@ TEST(ClassifyVersion, EveryRowAndEdgeOfTheTable) {
 
 namespace {
 int g_classifyCalls = 0;
-int32_t UnknownTwiceThenWin98() { return ++g_classifyCalls <= 2 ? wvUnknown : wvWin98; }
+V UnknownTwiceThenWin98() { return ++g_classifyCalls <= 2 ? V::wvUnknown : V::wvWin98; }
 }  // namespace
 
 TEST(WindowsVersion, AsksAgainWhileUnknownThenKeepsTheCode) {
-  int32_t cache = wvUnknown;
-  EXPECT_EQ(wvUnknown, ResolveWindowsVersion(cache, &UnknownTwiceThenWin98));
-  EXPECT_EQ(wvUnknown, ResolveWindowsVersion(cache, &UnknownTwiceThenWin98));
-  EXPECT_EQ(wvWin98, ResolveWindowsVersion(cache, &UnknownTwiceThenWin98));
-  EXPECT_EQ(wvWin98, ResolveWindowsVersion(cache, &UnknownTwiceThenWin98));
+  V cache = V::wvUnknown;
+  EXPECT_EQ(V::wvUnknown, ResolveWindowsVersion(cache, &UnknownTwiceThenWin98));
+  EXPECT_EQ(V::wvUnknown, ResolveWindowsVersion(cache, &UnknownTwiceThenWin98));
+  EXPECT_EQ(V::wvWin98, ResolveWindowsVersion(cache, &UnknownTwiceThenWin98));
+  EXPECT_EQ(V::wvWin98, ResolveWindowsVersion(cache, &UnknownTwiceThenWin98));
   EXPECT_EQ(3, g_classifyCalls);
 }
 
 TEST(WindowsVersion, LiveSystemIsALateNt) {
   // Wine's default report is 6.1.
-  EXPECT_EQ(wvWinXP, ClassifyWindowsVersion());
-  EXPECT_EQ(wvWinXP, GetWindowsVersion());
+  EXPECT_EQ(V::wvWinXP, ClassifyWindowsVersion());
+  EXPECT_EQ(V::wvWinXP, GetWindowsVersion());
 }
