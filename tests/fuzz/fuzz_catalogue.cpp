@@ -11,7 +11,7 @@
 
 #include "msg/Clwinmsgfile.h"
 #include "msg/Setupapifun.h"
-#include "unit/catalogue/CatalogueBytes.h"
+#include "unit/msg/CatalogueBytes.h"
 
 namespace {
 
