@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "msg/Clwinmsgfile.h"
-#include "msg/Setupapifun.h"
+#include "sys/Setupapifun.h"
 #include "unit/msg/CatalogueBytes.h"
 
 namespace {
