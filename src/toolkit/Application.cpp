@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "sys/Exename.h"
 #include "toolkit/Form.h"
 
 namespace {
@@ -43,12 +44,7 @@ void TApplication::ProcessMessages() {
   }
 }
 
-std::string TApplication::ExeName() {
-  char path[MAX_PATH + 1] = {};
-  DWORD n = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-  // A result that fills the buffer is cut short: some other path, not this program's.
-  return n > 0 && n < MAX_PATH ? std::string(path, n) : std::string();
-}
+std::string TApplication::ExeName() { return ExeFileName(); }
 
 TApplication* TApplication::Instance() { return g_instance; }
 
