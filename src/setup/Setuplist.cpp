@@ -8,6 +8,7 @@
 #include "msg/Msgids.h"
 #include "msg/Winstrutil.h"
 #include "sys/Appregutil.h"
+#include "sys/Appwindowclass.h"
 #include "sys/Canonicalpath.h"
 #include "sys/Handle.h"
 #include "sys/Pathutil.h"
@@ -19,7 +20,6 @@
 
 namespace {
 
-const char kToolkitWindowClass[] = "TApplication";
 const int32_t kCloseWaitTicks = 20;
 const DWORD kCloseTickMs = 50;
 const int32_t kCloseWeight = 10;
@@ -281,7 +281,7 @@ int32_t TSetupList::Execute() {
 }
 
 int32_t TSetupList::CloseProgramStep(TSetupItem& item) {
-  HWND wnd = ::FindWindowA(kToolkitWindowClass, item.Target.c_str());
+  HWND wnd = ::FindWindowA(kAppWindowClass, item.Target.c_str());
   if (!wnd) {
     RunlogJoin({"Close program \"", item.Target, "\": ", item.StepsDone == 0 ? "not running" : "closed"});
     item.StepsDone = item.Weight;
