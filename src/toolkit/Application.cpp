@@ -44,6 +44,12 @@ void TApplication::ProcessMessages() {
   }
 }
 
+bool TApplication::PumpMessages(void* application) {
+  ProcessMessages();
+  const TApplication* app = static_cast<const TApplication*>(application);
+  return !(app && app->Terminated());
+}
+
 std::string TApplication::ExeName() { return ExeFileName(); }
 
 TApplication* TApplication::Instance() { return g_instance; }
