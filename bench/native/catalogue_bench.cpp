@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "msg/Clwinmsgfile.h"
-#include "msg/Setupapifun.h"
+#include "sys/Setupapifun.h"
 
 namespace {
 

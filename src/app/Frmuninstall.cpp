@@ -166,6 +166,8 @@ void TFormUninstall::DoUninstall() {
     LabelMsg.SetCaption("");
     Uninstaller->OnProgress = &TFormUninstall::UninstallProgress;
     Uninstaller->ProgressContext = this;
+    Uninstaller->MessagePump = &TApplication::PumpMessages;
+    Uninstaller->PumpContext = TApplication::Instance();
 
     RunlogLine("Run started");
     // A run that ends by an exception counts as failed.

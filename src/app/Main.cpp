@@ -10,6 +10,7 @@
 #include "app/Exitcode.h"
 #include "app/Frmuninstall.h"
 #include "res/Resource.h"
+#include "sys/Appwindowclass.h"
 #include "sys/Runlog.h"
 #include "sys/Selfremoval.h"
 #include "sys/Sysutil.h"
@@ -17,7 +18,6 @@
 #include "toolkit/Dllsearch.h"
 
 namespace {
-const char kAppClass[] = "TApplication";
 const char kAppTitle[] = "Tarvolink Uninstall";
 
 bool g_silentFailure = false;   // a box that a silent run held back reported an error
@@ -48,7 +48,7 @@ int ShowUsage(const TCommandLine& line) {
 // The single-instance test. A windowed start brings the running copy forward; a silent one
 // leaves the screen alone.
 bool AnotherCopyRuns(bool silent) {
-  HWND running = ::FindWindowA(kAppClass, kAppTitle);
+  HWND running = ::FindWindowA(kAppWindowClass, kAppTitle);
   if (!running) return false;
   if (!silent) {
     if (::IsIconic(running)) ::ShowWindow(running, SW_RESTORE);

@@ -1,7 +1,7 @@
 // Loading a catalogue file whole. Bytes and the file primitives only, so it also builds natively.
 #include "msg/Clwinmsgfile.h"
 
-#include "msg/Setupapifun.h"
+#include "sys/Setupapifun.h"
 
 namespace {
 

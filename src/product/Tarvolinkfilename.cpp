@@ -2,8 +2,8 @@
 
 #include <windows.h>
 #include <vector>
+#include "sys/Exename.h"
 #include "sys/Pathutil.h"
-#include "toolkit/Application.h"
 
 namespace {
 
@@ -22,7 +22,7 @@ std::string ReadIniString(const std::string& path, const char* section, const ch
 
 std::string AppFilePath(const std::string& fileName) {
   if (fileName.empty()) return std::string();
-  std::string exe = TApplication::ExeName();
+  std::string exe = ExeFileName();
   size_t sep = LastPathSeparator(exe);
   // Without the program's own folder, a bare name would be looked for in the current one.
   if (sep == std::string::npos) return std::string();

@@ -10,7 +10,6 @@
 #include "sys/Runlog.h"
 #include "sys/Selfremoval.h"
 #include "sys/Sysutil.h"
-#include "toolkit/Application.h"
 
 namespace {
 
@@ -72,8 +71,8 @@ std::string TclTarvolinkUninstall::GetCaption() const {
 void TclTarvolinkUninstall::HandleListProgress(void* context, TSetupList* /*sender*/, int32_t percent,
                                                const std::string& text, bool& cancel) {
   TclTarvolinkUninstall* self = static_cast<TclTarvolinkUninstall*>(context);
-  TApplication::ProcessMessages();
   if (!self) return;
+  if (self->MessagePump) self->MessagePump(self->PumpContext);
   if (self->Cancelled) {
     cancel = true;
     return;
@@ -122,6 +121,8 @@ int32_t TclTarvolinkUninstall::ExecutePlan() {
   if (!List) return msgAllocFail;
   Cancelled = false;
   List->Held.Clear();
+  List->MessagePump = MessagePump;
+  List->PumpContext = PumpContext;
   int32_t r = List->Execute();
   if (r != 0) return r;
   // A close refused at the last action's own report ends no step, so the list finishes; the

@@ -3,6 +3,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include "setup/Setuplist.h"
 
 class TUninstList;
 class TSetupList;
@@ -32,6 +33,8 @@ public:
 
   TUninstallNotify OnProgress = nullptr;
   void* ProgressContext = nullptr;
+  TMessagePump MessagePump = nullptr;   // handed to the list; also served at every report
+  void* PumpContext = nullptr;
   TUninstList* List = nullptr;   // owned
   uint8_t Charset = 1;
   bool Cancelled = false;

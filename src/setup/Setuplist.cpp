@@ -8,6 +8,7 @@
 #include "msg/Msgids.h"
 #include "msg/Winstrutil.h"
 #include "sys/Appregutil.h"
+#include "sys/Appwindowclass.h"
 #include "sys/Canonicalpath.h"
 #include "sys/Handle.h"
 #include "sys/Pathutil.h"
@@ -15,11 +16,9 @@
 #include "sys/Runlog.h"
 #include "sys/Syslibrary.h"
 #include "sys/Systemfolder.h"
-#include "toolkit/Application.h"
 
 namespace {
 
-const char kToolkitWindowClass[] = "TApplication";
 const int32_t kCloseWaitTicks = 20;
 const DWORD kCloseTickMs = 50;
 const int32_t kCloseWeight = 10;
@@ -40,12 +39,11 @@ void CALLBACK CloseAnswered(HWND, UINT, ULONG_PTR request, LRESULT) { g_closeAns
 // Serves this thread's windows until done() or kCloseAnswerMs after start. A blocking send would
 // leave our own window unanswered for as long as the product's thread is stuck.
 template <typename Done>
-void PumpUntil(DWORD start, Done done) {
+void PumpUntil(const TSetupList& list, DWORD start, Done done) {
   for (;;) {
-    TApplication::ProcessMessages();
+    const bool goesOn = list.PumpMessages();
     if (done()) return;
-    TApplication* app = TApplication::Instance();
-    if (app && app->Terminated()) return;   // a quit waits for the outer loop: the run ends soon
+    if (!goesOn) return;   // a quit waits for the outer loop: the run ends soon
     DWORD waited = ::GetTickCount() - start;
     if (waited >= kCloseAnswerMs) return;
     DWORD left = kCloseAnswerMs - waited;
@@ -67,16 +65,16 @@ void RestoreWithoutWaiting(HWND wnd) {
 
 // Asks the window to close and waits, serving our own windows, until it has handled the request
 // or the time is up. The request stays queued for a hung window, as a timed-out send's does.
-void RequestClose(HWND wnd) {
+void RequestClose(const TSetupList& list, HWND wnd) {
   DWORD start = ::GetTickCount();
   if (::IsIconic(wnd)) {
     // Restored first: a product may refuse to close while minimised.
     RestoreWithoutWaiting(wnd);
-    PumpUntil(start, [wnd] { return !::IsWindow(wnd) || !::IsIconic(wnd); });
+    PumpUntil(list, start, [wnd] { return !::IsWindow(wnd) || !::IsIconic(wnd); });
   }
   ULONG_PTR request = ++g_closeRequests;
   if (::SendMessageCallbackA(wnd, WM_CLOSE, 0, 0, &CloseAnswered, request)) {
-    PumpUntil(start, [wnd, request] { return g_closeAnswered == request || !::IsWindow(wnd); });
+    PumpUntil(list, start, [wnd, request] { return g_closeAnswered == request || !::IsWindow(wnd); });
   }
 }
 
@@ -280,19 +278,21 @@ int32_t TSetupList::Execute() {
   return result;
 }
 
+bool TSetupList::PumpMessages() const { return MessagePump ? MessagePump(PumpContext) : true; }
+
 int32_t TSetupList::CloseProgramStep(TSetupItem& item) {
-  HWND wnd = ::FindWindowA(kToolkitWindowClass, item.Target.c_str());
+  HWND wnd = ::FindWindowA(kAppWindowClass, item.Target.c_str());
   if (!wnd) {
     RunlogJoin({"Close program \"", item.Target, "\": ", item.StepsDone == 0 ? "not running" : "closed"});
     item.StepsDone = item.Weight;
   } else if (item.StepsDone == 0) {
     RunlogJoin({"Close program \"", item.Target, "\": running, asked to close"});
-    RequestClose(wnd);
-    TApplication::ProcessMessages();
+    RequestClose(*this, wnd);
+    PumpMessages();
     item.StepsDone = 1;
   } else {
     for (int32_t i = 0; i < kCloseWaitTicks; ++i) {
-      TApplication::ProcessMessages();
+      PumpMessages();
       ::Sleep(kCloseTickMs);
     }
     ++item.StepsDone;

@@ -13,6 +13,10 @@ class TclMsgFile;
 
 using TSetupProgressEvent = void (*)(void* context, TSetupList* list, int32_t percent,
                                      const std::string& text, bool& cancel);
+// Serves the waiting messages of the running thread, so that its windows stay answered during a
+// run; false once the program is ending. The application supplies it: the engine knows no window
+// of its own.
+using TMessagePump = bool (*)(void* context);
 
 class TSetupList {
 public:
@@ -30,6 +34,7 @@ public:
   int32_t RunItemStep(TSetupItem& item);
   int32_t Execute();
   int32_t CloseProgramStep(TSetupItem& item);
+  bool PumpMessages() const;   // through MessagePump; true without one
   virtual int32_t DoItemStep(TSetupItem& item);
 
   std::string GetText(int32_t identifier) const;
@@ -40,6 +45,8 @@ public:
 
   TSetupProgressEvent OnProgress = nullptr;
   void* ProgressContext = nullptr;
+  TMessagePump MessagePump = nullptr;   // none: messages wait for the caller's loop
+  void* PumpContext = nullptr;
   std::vector<std::unique_ptr<TSetupItem>> Items;
   int32_t TotalWeight = 0;
   int32_t Percent = 0;

@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "msg/Setupapifun.h"
+#include "sys/Setupapifun.h"
 
 namespace {
 

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 #include <vector>
+#include "sys/Exename.h"
 #include "sys/Handle.h"
 #include "sys/Pathutil.h"
 #include "sys/Reparse.h"
@@ -43,10 +44,9 @@ std::string ShortName(const std::string& path) {
 
 // The running program's own file, however the path names it (long or 8.3 names, any case).
 bool IsOwnProgram(const std::string& full) {
-  char buf[MAX_PATH + 1] = {};
-  DWORD n = ::GetModuleFileNameA(nullptr, buf, MAX_PATH);
-  if (n == 0 || n >= MAX_PATH) return false;
-  std::string own = FullPath(std::string(buf, n));
+  std::string exe = ExeFileName();
+  if (exe.empty()) return false;
+  std::string own = FullPath(exe);
   if (SamePathText(own, full)) return true;
   std::string a = ShortName(own), b = ShortName(full);
   return !a.empty() && SamePathText(a, b);

@@ -2,11 +2,12 @@
 
 #include <exception>
 
+#include "sys/Appwindowclass.h"
+#include "sys/Exename.h"
 #include "toolkit/Form.h"
 
 namespace {
 TApplication* g_instance = nullptr;
-const char kClassName[] = "TApplication";
 DWORD g_lastPaint = 0;
 bool g_painted = false;
 TApplication::TBoxHandler g_boxHandler = nullptr;
@@ -43,12 +44,13 @@ void TApplication::ProcessMessages() {
   }
 }
 
-std::string TApplication::ExeName() {
-  char path[MAX_PATH + 1] = {};
-  DWORD n = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-  // A result that fills the buffer is cut short: some other path, not this program's.
-  return n > 0 && n < MAX_PATH ? std::string(path, n) : std::string();
+bool TApplication::PumpMessages(void* application) {
+  ProcessMessages();
+  const TApplication* app = static_cast<const TApplication*>(application);
+  return !(app && app->Terminated());
 }
+
+std::string TApplication::ExeName() { return ExeFileName(); }
 
 TApplication* TApplication::Instance() { return g_instance; }
 
@@ -63,7 +65,7 @@ bool TApplication::Initialize(HINSTANCE instance) {
   WNDCLASSA wc = {};
   wc.lpfnWndProc = &TApplication::WndProc;
   wc.hInstance = instance;
-  wc.lpszClassName = kClassName;
+  wc.lpszClassName = kAppWindowClass;
   wc.hIcon = ::LoadIconA(instance, MAKEINTRESOURCEA(1));
   wc.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
   ::RegisterClassA(&wc);   // fails harmlessly when a second object registers it again
@@ -71,7 +73,7 @@ bool TApplication::Initialize(HINSTANCE instance) {
   // taskbar entry while the forms are its owned windows.
   int x = ::GetSystemMetrics(SM_CXSCREEN) / 2;
   int y = ::GetSystemMetrics(SM_CYSCREEN) / 2;
-  handle_ = ::CreateWindowExA(0, kClassName, title_.c_str(),
+  handle_ = ::CreateWindowExA(0, kAppWindowClass, title_.c_str(),
                               WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX,
                               x, y, 0, 0, nullptr, nullptr, instance, this);
   if (!handle_) return false;

@@ -12,6 +12,9 @@ public:
   // outer loop still ends. Paint messages are taken at most once per kPaintIntervalMs. Safe to
   // call without an application object.
   static void ProcessMessages();
+  // ProcessMessages as a run's message pump (setup's TMessagePump): false once the application
+  // given as the context, if any, was terminated.
+  static bool PumpMessages(void* application);
   static constexpr DWORD kPaintIntervalMs = 40;
   // Full name of the running program.
   static std::string ExeName();

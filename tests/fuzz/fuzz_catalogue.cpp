@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "msg/Clwinmsgfile.h"
-#include "msg/Setupapifun.h"
-#include "unit/catalogue/CatalogueBytes.h"
+#include "sys/Setupapifun.h"
+#include "unit/msg/CatalogueBytes.h"
 
 namespace {
 

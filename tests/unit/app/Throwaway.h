@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "unit/fileio/WinFiles.h"
+#include "unit/sys/WinFiles.h"
 
 class Throwaway {
 public:

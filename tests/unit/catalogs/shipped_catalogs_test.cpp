@@ -13,7 +13,7 @@
 #include "msg/Clwinmsgfile.h"
 #include "msg/Msgids.h"
 #include "sys/Handle.h"
-#include "unit/catalogue/CatalogueBytes.h"
+#include "unit/msg/CatalogueBytes.h"
 
 namespace {
 

@@ -8,6 +8,7 @@
 #include "product/Tarvolinkuninstall.h"
 #include "setup/Uninstlist.h"
 #include "sys/Systemfolder.h"
+#include "toolkit/Application.h"
 #include "unit/setup/Engtestutil.h"
 
 using namespace engtest;
@@ -243,6 +244,7 @@ int32_t RunAsTheWindowDoes(TclTarvolinkUninstall& driver, RunRecord& run) {
   run.closer = closer.Handle();
   driver.OnProgress = &OnRunProgress;
   driver.ProgressContext = &run;
+  driver.MessagePump = &TApplication::PumpMessages;
   if (run.closeAt == 1) ::PostMessageA(run.closer, kCloseRequest, 0, 0);
   int32_t r = driver.BuildPlan();
   if (r == 0) r = driver.AddFile("dzips32.dll");

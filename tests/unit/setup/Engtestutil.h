@@ -8,7 +8,7 @@
 #include <vector>
 #include "setup/Setuplist.h"
 #include "sys/Handle.h"
-#include "unit/fileio/WinFiles.h"
+#include "unit/sys/WinFiles.h"
 
 namespace engtest {
 

@@ -1,6 +1,7 @@
 // Closing a running program of the same toolkit by its window title, against a real second process.
 #include <gtest/gtest.h>
 #include "setup/Uninstlist.h"
+#include "toolkit/Application.h"
 #include "unit/setup/Engtestutil.h"
 
 using namespace engtest;
@@ -16,6 +17,7 @@ std::unique_ptr<Process> StartProduct(const std::string& mode, const std::string
 
 int32_t RunClose(const std::string& title, Recorder& rec, TUninstList& list) {
   Attach(list, rec);
+  list.MessagePump = &TApplication::PumpMessages;
   EXPECT_EQ(0, list.AddCloseProgram(title));
   return list.Execute();
 }
@@ -74,6 +76,7 @@ TEST(CloseProgram, AProgramThatRefusesNeverStopsTheRun) {
   TUninstList list;
   Recorder rec;
   Attach(list, rec);
+  list.MessagePump = &TApplication::PumpMessages;
   ASSERT_EQ(0, list.AddCloseProgram(title));
   ASSERT_EQ(0, list.AddFileDeletion(dir / "after.txt"));
   EXPECT_EQ(0, list.Execute());
@@ -105,6 +108,7 @@ TEST(CloseProgram, AHungProgramStopsNeitherTheRunNorOurWindow) {
     ASSERT_TRUE(::FindWindowA("TApplication", title.c_str())) << mode;
     TUninstList list;
     list.OnProgress = &WatchTicks;
+    list.MessagePump = &TApplication::PumpMessages;
     g_reports = g_ticks = 0;
     ASSERT_EQ(0, list.AddCloseProgram(title));
     EXPECT_EQ(0, list.Execute()) << mode;

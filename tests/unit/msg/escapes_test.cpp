@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "unit/catalogue/CatalogueBytes.h"
+#include "unit/msg/CatalogueBytes.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include "sys/Handle.h"
 #include "sys/Runlog.h"
-#include "unit/fileio/WinFiles.h"
+#include "unit/sys/WinFiles.h"
 
 namespace {
 // What is in the file now, read beside the writer as another program (support) would.

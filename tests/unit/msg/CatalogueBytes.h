@@ -5,7 +5,7 @@
 #include <string>
 
 #include "msg/Clwinmsgfile.h"
-#include "msg/Setupapifun.h"
+#include "sys/Setupapifun.h"
 
 // Lead-byte tables for the escape expansion: Shift-JIS (code page 932), and none at all.
 inline bool ShiftJisLead(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }

@@ -1,4 +1,4 @@
-#include "msg/Setupapifun.h"
+#include "sys/Setupapifun.h"
 
 #ifdef _WIN32
 #include <windows.h>

@@ -6,7 +6,7 @@
 #include "sys/Fileiofun.h"
 #include "sys/Pendingremoval.h"
 #include "sys/Reparse.h"
-#include "unit/fileio/WinFiles.h"
+#include "unit/sys/WinFiles.h"
 
 namespace {
 std::string Links() {

@@ -4,7 +4,7 @@
 
 #include "msg/Clwinmsgfile.h"
 #include "sys/Fileiofun.h"
-#include "unit/fileio/WinFiles.h"
+#include "unit/sys/WinFiles.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 #include <windows.h>
 
 #include "sys/Fileiofun.h"
-#include "unit/fileio/WinFiles.h"
+#include "unit/sys/WinFiles.h"
 
 namespace {
 

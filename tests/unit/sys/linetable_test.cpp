@@ -2,7 +2,7 @@
 
 #include <climits>
 
-#include "unit/catalogue/CatalogueBytes.h"
+#include "unit/msg/CatalogueBytes.h"
 
 namespace {
 

@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# The layer check against a copy of the sources: it passes on them as they are, and fails, naming
+# the file, on each upward include planted into a copy.
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+src=$(cd "$here/../../src" && pwd)
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+
+bash "$here/check.sh" "$src"
+
+plant() {   # plant FILE INCLUDE: the check must fail on a copy with INCLUDE added to FILE
+  rm -rf "$tmp/src"
+  cp -r "$src" "$tmp/src"
+  printf '#include %s\n' "$2" >>"$tmp/src/$1"
+  if out=$(bash "$here/check.sh" "$tmp/src"); then
+    echo "not caught: $1 including $2"
+    exit 1
+  fi
+  grep -qF "$1:" <<<"$out" || { echo "caught, but the file is not named: $out"; exit 1; }
+  echo "caught: $(head -n 1 <<<"$out")"
+}
+plant sys/Fileiofun.cpp '"msg/Clwinmsgfile.h"'
+plant msg/Winstrutil.cpp '"setup/Setuplist.h"'
+plant setup/Setuplist.cpp '"toolkit/Application.h"'
+plant product/Tarvolinkuninstall.cpp '"toolkit/Application.h"'
+plant toolkit/Form.cpp '"msg/Msgids.h"'
+plant sys/Handle.h '"../app/Frmuninstall.h"'
+plant setup/Setupitem.cpp '<product/Tarvolinkuninstall.h>'
+echo "layer check: every planted upward include caught"
