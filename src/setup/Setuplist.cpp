@@ -280,6 +280,10 @@ int32_t TSetupList::Execute() {
   return result;
 }
 
+int32_t TSetupList::StepsDoneOf(size_t index) const {
+  return index < Items.size() ? Items[index]->StepsDone : -1;
+}
+
 int32_t TSetupList::CloseProgramStep(TSetupItem& item) {
   HWND wnd = ::FindWindowA(kToolkitWindowClass, item.Target.c_str());
   if (!wnd) {

@@ -88,7 +88,7 @@ TEST_F(RunSequence, CancelAtAStepsReportStopsBeforeThatStep) {
   EXPECT_EQ(4u, rec.reports.size());
   EXPECT_TRUE(PathExists(file));
   EXPECT_TRUE(PathExists(folder));
-  EXPECT_EQ(0, list.Items[2]->StepsDone);
+  EXPECT_EQ(0, list.StepsDoneOf(2));
 }
 
 TEST_F(RunSequence, CancelAtAnActionsReportSkipsOnlyThatStepUnlessAskedAgain) {
@@ -152,6 +152,7 @@ TEST(SetupList, ClearEmptiesButKeepsNamesAndARunOfNothingReportsNothing) {
   ASSERT_EQ(0, list.AddFileDeletion("C:\\nowhere\\x"));
   list.Clear();
   EXPECT_TRUE(list.Items.empty());
+  EXPECT_EQ(-1, list.StepsDoneOf(0));
   EXPECT_EQ(0, list.TotalWeight);
   EXPECT_EQ(0, list.Execute());
   EXPECT_TRUE(rec.reports.empty());
@@ -166,7 +167,7 @@ TEST(SetupList, ASecondRunStartsEveryItemAgain) {
   ASSERT_EQ(0, list.AddFileDeletion(dir / "a.txt"));
   WriteFile(dir / "a.txt");
   EXPECT_EQ(0, list.Execute());
-  EXPECT_EQ(5, list.Items[0]->StepsDone);
+  EXPECT_EQ(5, list.StepsDoneOf(0));
   WriteFile(dir / "a.txt");
   EXPECT_EQ(0, list.Execute());
   EXPECT_FALSE(PathExists(dir / "a.txt"));

@@ -111,8 +111,8 @@ TEST(FileDeletion, AFileInUseIsTriedFiveTimesNotedAndGoesAtTheRestartOnlyWhenSch
   EXPECT_EQ(0, list.Execute());
   EXPECT_EQ(5 * 2 + 2 + 2, static_cast<int>(rec.reports.size()));
   EXPECT_EQ(ExpectedPercents(list, {{0, 5, 2}, {1, 1, 2}, {2, 1, 2}}), rec.Percents());
-  EXPECT_EQ(6, list.Items[0]->StepsDone);   // the last failure is one more used step
-  EXPECT_EQ(1, list.Items[1]->StepsDone);
+  EXPECT_EQ(6, list.StepsDoneOf(0));   // the last failure is one more used step
+  EXPECT_EQ(1, list.StepsDoneOf(1));
   EXPECT_TRUE(PathExists(held));
   EXPECT_TRUE(PathExists(folder));
   EXPECT_TRUE(PathExists(keep / "bystander.txt"));
@@ -200,7 +200,7 @@ TEST(RunEntry, OnlyTheProductsValueGoes) {
   EXPECT_EQ(0, list.Execute());
   EXPECT_FALSE(ValueExists(kRunKey, product));
   EXPECT_TRUE(ValueExists(kRunKey, other));
-  EXPECT_EQ(2, list.Items[1]->StepsDone);   // one step each, nothing done
+  EXPECT_EQ(2, list.StepsDoneOf(1));   // one step each, nothing done
   EXPECT_EQ(4u, rec.reports.size());
   DeleteValue(kRunKey, other);
 }
@@ -269,7 +269,7 @@ TEST_F(Driver, ADriverFileThatStaysKeepsTheMakersKey) {
   FileHolder holder;
   ASSERT_TRUE(holder.Start(file));
   EXPECT_EQ(0, list.Execute());
-  EXPECT_EQ(5, list.Items[0]->StepsDone);
+  EXPECT_EQ(5, list.StepsDoneOf(0));
   EXPECT_TRUE(PathExists(file));
   EXPECT_TRUE(KeyExists(key + "\\Config"));
   EXPECT_EQ(4u, rec.reports.size());   // state 4 never ran
@@ -298,7 +298,7 @@ TEST_F(Driver, ACancelAtItsFirstReportRemovesNothing) {
   rec.cancelAt = 1;
   rec.sticky = true;
   EXPECT_EQ(msgCancel, list.Execute());
-  EXPECT_EQ(2, list.Items[0]->StepsDone);
+  EXPECT_EQ(2, list.StepsDoneOf(0));
   EXPECT_TRUE(ValueExists(key + "\\Used", product));
   EXPECT_TRUE(PathExists(file));
 }
