@@ -121,14 +121,14 @@ int32_t TclTarvolinkUninstall::AddFile(const std::string& name) {
 int32_t TclTarvolinkUninstall::ExecutePlan() {
   if (!List) return msgAllocFail;
   Cancelled = false;
-  List->Held.Clear();
+  List->ClearHeld();
   int32_t r = List->Execute();
   if (r != 0) return r;
   // A close refused at the last action's own report ends no step, so the list finishes; the
   // removal it refused did not happen, and the keys must stay for a later run.
   if (Cancelled) return msgCancel;
   RemoveProductKeys();
-  ScheduleHeldRemovals(List->Held);
+  ScheduleHeldRemovals(List->Held());
   return 0;
 }
 

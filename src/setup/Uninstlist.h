@@ -31,7 +31,11 @@ public:
   std::string ResolveFilePath(const std::string& target) const;
 
   // What the run's removals left in place, for the next restart once the run is complete.
-  THeldRemovals Held;
+  const THeldRemovals& Held() const { return held_; }
+  void ClearHeld() { held_.Clear(); }
+
+private:
+  THeldRemovals held_;
 };
 
 // Removes a key of HKEY_LOCAL_MACHINE through remove(name) and logs what was there before and

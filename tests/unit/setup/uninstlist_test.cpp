@@ -118,19 +118,19 @@ TEST(FileDeletion, AFileInUseIsTriedFiveTimesNotedAndGoesAtTheRestartOnlyWhenSch
   EXPECT_TRUE(PathExists(keep / "bystander.txt"));
 
   // The run itself schedules nothing: it only notes what stayed.
-  EXPECT_EQ(std::vector<std::string>{held}, list.Held.Files());
-  EXPECT_EQ((std::vector<std::string>{folder, keep.Path()}), list.Held.Folders());
+  EXPECT_EQ(std::vector<std::string>{held}, list.Held().Files());
+  EXPECT_EQ((std::vector<std::string>{folder, keep.Path()}), list.Held().Folders());
   EXPECT_FALSE(IsPending(held));
   EXPECT_FALSE(IsPending(folder));
 
   // A file that another process removes counts as going but is not scheduled, and its folder,
   // which waits for nothing else, is left to that process too.
-  list.Held.Schedule(held);
+  list.Held().Schedule(held);
   EXPECT_FALSE(IsPending(held));
   EXPECT_FALSE(IsPending(folder));
   EXPECT_TRUE(IsScheduledForRemoval(held));
 
-  list.Held.Schedule(std::string());
+  list.Held().Schedule(std::string());
   EXPECT_TRUE(IsPending(held));
   EXPECT_TRUE(IsPending(folder));   // all it holds is scheduled
   EXPECT_FALSE(IsScheduledForRemoval(keep.Path()));
@@ -180,7 +180,7 @@ TEST(FolderRemoval, AFolderWithContentStaysAfterOneStep) {
   EXPECT_FALSE(PathExists(dir / "empty"));
   EXPECT_EQ(ExpectedPercents(list, {{0, 1, 2}, {1, 1, 2}, {2, 1, 2}, {3, 1, 2}}), rec.Percents());
   EXPECT_EQ("Remove Folder " + (dir / "full"), rec.reports[1].text);
-  EXPECT_EQ(std::vector<std::string>{dir / "full"}, list.Held.Folders());
+  EXPECT_EQ(std::vector<std::string>{dir / "full"}, list.Held().Folders());
   EXPECT_FALSE(IsScheduledForRemoval(dir / "full"));   // nothing is scheduled during a run
 }
 
