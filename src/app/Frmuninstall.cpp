@@ -107,7 +107,7 @@ void TFormUninstall::FormCreate() {
   // Straight from the built-in table: without a driver there is no catalogue to ask.
   const std::string text = GetBuiltinText(msgAllocFail);
   RunlogJoin({"Start-up failed: ", text});
-  if (!Silent) ShowError(text);
+  if (!silent_) ShowError(text);
   if (TApplication* app = TApplication::Instance()) app->Terminate();
 }
 
@@ -185,12 +185,12 @@ void TFormUninstall::DoUninstall() {
   if (result == 0) {
     CGaugeSetup.SetProgress(100);
     Repaint();
-    if (!Silent) ShowInfo(Uninstaller->GetText(msgUninstallComplete));
+    if (!silent_) ShowInfo(Uninstaller->GetText(msgUninstallComplete));
     closePending_ = false;
     Close();
     return;
   }
-  if (result != msgCancel && !Silent) ShowError(Uninstaller->GetText(result));
+  if (result != msgCancel && !silent_) ShowError(Uninstaller->GetText(result));
   ShowIdleState();
   if (closePending_) {
     // The close that the user confirmed during the run: the run is off the stack now.
@@ -214,7 +214,7 @@ void TFormUninstall::UninstallProgress(void* context, TclTarvolinkUninstall* sen
 
 void TFormUninstall::FormClose(TCloseAction& action) {
   if (!Idle) {
-    if (closePending_ || asking_ || Silent) {
+    if (closePending_ || asking_ || silent_) {
       action = caNone;
       return;
     }

@@ -46,7 +46,7 @@ public:
 
   // Unattended (set before creation): the run that "Uninstall" starts, without ever showing the
   // window or a box; nobody can cancel it.
-  bool Silent = false;
+  void SetSilent(bool silent) { silent_ = silent; }
   void RunSilent();
   // The program's exit code (app/Exitcode.h) by the last run, or by none.
   int ExitCode() const;
@@ -69,6 +69,7 @@ private:
   bool asking_ = false;         // the close question is up
   bool ran_ = false;            // a run has ended
   int32_t lastResult_ = 0;      // and this was its result
+  bool silent_ = false;
 };
 
 extern TFormUninstall* FormUninstall;

@@ -119,7 +119,7 @@ int RunUninstaller(HINSTANCE instance, const TCommandLine& line) {
     app.SetTitle(kAppTitle);
     std::unique_ptr<TFormUninstall> form(new (std::nothrow) TFormUninstall());
     if (!form) return kExitFailed;
-    form->Silent = line.Silent;
+    form->SetSilent(line.Silent);
     FormUninstall = form.get();
     app.CreateForm(form.get());
     if (line.Silent) {

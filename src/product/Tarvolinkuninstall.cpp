@@ -120,7 +120,7 @@ int32_t TclTarvolinkUninstall::AddFile(const std::string& name) {
 int32_t TclTarvolinkUninstall::ExecutePlan() {
   if (!List) return msgAllocFail;
   Cancelled = false;
-  List->Held.Clear();
+  List->ClearHeld();
   List->MessagePump = MessagePump;
   List->PumpContext = PumpContext;
   int32_t r = List->Execute();
@@ -129,7 +129,7 @@ int32_t TclTarvolinkUninstall::ExecutePlan() {
   // removal it refused did not happen, and the keys must stay for a later run.
   if (Cancelled) return msgCancel;
   RemoveProductKeys();
-  ScheduleHeldRemovals(List->Held);
+  ScheduleHeldRemovals(List->Held());
   return 0;
 }
 

@@ -280,6 +280,10 @@ int32_t TSetupList::Execute() {
 
 bool TSetupList::PumpMessages() const { return MessagePump ? MessagePump(PumpContext) : true; }
 
+int32_t TSetupList::StepsDoneOf(size_t index) const {
+  return index < Items.size() ? Items[index]->StepsDone : -1;
+}
+
 int32_t TSetupList::CloseProgramStep(TSetupItem& item) {
   HWND wnd = ::FindWindowA(kAppWindowClass, item.Target.c_str());
   if (!wnd) {

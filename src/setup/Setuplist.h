@@ -33,6 +33,9 @@ public:
   int32_t ReportProgress();
   int32_t RunItemStep(TSetupItem& item);
   int32_t Execute();
+  // Steps that the item at `index` took in the current or last run, which an action may drive
+  // past its weight; -1 when there is no such item.
+  int32_t StepsDoneOf(size_t index) const;
   int32_t CloseProgramStep(TSetupItem& item);
   bool PumpMessages() const;   // through MessagePump; true without one
   virtual int32_t DoItemStep(TSetupItem& item);

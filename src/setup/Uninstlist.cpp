@@ -162,7 +162,7 @@ int32_t TUninstList::DeleteFileStep(TSetupItem& item) {
   if (item.StepsDone < item.Weight) return 0;
   RunlogAction(kDeleteFile, path, TLogOutcome::Failed, error, "at every attempt");
   // Last attempt: what is still in use goes at the next restart, once the run is complete.
-  Held.AddFile(path, trusted);
+  held_.AddFile(path, trusted);
   return static_cast<int32_t>(error);
 }
 
@@ -183,7 +183,7 @@ int32_t TUninstList::RemoveFolderStep(TSetupItem& item) {
     const bool notEmpty = error == ERROR_DIR_NOT_EMPTY;
     RunlogAction(kRemoveFolder, item.Target, notEmpty ? TLogOutcome::LeftAlone : TLogOutcome::Failed, error,
                  notEmpty ? "something is still in it" : nullptr);
-    if (notEmpty) Held.AddFolder(item.Target, trusted);
+    if (notEmpty) held_.AddFolder(item.Target, trusted);
     return static_cast<int32_t>(error);
   }
   RunlogAction(kRemoveFolder, item.Target, Outcome(existed, 0));

@@ -32,13 +32,16 @@ public:
   std::string ResolveFilePath(const std::string& target) const;
 
   // What the run's removals left in place, for the next restart once the run is complete.
-  THeldRemovals Held;
+  const THeldRemovals& Held() const { return held_; }
+  void ClearHeld() { held_.Clear(); }
 
 private:
   // Where the plan's paths start from, trusted as the system finds them: the installation
   // folder's parent (the installation folder itself may be no link), the start menu's Programs
   // folder and the desktop.
   const std::vector<std::string>& TrustedRoots();
+
+  THeldRemovals held_;
   std::vector<std::string> trustedRoots_;
   std::string rootsFor_;   // the InstallDir that trustedRoots_ was made for
 };

@@ -12,7 +12,7 @@ protected:
   // Created as the entry point creates it for /S: never shown.
   TFormUninstall* CreateSilent(TFormUninstall* f) {
     form.reset(f);
-    f->Silent = true;
+    f->SetSilent(true);
     app.CreateForm(f);
     return f;
   }

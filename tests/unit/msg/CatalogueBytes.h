@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "msg/Clwinmsgfile.h"
 #include "sys/Setupapifun.h"
@@ -21,6 +22,13 @@ inline void AdoptBytes(TclMsgFile& catalogue, const std::string& bytes) {
 inline std::string TextOf(const TclMsgFile& catalogue, int32_t number) {
   const char* t = catalogue.FindText(number);
   return t ? std::string(t) : std::string("<no row>");
+}
+
+// The numbers of the rows, in file order.
+inline std::vector<int32_t> RowNumbers(const TclMsgFile& catalogue) {
+  std::vector<int32_t> numbers;
+  for (int32_t i = 0; i < catalogue.EntryCount; ++i) numbers.push_back(catalogue.Entries[i].Number);
+  return numbers;
 }
 
 // A file in the current folder, removed again at the end of the test.

@@ -152,4 +152,32 @@ inline std::vector<Planned> Plan(const TSetupList& list) {
   return out;
 }
 
+// The percentage that `list` reports before step `step` of its item `item`, from the weights of
+// the planned items: the steps finished before it over the total weight, truncated.
+inline int32_t PercentBefore(const TSetupList& list, size_t item, int32_t step) {
+  const std::vector<Planned> plan = Plan(list);
+  int64_t total = 0, before = step;
+  for (size_t i = 0; i < plan.size(); ++i) {
+    total += plan[i].weight;
+    if (i < item) before += plan[i].weight;
+  }
+  return total > 0 ? static_cast<int32_t>(before * 100 / total) : -1;
+}
+// How a run went through one planned item: `steps` steps from step `first`, each with `reports`
+// reports (the step's own, then the action's).
+struct Walked {
+  size_t item;
+  int32_t steps;
+  int32_t reports;
+  int32_t first = 0;
+};
+// The percentages of every report of such a run, in order.
+inline std::vector<int32_t> ExpectedPercents(const TSetupList& list, const std::vector<Walked>& walk) {
+  std::vector<int32_t> out;
+  for (const auto& w : walk)
+    for (int32_t step = w.first; step < w.first + w.steps; ++step)
+      out.insert(out.end(), static_cast<size_t>(w.reports), PercentBefore(list, w.item, step));
+  return out;
+}
+
 }  // namespace engtest

@@ -34,8 +34,8 @@ TEST(CloseProgram, AProgramThatClosesEndsTheItemAtTheNextStep) {
   EXPECT_TRUE(product->Exited(30000));
   EXPECT_FALSE(::FindWindowA("TApplication", title.c_str()));
   // The request, then one report that finds the window gone.
-  EXPECT_EQ((std::vector<int32_t>{0, 10}), rec.Percents());
-  EXPECT_EQ(10, list.Items[0]->StepsDone);
+  EXPECT_EQ(ExpectedPercents(list, {{0, 2, 1}}), rec.Percents());
+  EXPECT_EQ(10, list.StepsDoneOf(0));
 }
 
 TEST(CloseProgram, AMinimisedProgramIsRestoredBeforeTheRequest) {
@@ -80,8 +80,8 @@ TEST(CloseProgram, AProgramThatRefusesNeverStopsTheRun) {
   ASSERT_EQ(0, list.AddCloseProgram(title));
   ASSERT_EQ(0, list.AddFileDeletion(dir / "after.txt"));
   EXPECT_EQ(0, list.Execute());
-  EXPECT_EQ((std::vector<int32_t>{0, 6, 13, 20, 26, 33, 40, 46, 53, 60, 66, 66}), rec.Percents());
-  EXPECT_EQ(10, list.Items[0]->StepsDone);
+  EXPECT_EQ(ExpectedPercents(list, {{0, 10, 1}, {1, 1, 2}}), rec.Percents());
+  EXPECT_EQ(10, list.StepsDoneOf(0));
   EXPECT_FALSE(PathExists(dir / "after.txt"));
   EXPECT_FALSE(product->Exited());
   EXPECT_TRUE(::FindWindowA("TApplication", title.c_str()));
@@ -114,7 +114,7 @@ TEST(CloseProgram, AHungProgramStopsNeitherTheRunNorOurWindow) {
     EXPECT_EQ(0, list.Execute()) << mode;
     ::KillTimer(nullptr, g_timer);
     EXPECT_EQ(10, g_reports) << mode;
-    EXPECT_EQ(10, list.Items[0]->StepsDone) << mode;
+    EXPECT_EQ(10, list.StepsDoneOf(0)) << mode;
     // A thread blocked in a send would see one tick at most: a timer's messages do not pile up.
     EXPECT_GE(g_ticksAfterRequest, 2) << mode;
     EXPECT_FALSE(product->Exited()) << mode;

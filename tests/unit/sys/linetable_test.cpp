@@ -11,9 +11,7 @@ std::string Bytes(const char* data, size_t n) { return std::string(data, n); }
 TEST(CatalogueParse, NumberSeparatorAndText) {
   TclMsgFile cat;
   AdoptBytes(cat, "15101 Welcome to use\r\n15102\tUninstall");
-  ASSERT_EQ(2, cat.EntryCount);
-  EXPECT_EQ(15101, cat.Entries[0].Number);
-  EXPECT_EQ(15102, cat.Entries[1].Number);
+  EXPECT_EQ((std::vector<int32_t>{15101, 15102}), RowNumbers(cat));
   EXPECT_EQ("Welcome to use", TextOf(cat, 15101));
   EXPECT_EQ("Uninstall", TextOf(cat, 15102));   // last line without a line end
   EXPECT_EQ("Uninstall", cat.MessageText(15102));
@@ -38,8 +36,7 @@ TEST(CatalogueParse, LinesWithoutRows) {
              "15103\n"
              "15104digits-then-word\n"
              "15105 kept\n");
-  ASSERT_EQ(1, cat.EntryCount);
-  EXPECT_EQ(15105, cat.Entries[0].Number);
+  EXPECT_EQ(std::vector<int32_t>{15105}, RowNumbers(cat));
   for (int32_t id : {15101, 15102, 15103, 15104}) EXPECT_EQ(nullptr, cat.FindText(id)) << id;
   EXPECT_EQ("kept", TextOf(cat, 15105));
 }
@@ -65,15 +62,9 @@ TEST(CatalogueParse, NumberForms) {
              "12ab tail ignored\n"
              "\x0b" " 9 vertical tab\n"
              "-x sign only\n");
-  ASSERT_EQ(6, cat.EntryCount);
-  EXPECT_EQ(0, cat.Entries[0].Number);
-  EXPECT_EQ(-42, cat.Entries[1].Number);
-  EXPECT_EQ(7, cat.Entries[2].Number);
-  EXPECT_EQ(12, cat.Entries[3].Number);
   // Byte 11 is white space to the number but no separator: the number comes from the text.
-  EXPECT_EQ(9, cat.Entries[4].Number);
-  EXPECT_STREQ("9 vertical tab", cat.Entries[4].Text);
-  EXPECT_EQ(0, cat.Entries[5].Number);
+  EXPECT_EQ((std::vector<int32_t>{0, -42, 7, 12, 9, 0}), RowNumbers(cat));
+  EXPECT_EQ("9 vertical tab", TextOf(cat, 9));
   EXPECT_EQ("letters", TextOf(cat, 0));   // first of the two rows numbered 0
   EXPECT_EQ("minus", TextOf(cat, -42));
 }
@@ -87,20 +78,13 @@ TEST(CatalogueParse, NumbersOutsideThirtyTwoBitsWrap) {
              "4294967295 minus one\n"
              "-4294967295 one again\n"
              "99999999999999999999 big\n");
-  ASSERT_EQ(6, cat.EntryCount);
-  EXPECT_EQ(1, cat.Entries[0].Number);
-  EXPECT_EQ(INT32_MIN, cat.Entries[1].Number);
-  EXPECT_EQ(INT32_MIN, cat.Entries[2].Number);
-  EXPECT_EQ(-1, cat.Entries[3].Number);
-  EXPECT_EQ(1, cat.Entries[4].Number);
-  EXPECT_EQ(1661992959, cat.Entries[5].Number);
+  EXPECT_EQ((std::vector<int32_t>{1, INT32_MIN, INT32_MIN, -1, 1, 1661992959}), RowNumbers(cat));
 }
 
 TEST(CatalogueParse, FirstOfDuplicateNumbersWins) {
   TclMsgFile cat;
   AdoptBytes(cat, "7 first\n8 other\n7 second\n");
-  ASSERT_EQ(3, cat.EntryCount);   // both rows stay, in file order
-  EXPECT_EQ(7, cat.Entries[2].Number);
+  EXPECT_EQ((std::vector<int32_t>{7, 8, 7}), RowNumbers(cat));   // both rows stay, in file order
   EXPECT_EQ("first", TextOf(cat, 7));
   EXPECT_EQ("first", cat.MessageText(7));
 }
