@@ -1,44 +1,9 @@
-// Move-only owner of one platform handle. The traits say what "no handle" is and how to let go:
-// INVALID_HANDLE_VALUE for files, NULL for most others.
+// The Windows resources' owners: traits for UniqueHandle, and the DC and selection wrappers that
+// remember where their handle came from.
 #pragma once
 #include <windows.h>
 
-template <typename Traits>
-class UniqueHandle {
-public:
-  using Type = typename Traits::Type;
-  UniqueHandle() noexcept : value_(Traits::Invalid()) {}
-  explicit UniqueHandle(Type value) noexcept : value_(value) {}
-  UniqueHandle(UniqueHandle&& other) noexcept : value_(other.Release()) {}
-  UniqueHandle& operator=(UniqueHandle&& other) noexcept {
-    if (this != &other) Reset(other.Release());
-    return *this;
-  }
-  UniqueHandle(const UniqueHandle&) = delete;
-  UniqueHandle& operator=(const UniqueHandle&) = delete;
-  ~UniqueHandle() { Reset(); }
-
-  Type Get() const noexcept { return value_; }
-  bool Valid() const noexcept { return value_ != Traits::Invalid(); }
-  explicit operator bool() const noexcept { return Valid(); }
-  Type Release() noexcept {
-    Type v = value_;
-    value_ = Traits::Invalid();
-    return v;
-  }
-  void Reset(Type value = Traits::Invalid()) noexcept {
-    if (Valid()) Traits::Close(value_);
-    value_ = value;
-  }
-  // For out-parameters of the platform calls: frees what is held and hands out the slot.
-  Type* Put() noexcept {
-    Reset();
-    return &value_;
-  }
-
-private:
-  Type value_;
-};
+#include "sys/Uniquehandle.h"
 
 struct FileHandleTraits {
   using Type = HANDLE;
