@@ -14,7 +14,7 @@ FileHandle OpenFileForRead(const std::string& name);   // no sharing; kInvalidFi
 uint64_t GetOpenFileSize(FileHandle handle);            // 0 on failure and for an empty file
 uint32_t ReadFileAt(FileHandle handle, uint32_t offsetLow, uint32_t offsetHigh, void* buffer,
                     uint32_t count);                    // bytes read, 0 on failure or at the end
-void CloseFileHandle(FileHandle handle);
+void CloseFileHandle(FileHandle handle);                // leaves the caller's error as it was
 struct OpenFileTraits {
   using Type = FileHandle;
   static Type Invalid() noexcept { return kInvalidFileHandle; }

@@ -5,46 +5,56 @@
 
 #include "sys/Uniquehandle.h"
 
+// The owners' closes. Each leaves what GetLastError says as it was.
+void CloseKernelHandle(HANDLE h) noexcept;
+void CloseRegKey(HKEY key) noexcept;
+void DeleteGdiObject(HGDIOBJ object) noexcept;
+void ReleaseModule(HMODULE module) noexcept;
+void CloseFind(HANDLE find) noexcept;
+void FreeLocalText(char* text) noexcept;
+void DeleteMemDc(HDC dc) noexcept;
+void ReleaseWindowDc(HWND wnd, HDC dc) noexcept;
+
 struct FileHandleTraits {
   using Type = HANDLE;
   static Type Invalid() noexcept { return INVALID_HANDLE_VALUE; }
-  static void Close(Type h) noexcept { ::CloseHandle(h); }
+  static void Close(Type h) noexcept { CloseKernelHandle(h); }
 };
 struct KernelHandleTraits {
   using Type = HANDLE;
   static Type Invalid() noexcept { return nullptr; }
-  static void Close(Type h) noexcept { ::CloseHandle(h); }
+  static void Close(Type h) noexcept { CloseKernelHandle(h); }
 };
 struct RegKeyTraits {
   using Type = HKEY;
   static Type Invalid() noexcept { return nullptr; }
-  static void Close(Type h) noexcept { ::RegCloseKey(h); }
+  static void Close(Type h) noexcept { CloseRegKey(h); }
 };
 struct GdiObjectTraits {
   using Type = HGDIOBJ;
   static Type Invalid() noexcept { return nullptr; }
-  static void Close(Type h) noexcept { ::DeleteObject(h); }
+  static void Close(Type h) noexcept { DeleteGdiObject(h); }
 };
 struct ModuleTraits {
   using Type = HMODULE;
   static Type Invalid() noexcept { return nullptr; }
-  static void Close(Type h) noexcept { ::FreeLibrary(h); }
+  static void Close(Type h) noexcept { ReleaseModule(h); }
 };
 struct FindTraits {
   using Type = HANDLE;
   static Type Invalid() noexcept { return INVALID_HANDLE_VALUE; }
-  static void Close(Type h) noexcept { ::FindClose(h); }
+  static void Close(Type h) noexcept { CloseFind(h); }
 };
 // Text that the system allocated for the caller (FORMAT_MESSAGE_ALLOCATE_BUFFER).
 struct LocalTextTraits {
   using Type = char*;
   static Type Invalid() noexcept { return nullptr; }
-  static void Close(Type p) noexcept { ::LocalFree(p); }
+  static void Close(Type p) noexcept { FreeLocalText(p); }
 };
 struct MemDcTraits {
   using Type = HDC;
   static Type Invalid() noexcept { return nullptr; }
-  static void Close(Type h) noexcept { ::DeleteDC(h); }
+  static void Close(Type h) noexcept { DeleteMemDc(h); }
 };
 
 using UniqueFile = UniqueHandle<FileHandleTraits>;
@@ -60,7 +70,7 @@ using UniqueLocalText = UniqueHandle<LocalTextTraits>;
 class WindowDc {
 public:
   explicit WindowDc(HWND wnd) noexcept : wnd_(wnd), dc_(::GetDC(wnd)) {}
-  ~WindowDc() { if (dc_) ::ReleaseDC(wnd_, dc_); }
+  ~WindowDc() { if (dc_) ReleaseWindowDc(wnd_, dc_); }
   WindowDc(const WindowDc&) = delete;
   WindowDc& operator=(const WindowDc&) = delete;
   HDC Get() const noexcept { return dc_; }

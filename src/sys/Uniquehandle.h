@@ -28,6 +28,9 @@ public:
     return v;
   }
   void Reset(Type value = Traits::Invalid()) noexcept {
+    // Owners close in destructors, often on the way out of a failure: Traits::Close must leave
+    // the caller's error as it was. The closes keep it themselves, out of line, once per kind
+    // of close rather than in every owner's inlined code.
     if (Valid()) Traits::Close(value_);
     value_ = value;
   }
