@@ -30,8 +30,10 @@ struct RegKeyTraits {
   static Type Invalid() noexcept { return nullptr; }
   static void Close(Type h) noexcept { CloseRegKey(h); }
 };
+// One kind of GDI object (HFONT, HBITMAP, HBRUSH), handed to the calls that take it as it is.
+template <typename Kind>
 struct GdiObjectTraits {
-  using Type = HGDIOBJ;
+  using Type = Kind;
   static Type Invalid() noexcept { return nullptr; }
   static void Close(Type h) noexcept { DeleteGdiObject(h); }
 };
@@ -60,7 +62,9 @@ struct MemDcTraits {
 using UniqueFile = UniqueHandle<FileHandleTraits>;
 using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;
 using UniqueHKey = UniqueHandle<RegKeyTraits>;
-using UniqueGdiObject = UniqueHandle<GdiObjectTraits>;
+using UniqueFont = UniqueHandle<GdiObjectTraits<HFONT>>;
+using UniqueBitmap = UniqueHandle<GdiObjectTraits<HBITMAP>>;
+using UniqueBrush = UniqueHandle<GdiObjectTraits<HBRUSH>>;
 using UniqueModule = UniqueHandle<ModuleTraits>;
 using UniqueMemDc = UniqueHandle<MemDcTraits>;
 using UniqueFind = UniqueHandle<FindTraits>;
