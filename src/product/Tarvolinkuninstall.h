@@ -2,6 +2,7 @@
 // the window, and the bridge between the list's progress and the window.
 #pragma once
 #include <cstdint>
+#include <memory>
 #include <string>
 
 class TUninstList;
@@ -32,7 +33,7 @@ public:
 
   TUninstallNotify OnProgress = nullptr;
   void* ProgressContext = nullptr;
-  TUninstList* List = nullptr;   // owned
+  std::unique_ptr<TUninstList> List;
   uint8_t Charset = 1;
   bool Cancelled = false;
   int32_t Percent = 0;
