@@ -32,13 +32,14 @@ void LogRunEnd(int32_t result) {
 }
 }  // namespace
 
-TFormUninstall::TFormUninstall() : TFormUninstall(new (std::nothrow) TclTarvolinkUninstall()) {}
+TFormUninstall::TFormUninstall()
+    : TFormUninstall(std::unique_ptr<TclTarvolinkUninstall>(new (std::nothrow) TclTarvolinkUninstall())) {}
 
-TFormUninstall::TFormUninstall(TclTarvolinkUninstall* uninstaller)
+TFormUninstall::TFormUninstall(std::unique_ptr<TclTarvolinkUninstall> uninstaller)
     : Image1(this), CGaugeSetup(this), LabelMsg(this), BtnClose(this), BtnUninstall(this) {
   Build();
   Idle = true;
-  Uninstaller = uninstaller;
+  Uninstaller = std::move(uninstaller);
 }
 
 TFormUninstall::~TFormUninstall() { Destroy(); }
@@ -254,6 +255,5 @@ int TFormUninstall::ExitCode() const {
 }
 
 void TFormUninstall::FormDestroy() {
-  delete Uninstaller;
-  Uninstaller = nullptr;
+  Uninstaller.reset();
 }

@@ -2,6 +2,7 @@
 // and a gauge. It owns the uninstall driver and talks to nothing else.
 #pragma once
 #include <cstdint>
+#include <memory>
 
 #include "toolkit/Form.h"
 #include "toolkit/Gauge.h"
@@ -15,7 +16,7 @@ class TFormUninstall : public TForm {
 public:
   TFormUninstall();   // creates its driver
   // Takes the given driver (which may be null, as when it could not be created).
-  explicit TFormUninstall(TclTarvolinkUninstall* uninstaller);
+  explicit TFormUninstall(std::unique_ptr<TclTarvolinkUninstall> uninstaller);
   ~TFormUninstall() override;
 
   // Components, in creation and drawing order.
@@ -25,7 +26,7 @@ public:
   TSpeedButton BtnClose;
   TSpeedButton BtnUninstall;
 
-  TclTarvolinkUninstall* Uninstaller = nullptr;   // owned
+  std::unique_ptr<TclTarvolinkUninstall> Uninstaller;
   bool Idle = true;
 
   void FormCreate();

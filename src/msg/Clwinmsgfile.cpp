@@ -7,44 +7,16 @@ namespace {
 
 constexpr uint64_t kMaxFileSize = 0x7FFFFFFFu;   // byte counts are 32-bit signed
 
-class OpenFile {
-public:
-  explicit OpenFile(FileHandle handle) : handle_(handle) {}
-  ~OpenFile() { CloseFileHandle(handle_); }
-  OpenFile(const OpenFile&) = delete;
-  OpenFile& operator=(const OpenFile&) = delete;
-  FileHandle Get() const { return handle_; }
-  bool Valid() const { return handle_ != kInvalidFileHandle; }
-private:
-  FileHandle handle_;
-};
-
-class Block {
-public:
-  explicit Block(uint32_t size) : data_(static_cast<char*>(AllocZeroed(size))) {}
-  ~Block() { FreeBlock(data_); }
-  Block(const Block&) = delete;
-  Block& operator=(const Block&) = delete;
-  char* Get() const { return data_; }
-  char* Release() {
-    char* d = data_;
-    data_ = nullptr;
-    return d;
-  }
-private:
-  char* data_;
-};
-
 }  // namespace
 
 bool TclMsgFile::LoadFromFile(const std::string& path) {
-  OpenFile file(OpenFileForRead(path));
+  UniqueOpenFile file(OpenFileForRead(path));
   if (!file.Valid()) return false;
   const uint64_t size = GetOpenFileSize(file.Get());
   if (size == 0 || size > kMaxFileSize) return false;
   const uint32_t length = static_cast<uint32_t>(size);
   // One zero byte more than the file, so the text of a last line without a line end ends too.
-  Block block(length + 1);
+  UniqueBlock block(static_cast<char*>(AllocZeroed(length + 1)));
   if (!block.Get()) return false;
   // One read; a short one is fine, the rest of the block stays zero.
   if (ReadFileAt(file.Get(), 0, 0, block.Get(), length) == 0) return false;

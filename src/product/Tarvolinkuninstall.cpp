@@ -45,7 +45,7 @@ void ScheduleHeldRemovals(const THeldRemovals& held) {
 
 TclTarvolinkUninstall::TclTarvolinkUninstall() : List(new (std::nothrow) TUninstList) {}
 
-TclTarvolinkUninstall::~TclTarvolinkUninstall() { delete List; }
+TclTarvolinkUninstall::~TclTarvolinkUninstall() = default;
 
 bool TclTarvolinkUninstall::Initialize() {
   if (!List) return false;

@@ -2,6 +2,7 @@
 // the window, and the bridge between the list's progress and the window.
 #pragma once
 #include <cstdint>
+#include <memory>
 #include <string>
 #include "setup/Setuplist.h"
 
@@ -35,7 +36,7 @@ public:
   void* ProgressContext = nullptr;
   TMessagePump MessagePump = nullptr;   // handed to the list; also served at every report
   void* PumpContext = nullptr;
-  TUninstList* List = nullptr;   // owned
+  std::unique_ptr<TUninstList> List;
   uint8_t Charset = 1;
   bool Cancelled = false;
   int32_t Percent = 0;

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "sys/Uniquehandle.h"
+
 using FileHandle = void*;
 inline FileHandle const kInvalidFileHandle = reinterpret_cast<FileHandle>(static_cast<intptr_t>(-1));
 
@@ -12,7 +14,13 @@ FileHandle OpenFileForRead(const std::string& name);   // no sharing; kInvalidFi
 uint64_t GetOpenFileSize(FileHandle handle);            // 0 on failure and for an empty file
 uint32_t ReadFileAt(FileHandle handle, uint32_t offsetLow, uint32_t offsetHigh, void* buffer,
                     uint32_t count);                    // bytes read, 0 on failure or at the end
-void CloseFileHandle(FileHandle handle);
+void CloseFileHandle(FileHandle handle);                // leaves the caller's error as it was
+struct OpenFileTraits {
+  using Type = FileHandle;
+  static Type Invalid() noexcept { return kInvalidFileHandle; }
+  static void Close(Type handle) noexcept { CloseFileHandle(handle); }
+};
+using UniqueOpenFile = UniqueHandle<OpenFileTraits>;
 // Removal: 0 when it is gone or was never there ("file not found", "path not found"); otherwise the
 // Windows error code, so that a name that cannot be examined is tried again. A folder is no file
 // and a file no folder: each leaves the other alone. Nothing is removed through a link: a name whose

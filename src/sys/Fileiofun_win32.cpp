@@ -119,7 +119,7 @@ uint32_t ReadFileAt(FileHandle handle, uint32_t offsetLow, uint32_t offsetHigh, 
 }
 
 void CloseFileHandle(FileHandle handle) {
-  if (handle != kInvalidFileHandle) ::CloseHandle(handle);
+  if (handle != kInvalidFileHandle) CloseKernelHandle(handle);
 }
 
 uint32_t RemoveFile(const std::string& name, const std::string& trusted) {

@@ -1,91 +1,70 @@
-// Move-only owner of one platform handle. The traits say what "no handle" is and how to let go:
-// INVALID_HANDLE_VALUE for files, NULL for most others.
+// The Windows resources' owners: traits for UniqueHandle, and the DC and selection wrappers that
+// remember where their handle came from.
 #pragma once
 #include <windows.h>
 
-template <typename Traits>
-class UniqueHandle {
-public:
-  using Type = typename Traits::Type;
-  UniqueHandle() noexcept : value_(Traits::Invalid()) {}
-  explicit UniqueHandle(Type value) noexcept : value_(value) {}
-  UniqueHandle(UniqueHandle&& other) noexcept : value_(other.Release()) {}
-  UniqueHandle& operator=(UniqueHandle&& other) noexcept {
-    if (this != &other) Reset(other.Release());
-    return *this;
-  }
-  UniqueHandle(const UniqueHandle&) = delete;
-  UniqueHandle& operator=(const UniqueHandle&) = delete;
-  ~UniqueHandle() { Reset(); }
+#include "sys/Uniquehandle.h"
 
-  Type Get() const noexcept { return value_; }
-  bool Valid() const noexcept { return value_ != Traits::Invalid(); }
-  explicit operator bool() const noexcept { return Valid(); }
-  Type Release() noexcept {
-    Type v = value_;
-    value_ = Traits::Invalid();
-    return v;
-  }
-  void Reset(Type value = Traits::Invalid()) noexcept {
-    if (Valid()) Traits::Close(value_);
-    value_ = value;
-  }
-  // For out-parameters of the platform calls: frees what is held and hands out the slot.
-  Type* Put() noexcept {
-    Reset();
-    return &value_;
-  }
-
-private:
-  Type value_;
-};
+// The owners' closes. Each leaves what GetLastError says as it was.
+void CloseKernelHandle(HANDLE h) noexcept;
+void CloseRegKey(HKEY key) noexcept;
+void DeleteGdiObject(HGDIOBJ object) noexcept;
+void ReleaseModule(HMODULE module) noexcept;
+void CloseFind(HANDLE find) noexcept;
+void FreeLocalText(char* text) noexcept;
+void DeleteMemDc(HDC dc) noexcept;
+void ReleaseWindowDc(HWND wnd, HDC dc) noexcept;
 
 struct FileHandleTraits {
   using Type = HANDLE;
   static Type Invalid() noexcept { return INVALID_HANDLE_VALUE; }
-  static void Close(Type h) noexcept { ::CloseHandle(h); }
+  static void Close(Type h) noexcept { CloseKernelHandle(h); }
 };
 struct KernelHandleTraits {
   using Type = HANDLE;
   static Type Invalid() noexcept { return nullptr; }
-  static void Close(Type h) noexcept { ::CloseHandle(h); }
+  static void Close(Type h) noexcept { CloseKernelHandle(h); }
 };
 struct RegKeyTraits {
   using Type = HKEY;
   static Type Invalid() noexcept { return nullptr; }
-  static void Close(Type h) noexcept { ::RegCloseKey(h); }
+  static void Close(Type h) noexcept { CloseRegKey(h); }
 };
+// One kind of GDI object (HFONT, HBITMAP, HBRUSH), handed to the calls that take it as it is.
+template <typename Kind>
 struct GdiObjectTraits {
-  using Type = HGDIOBJ;
+  using Type = Kind;
   static Type Invalid() noexcept { return nullptr; }
-  static void Close(Type h) noexcept { ::DeleteObject(h); }
+  static void Close(Type h) noexcept { DeleteGdiObject(h); }
 };
 struct ModuleTraits {
   using Type = HMODULE;
   static Type Invalid() noexcept { return nullptr; }
-  static void Close(Type h) noexcept { ::FreeLibrary(h); }
+  static void Close(Type h) noexcept { ReleaseModule(h); }
 };
 struct FindTraits {
   using Type = HANDLE;
   static Type Invalid() noexcept { return INVALID_HANDLE_VALUE; }
-  static void Close(Type h) noexcept { ::FindClose(h); }
+  static void Close(Type h) noexcept { CloseFind(h); }
 };
 // Text that the system allocated for the caller (FORMAT_MESSAGE_ALLOCATE_BUFFER).
 struct LocalTextTraits {
   using Type = char*;
   static Type Invalid() noexcept { return nullptr; }
-  static void Close(Type p) noexcept { ::LocalFree(p); }
+  static void Close(Type p) noexcept { FreeLocalText(p); }
 };
 struct MemDcTraits {
   using Type = HDC;
   static Type Invalid() noexcept { return nullptr; }
-  static void Close(Type h) noexcept { ::DeleteDC(h); }
+  static void Close(Type h) noexcept { DeleteMemDc(h); }
 };
 
 using UniqueFile = UniqueHandle<FileHandleTraits>;
 using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;
 using UniqueHKey = UniqueHandle<RegKeyTraits>;
-using UniqueGdiObject = UniqueHandle<GdiObjectTraits>;
+using UniqueFont = UniqueHandle<GdiObjectTraits<HFONT>>;
+using UniqueBitmap = UniqueHandle<GdiObjectTraits<HBITMAP>>;
+using UniqueBrush = UniqueHandle<GdiObjectTraits<HBRUSH>>;
 using UniqueModule = UniqueHandle<ModuleTraits>;
 using UniqueMemDc = UniqueHandle<MemDcTraits>;
 using UniqueFind = UniqueHandle<FindTraits>;
@@ -95,7 +74,7 @@ using UniqueLocalText = UniqueHandle<LocalTextTraits>;
 class WindowDc {
 public:
   explicit WindowDc(HWND wnd) noexcept : wnd_(wnd), dc_(::GetDC(wnd)) {}
-  ~WindowDc() { if (dc_) ::ReleaseDC(wnd_, dc_); }
+  ~WindowDc() { if (dc_) ReleaseWindowDc(wnd_, dc_); }
   WindowDc(const WindowDc&) = delete;
   WindowDc& operator=(const WindowDc&) = delete;
   HDC Get() const noexcept { return dc_; }

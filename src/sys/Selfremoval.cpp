@@ -119,8 +119,7 @@ bool StartCopy(const std::string& copy, const std::string& folder, const std::st
     PROCESS_INFORMATION pi = {};
     if (::CreateProcessA(copy.c_str(), buf.data(), nullptr, nullptr, TRUE, flags, nullptr, folder.c_str(), &si,
                          &pi)) {
-      ::CloseHandle(pi.hThread);
-      ::CloseHandle(pi.hProcess);
+      UniqueKernelHandle thread(pi.hThread), process(pi.hProcess);
       return true;
     }
   }
@@ -281,9 +280,9 @@ bool HandlesSelfRemoval(const char* commandLine) {
   if (!IsSelfRemovalSwitch(arguments)) return false;
   TSelfRemovalOrder order;
   if (!ParseSelfRemovalOrder(arguments, order)) return true;
-  HANDLE original = reinterpret_cast<HANDLE>(order.Process);
-  DWORD waited = ::WaitForSingleObject(original, INFINITE);
-  ::CloseHandle(original);
+  UniqueKernelHandle original(reinterpret_cast<HANDLE>(order.Process));
+  DWORD waited = ::WaitForSingleObject(original.Get(), INFINITE);
+  original.Reset();
   // No handle from an original: not started by one, so nothing to do.
   if (waited != WAIT_OBJECT_0) return true;
   std::string self = ProgramFilePath();

@@ -4,6 +4,7 @@
 
 #include "sys/Appwindowclass.h"
 #include "sys/Exename.h"
+#include "sys/Scopeguard.h"
 #include "toolkit/Form.h"
 
 namespace {
@@ -140,11 +141,10 @@ int TApplication::ShowMessageBox(const std::string& text, UINT flags) {
   const char* title = g_instance ? g_instance->title_.c_str() : "";
   // The box disables its owner only; the forms are the owner's windows and would stay live.
   HWND form = g_instance ? g_instance->MainWindow() : nullptr;
-  bool reenable = form && ::IsWindowEnabled(form);
-  if (reenable) ::EnableWindow(form, FALSE);
-  int answer = ::MessageBoxA(owner, text.c_str(), title, flags);
-  if (reenable) ::EnableWindow(form, TRUE);
-  return answer;
+  if (!form || !::IsWindowEnabled(form)) return ::MessageBoxA(owner, text.c_str(), title, flags);
+  ::EnableWindow(form, FALSE);
+  ScopeGuard enabledAgain([form] { ::EnableWindow(form, TRUE); });
+  return ::MessageBoxA(owner, text.c_str(), title, flags);
 }
 
 void TApplication::FormDestroyed(TForm* form) {

@@ -12,10 +12,10 @@ const DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPSIBLINGS;
 const DWORD kExStyle = 0;
 }
 
-UniqueGdiObject MakeFont(const LOGFONTA& base, BYTE charset) {
+UniqueFont MakeFont(const LOGFONTA& base, BYTE charset) {
   LOGFONTA lf = base;
   lf.lfCharSet = charset;
-  return UniqueGdiObject(::CreateFontIndirectA(&lf));
+  return UniqueFont(::CreateFontIndirectA(&lf));
 }
 
 TForm::TForm() {
@@ -150,8 +150,7 @@ void TForm::OnPaint() {
   const int width = area.right - area.left;
   const int height = area.bottom - area.top;
   UniqueMemDc mem(::CreateCompatibleDC(dc));
-  UniqueGdiObject bmp(width > 0 && height > 0 ? ::CreateCompatibleBitmap(dc, width, height)
-                                              : nullptr);
+  UniqueBitmap bmp(width > 0 && height > 0 ? ::CreateCompatibleBitmap(dc, width, height) : nullptr);
   if (mem && bmp) {
     SelectedObject sel(mem.Get(), bmp.Get());
     ::SetViewportOrgEx(mem.Get(), -area.left, -area.top, nullptr);

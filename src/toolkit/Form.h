@@ -35,7 +35,7 @@ public:
   // The form's font: "MS Sans Serif", 13 pixels, DEFAULT_CHARSET. Controls copy it and may
   // change the character set of their copy.
   const LOGFONTA& FontInfo() const { return fontInfo_; }
-  HFONT Font() const { return static_cast<HFONT>(font_.Get()); }
+  HFONT Font() const { return font_.Get(); }
   COLORREF Color() const { return ::GetSysColor(COLOR_BTNFACE); }
 
   void AddControl(TControl* control);
@@ -76,7 +76,7 @@ private:
 
   HWND handle_ = nullptr;
   LOGFONTA fontInfo_;
-  UniqueGdiObject font_;
+  UniqueFont font_;
   std::vector<TControl*> controls_;
   TControl* captured_ = nullptr;
   TControl* hot_ = nullptr;
@@ -87,4 +87,4 @@ private:
 };
 
 // A font made from base with the given character set.
-UniqueGdiObject MakeFont(const LOGFONTA& base, BYTE charset);
+UniqueFont MakeFont(const LOGFONTA& base, BYTE charset);

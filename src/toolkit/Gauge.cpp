@@ -5,8 +5,8 @@
 void PaintGauge(HDC dc, const RECT& bounds, int percent, COLORREF fill, HFONT font) {
   if (percent < 0) percent = 0;
   if (percent > 100) percent = 100;
-  UniqueGdiObject frame(::CreateSolidBrush(RGB(0, 0, 0)));
-  ::FrameRect(dc, &bounds, static_cast<HBRUSH>(frame.Get()));
+  UniqueBrush frame(::CreateSolidBrush(RGB(0, 0, 0)));
+  ::FrameRect(dc, &bounds, frame.Get());
   RECT inner = bounds;
   ::InflateRect(&inner, -1, -1);
   int width = inner.right - inner.left;
@@ -16,8 +16,8 @@ void PaintGauge(HDC dc, const RECT& bounds, int percent, COLORREF fill, HFONT fo
   int filled = ::MulDiv(width, percent, 100);
   RECT done = {inner.left, inner.top, inner.left + filled, inner.bottom};
   RECT rest = {inner.left + filled, inner.top, inner.right, inner.bottom};
-  UniqueGdiObject fillBrush(::CreateSolidBrush(fill));
-  ::FillRect(dc, &done, static_cast<HBRUSH>(fillBrush.Get()));
+  UniqueBrush fillBrush(::CreateSolidBrush(fill));
+  ::FillRect(dc, &done, fillBrush.Get());
   ::FillRect(dc, &rest, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
 
   // The text goes white on black into a bitmap of its own, then onto the bar with XOR: white
@@ -26,7 +26,7 @@ void PaintGauge(HDC dc, const RECT& bounds, int percent, COLORREF fill, HFONT fo
   char text[8];
   ::wsprintfA(text, "%d%%", percent);
   UniqueMemDc mem(::CreateCompatibleDC(dc));
-  UniqueGdiObject bmp(::CreateCompatibleBitmap(dc, width, height));
+  UniqueBitmap bmp(::CreateCompatibleBitmap(dc, width, height));
   if (!mem || !bmp) return;
   SelectedObject selBmp(mem.Get(), bmp.Get());
   RECT local = {0, 0, width, height};
@@ -59,5 +59,5 @@ void TCGauge::SetForeColor(TColor color) {
 }
 
 void TCGauge::Paint(HDC dc) {
-  PaintGauge(dc, BoundsRect(), progress_, ColorToRGB(foreColor_), static_cast<HFONT>(font_.Get()));
+  PaintGauge(dc, BoundsRect(), progress_, ColorToRGB(foreColor_), font_.Get());
 }

@@ -22,5 +22,5 @@ public:
 private:
   int progress_ = 0;
   TColor foreColor_ = clBlack;
-  UniqueGdiObject font_;
+  UniqueFont font_;
 };

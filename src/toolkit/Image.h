@@ -9,9 +9,9 @@ public:
   // Takes ownership of the bitmap; false when there is none.
   bool SetBitmap(HBITMAP bitmap);
   bool LoadFromResource(HINSTANCE instance, const char* name);
-  HBITMAP Bitmap() const { return static_cast<HBITMAP>(bitmap_.Get()); }
+  HBITMAP Bitmap() const { return bitmap_.Get(); }
   void Paint(HDC dc) override;
 
 private:
-  UniqueGdiObject bitmap_;
+  UniqueBitmap bitmap_;
 };

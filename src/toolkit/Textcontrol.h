@@ -13,7 +13,7 @@ public:
   const std::string& Caption() const { return caption_; }
   void SetCharset(BYTE charset);
   BYTE Charset() const { return charset_; }
-  HFONT Font() const { return static_cast<HFONT>(font_.Get()); }
+  HFONT Font() const { return font_.Get(); }
 
 protected:
   // The caption or the font changed: a label takes its new size, a button only repaints.
@@ -21,5 +21,5 @@ protected:
 
   std::string caption_;
   BYTE charset_;
-  UniqueGdiObject font_;
+  UniqueFont font_;
 };

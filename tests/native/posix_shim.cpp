@@ -48,7 +48,10 @@ uint32_t ReadFileAt(FileHandle handle, uint32_t offsetLow, uint32_t offsetHigh, 
 }
 
 void CloseFileHandle(FileHandle handle) {
-  if (handle != kInvalidFileHandle) ::close(Fd(handle));
+  if (handle == kInvalidFileHandle) return;
+  const int error = errno;
+  ::close(Fd(handle));
+  errno = error;
 }
 
 bool SystemIsLeadByte(unsigned char byte) {

@@ -141,9 +141,8 @@ TEST_F(UninstallForm, QuitButtonDuringARunAsksLikeTheCloseBox) {
 TEST_F(UninstallForm, FailedRunReturnsToIdleAndCanRunAgain) {
   Create(new TFormUninstall());
   // Without its list the driver cannot plan: the run fails with 15001.
-  TclTarvolinkUninstall* driver = form->Uninstaller;
-  TUninstList* list = driver->List;
-  driver->List = nullptr;
+  TclTarvolinkUninstall* driver = form->Uninstaller.get();
+  std::unique_ptr<TUninstList> list = std::move(driver->List);
   {
     BoxAnswerer boxes({IDOK}, form->Handle());
     Click(form->BtnUninstall);
@@ -156,7 +155,7 @@ TEST_F(UninstallForm, FailedRunReturnsToIdleAndCanRunAgain) {
   EXPECT_EQ(nullptr, driver->OnProgress);
   EXPECT_TRUE(install.Exists("Tarvolink.EXE"));
 
-  driver->List = list;
+  driver->List = std::move(list);
   BoxAnswerer boxes({IDOK});
   Click(form->BtnUninstall);
   ASSERT_TRUE(PumpUntilTerminated());
@@ -176,9 +175,9 @@ public:
 
 TEST_F(UninstallForm, AnExceptionInARunLeavesTheWindowIdleAndClosable) {
   Create(new TFormUninstall());
-  TclTarvolinkUninstall* driver = form->Uninstaller;
-  TUninstList* list = driver->List;
-  driver->List = new ThrowingList;
+  TclTarvolinkUninstall* driver = form->Uninstaller.get();
+  std::unique_ptr<TUninstList> list = std::move(driver->List);
+  driver->List.reset(new ThrowingList);
   {
     BoxAnswerer boxes({IDOK}, form->Handle());
     Click(form->BtnUninstall);
@@ -187,8 +186,7 @@ TEST_F(UninstallForm, AnExceptionInARunLeavesTheWindowIdleAndClosable) {
   }
   EXPECT_EQ(nullptr, driver->OnProgress);
   EXPECT_EQ(nullptr, driver->ProgressContext);
-  delete driver->List;
-  driver->List = list;
+  driver->List = std::move(list);
   BoxAnswerer boxes({});
   Click(form->BtnClose);
   ASSERT_TRUE(PumpUntilTerminated());
@@ -198,11 +196,10 @@ TEST_F(UninstallForm, AnExceptionInARunLeavesTheWindowIdleAndClosable) {
 }
 
 TEST_F(UninstallForm, DriverThatCannotStartEndsTheProgramWithTheBuiltInText) {
-  auto* driver = new TclTarvolinkUninstall();
-  delete driver->List;
-  driver->List = nullptr;
+  auto driver = std::make_unique<TclTarvolinkUninstall>();
+  driver->List.reset();
   BoxAnswerer boxes({IDOK});
-  Create(new TFormUninstall(driver));
+  Create(new TFormUninstall(std::move(driver)));
   EXPECT_TRUE(app.Terminated());
   auto seen = boxes.Seen();
   ASSERT_EQ(1u, seen.size());

@@ -33,11 +33,10 @@ TEST_F(SilentForm, RemovesWithoutWindowOrBoxAndCannotBeClosedMeanwhile) {
 }
 
 TEST_F(SilentForm, StartUpFailureShowsNothingRunsNothingAndFails) {
-  auto* driver = new TclTarvolinkUninstall();
-  delete driver->List;
-  driver->List = nullptr;
+  auto driver = std::make_unique<TclTarvolinkUninstall>();
+  driver->List.reset();
   BoxAnswerer boxes({IDOK});
-  TFormUninstall* f = CreateSilent(new TFormUninstall(driver));
+  TFormUninstall* f = CreateSilent(new TFormUninstall(std::move(driver)));
   EXPECT_TRUE(app.Terminated());
   f->RunSilent();
   EXPECT_EQ(0u, boxes.Count());
@@ -49,11 +48,10 @@ TEST_F(SilentForm, WindowedTheLastRunDecidesAndNoRunIsACancel) {
   Create(new TFormUninstall());
   EXPECT_EQ(kExitCancelled, form->ExitCode()) << "Quit before any run";
   // A run that fails (no list to plan with) shows its error and leaves the window idle.
-  TUninstList* list = form->Uninstaller->List;
-  form->Uninstaller->List = nullptr;
+  std::unique_ptr<TUninstList> list = std::move(form->Uninstaller->List);
   BoxAnswerer boxes({IDOK});
   Click(form->BtnUninstall);
   ASSERT_TRUE(PumpUntil([&] { return boxes.Count() == 1 && form->Idle; }));
   EXPECT_EQ(kExitFailed, form->ExitCode());
-  form->Uninstaller->List = list;
+  form->Uninstaller->List = std::move(list);
 }

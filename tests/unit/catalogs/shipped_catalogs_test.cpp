@@ -123,9 +123,9 @@ TEST_P(CatalogueTest, ExpandsAlikeUnderAnySystemCodePage) {
 TEST_P(CatalogueTest, ButtonCaptionsFitTheButtons) {
   UniqueMemDc dc(CreateCompatibleDC(nullptr));
   ASSERT_TRUE(dc);
-  UniqueGdiObject font(CreateFontA(-13, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, GetParam().charset,
-                                   OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                                   DEFAULT_PITCH | FF_DONTCARE, "MS Sans Serif"));
+  UniqueFont font(CreateFontA(-13, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, GetParam().charset,
+                              OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                              DEFAULT_PITCH | FF_DONTCARE, "MS Sans Serif"));
   ASSERT_TRUE(font);
   SelectedObject selected(dc.Get(), font.Get());
   for (int32_t id : {msgUninstall, msgQuit}) {

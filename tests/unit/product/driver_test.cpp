@@ -54,19 +54,19 @@ TEST(DriverProgress, PassesReportsOnUntilCancelledThenRefusesThemAll) {
   TclTarvolinkUninstall driver;
   Notes notes;
   bool cancel = false;
-  TclTarvolinkUninstall::HandleListProgress(&driver, driver.List, 42, "line", cancel);
+  TclTarvolinkUninstall::HandleListProgress(&driver, driver.List.get(), 42, "line", cancel);
   EXPECT_FALSE(cancel);
   EXPECT_EQ(42, driver.Percent);
   EXPECT_EQ("line", driver.StatusText);
   driver.OnProgress = &Note;
   driver.ProgressContext = &notes;
-  TclTarvolinkUninstall::HandleListProgress(&driver, driver.List, 50, "next", cancel);
+  TclTarvolinkUninstall::HandleListProgress(&driver, driver.List.get(), 50, "next", cancel);
   EXPECT_EQ(1, notes.calls);
   EXPECT_EQ(50, notes.percent);
   driver.Cancelled = true;
   for (int i = 0; i < 2; ++i) {
     cancel = false;
-    TclTarvolinkUninstall::HandleListProgress(&driver, driver.List, 60, "later", cancel);
+    TclTarvolinkUninstall::HandleListProgress(&driver, driver.List.get(), 60, "later", cancel);
     EXPECT_TRUE(cancel);
   }
   EXPECT_EQ(1, notes.calls);

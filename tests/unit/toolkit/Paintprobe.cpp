@@ -26,9 +26,9 @@ PaintProbe::PaintProbe(int width, int height, COLORREF background)
       dc_(ScreenCompatibleDc()),
       bitmap_(TopDownBitmap(dc_.Get(), width, height, &bits_)),
       selected_(dc_.Get(), bitmap_.Get()) {
-  UniqueGdiObject brush(::CreateSolidBrush(background));
+  UniqueBrush brush(::CreateSolidBrush(background));
   RECT r = {0, 0, width, height};
-  ::FillRect(dc_.Get(), &r, static_cast<HBRUSH>(brush.Get()));
+  ::FillRect(dc_.Get(), &r, brush.Get());
 }
 
 COLORREF PaintProbe::At(int x, int y) const {

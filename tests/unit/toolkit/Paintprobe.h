@@ -18,7 +18,7 @@ private:
   int width_;
   uint32_t* bits_ = nullptr;
   UniqueMemDc dc_;
-  UniqueGdiObject bitmap_;
+  UniqueBitmap bitmap_;
   SelectedObject selected_;   // the bitmap in the DC, until the probe goes
 };
 

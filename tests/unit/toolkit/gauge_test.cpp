@@ -14,12 +14,12 @@ const RECT kBar = {4, 3, 4 + 345, 3 + 17};   // the window's gauge, off the bitm
 
 HFONT GaugeFont() {
   static TForm form;   // the form's font, without a window
-  static UniqueGdiObject font = [] {
+  static UniqueFont font = [] {
     LOGFONTA base = form.FontInfo();
     base.lfQuality = NONANTIALIASED_QUALITY;
-    return UniqueGdiObject(::CreateFontIndirectA(&base));
+    return UniqueFont(::CreateFontIndirectA(&base));
   }();
-  return static_cast<HFONT>(font.Get());
+  return font.Get();
 }
 
 struct Painted {
