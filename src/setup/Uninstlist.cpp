@@ -34,8 +34,10 @@ std::string TrustedFolder(const std::string& path, const std::vector<std::string
 const char kDeleteFile[] = "Delete file";
 const char kRemoveFolder[] = "Remove folder";
 
-// For the log: whether there is a file (or a folder) of that name to remove.
+// For the log: whether there is a file (or a folder) of that name to remove. Without a log nobody
+// reads the answer, and asking costs a round trip to the file system per removal.
 bool Present(const std::string& path, bool folder) {
+  if (!RunlogActive()) return false;
   DWORD attributes = ::GetFileAttributesA(path.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) == folder;
 }
