@@ -37,6 +37,21 @@ bool MeansAbsent(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error ==
 
 bool IsDeviceName(const std::string& name) { return name.compare(0, 4, "\\\\.\\") == 0; }
 
+// The folder as the system finds it, every link resolved. A run removes dozens of names below the
+// same folder: its answer is kept for the next name. Kept too long it can only be out of date, and
+// then the name's own final path differs from it and the removal is refused, never misdirected.
+std::string ResolvedFolder(const std::string& base) {
+  static std::string lastBase, lastResolved;
+  if (!lastResolved.empty() && base == lastBase) return lastResolved;
+  UniqueFile folder(::CreateFileA((base + "\\").c_str(), FILE_READ_ATTRIBUTES,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  std::string resolved = WithoutTrailingBackslashes(FinalPathOfHandle(folder.Get()), 0);
+  lastBase = base;
+  lastResolved = resolved;
+  return resolved;
+}
+
 // Where the name should lie once every link above trusted is resolved: trusted as the system finds
 // it now, and below it the name's own parts with their short names expanded.
 std::string ExpectedFinalPath(const std::string& name, const std::string& trusted) {
@@ -46,10 +61,7 @@ std::string ExpectedFinalPath(const std::string& name, const std::string& truste
     base = full.compare(0, 2, "\\\\") == 0 ? std::string() : full.substr(0, 2);   // the root
     if (base.empty()) return full;
   }
-  UniqueFile folder(::CreateFileA((base + "\\").c_str(), FILE_READ_ATTRIBUTES,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-  std::string resolved = WithoutTrailingBackslashes(FinalPathOfHandle(folder.Get()), 0);
+  std::string resolved = ResolvedFolder(base);
   if (resolved.empty()) return std::string();
   return resolved + full.substr(base.size());
 }
