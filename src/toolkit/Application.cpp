@@ -4,6 +4,7 @@
 
 #include "sys/Appwindowclass.h"
 #include "sys/Exename.h"
+#include "toolkit/Exceptionreport.h"
 #include "toolkit/Form.h"
 
 namespace {
@@ -62,6 +63,7 @@ TApplication::~TApplication() {
 bool TApplication::Initialize(HINSTANCE instance) {
   if (handle_) return true;
   instance_ = instance;
+  SetExceptionReporter(&TApplication::HandleException);
   WNDCLASSA wc = {};
   wc.lpfnWndProc = &TApplication::WndProc;
   wc.hInstance = instance;
@@ -132,7 +134,11 @@ void TApplication::HandleException(const char* message) noexcept {
   }
 }
 
-void TApplication::SetBoxHandler(TBoxHandler handler) { g_boxHandler = handler; }
+void TApplication::SetBoxHandler(TBoxHandler handler) {
+  // The boxes of the window procedures' exceptions go where the others go.
+  SetExceptionReporter(&TApplication::HandleException);
+  g_boxHandler = handler;
+}
 
 int TApplication::ShowMessageBox(const std::string& text, UINT flags) {
   if (g_boxHandler) return g_boxHandler(text, flags);

@@ -37,7 +37,8 @@ public:
   void Terminate();    // posts WM_QUIT
   bool Terminated() const { return terminated_; }
   void ShowException(const std::string& message);   // the standard exception box
-  // For window procedures: shows what escaped a handler, so that nothing unwinds through user32.
+  // The exception reporter that the application registers for the window procedures: shows
+  // what escaped a handler in the standard exception box.
   static void HandleException(const char* message) noexcept;
 
   // A modal box owned by the application window and titled with the application title. The

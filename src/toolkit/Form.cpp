@@ -6,6 +6,7 @@
 
 #include "toolkit/Application.h"
 #include "toolkit/Control.h"
+#include "toolkit/Exceptionreport.h"
 
 namespace {
 const DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPSIBLINGS;
@@ -298,10 +299,10 @@ LRESULT CALLBACK TForm::WndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
     auto* self = reinterpret_cast<TForm*>(::GetWindowLongPtrA(wnd, GWLP_USERDATA));
     if (self) return self->HandleMessage(msg, wp, lp);
   } catch (const std::exception& e) {
-    TApplication::HandleException(e.what());
+    ReportException(e.what());
     return 0;
   } catch (...) {
-    TApplication::HandleException(nullptr);
+    ReportException(nullptr);
     return 0;
   }
   return ::DefWindowProcA(wnd, msg, wp, lp);
