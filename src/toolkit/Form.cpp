@@ -45,9 +45,8 @@ void TForm::Destroy() {
   handle_ = nullptr;
 }
 
-bool TForm::CreateHandle(const char* className, int clientWidth, int clientHeight) {
+bool TForm::CreateHandle(const char* className, int clientWidth, int clientHeight, HWND owner) {
   if (handle_) return true;
-  TApplication* app = TApplication::Instance();
   HINSTANCE instance = ::GetModuleHandleA(nullptr);
   WNDCLASSA wc = {};
   wc.style = CS_DBLCLKS;
@@ -67,7 +66,7 @@ bool TForm::CreateHandle(const char* className, int clientWidth, int clientHeigh
   int x = (::GetSystemMetrics(SM_CXSCREEN) - width) / 2;
   int y = (::GetSystemMetrics(SM_CYSCREEN) - height) / 2;
   handle_ = ::CreateWindowExA(kExStyle, className, "", kStyle, x, y, width, height,
-                              app ? app->Handle() : nullptr, nullptr, instance, this);
+                              owner, nullptr, instance, this);
   return handle_ != nullptr;
 }
 
@@ -215,8 +214,8 @@ LRESULT TForm::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_ENABLE: {
       // A box that disabled the form gave the activation back to its owner, the application
       // window, on closing: the keyboard would stay there, out of sight. Take it back.
-      TApplication* app = TApplication::Instance();
-      if (wp && app && ::GetActiveWindow() == app->Handle() && ::IsWindowVisible(handle_))
+      HWND owner = ::GetWindow(handle_, GW_OWNER);
+      if (wp && owner && ::GetActiveWindow() == owner && ::IsWindowVisible(handle_))
         ::SetActiveWindow(handle_);
       break;
     }

@@ -19,7 +19,8 @@ public:
   TForm(const TForm&) = delete;
   TForm& operator=(const TForm&) = delete;
 
-  bool CreateHandle(const char* className, int clientWidth, int clientHeight);
+  // The owner is the window that carries the taskbar entry (null: none).
+  bool CreateHandle(const char* className, int clientWidth, int clientHeight, HWND owner);
   HWND Handle() const { return handle_; }
   void SetCaption(const std::string& caption);
   std::string Caption() const;
