@@ -37,7 +37,7 @@ void TApplication::ProcessMessages() {
     if (msg.message == WM_QUIT) {
       // Leave it for the loop that owns the program's end.
       ::PostQuitMessage(static_cast<int>(msg.wParam));
-      if (g_instance) g_instance->terminated_ = true;
+      if (g_instance) g_instance->MarkTerminated();
       return;
     }
     ::TranslateMessage(&msg);
@@ -56,6 +56,7 @@ std::string TApplication::ExeName() { return ExeFileName(); }
 TApplication* TApplication::Instance() { return g_instance; }
 
 TApplication::~TApplication() {
+  if (mainForm_) mainForm_->MakeMainForm(nullptr, nullptr);
   if (handle_) ::DestroyWindow(handle_);
   if (g_instance == this) g_instance = nullptr;
 }
@@ -92,7 +93,11 @@ void TApplication::SetTitle(const std::string& title) {
 
 void TApplication::CreateForm(TForm* form) {
   if (!form) return;
-  if (!mainForm_) mainForm_ = form;
+  if (!mainForm_) {
+    mainForm_ = form;
+    form->MakeMainForm(&TApplication::MainFormEvent, this);
+    if (terminated_) form->ProgramEnding();
+  }
   form->AfterConstruction();
 }
 
@@ -109,12 +114,17 @@ void TApplication::Run() {
     ::TranslateMessage(&msg);
     ::DispatchMessageA(&msg);
   }
-  terminated_ = true;
+  MarkTerminated();
 }
 
 void TApplication::Terminate() {
-  terminated_ = true;
+  MarkTerminated();
   ::PostQuitMessage(0);
+}
+
+void TApplication::MarkTerminated() {
+  terminated_ = true;
+  if (mainForm_) mainForm_->ProgramEnding();
 }
 
 void TApplication::ShowException(const std::string& message) {
@@ -153,8 +163,16 @@ int TApplication::ShowMessageBox(const std::string& text, UINT flags) {
   return answer;
 }
 
-void TApplication::FormDestroyed(TForm* form) {
-  if (form == mainForm_) mainForm_ = nullptr;
+void TApplication::MainFormEvent(void* application, TMainFormEvent event) {
+  auto* self = static_cast<TApplication*>(application);
+  switch (event) {
+    case TMainFormEvent::Ending:
+      self->terminated_ = true;   // the form posted the quit itself
+      break;
+    case TMainFormEvent::Destroyed:
+      self->mainForm_ = nullptr;
+      break;
+  }
 }
 
 LRESULT TApplication::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {

@@ -4,7 +4,7 @@
 #include <windows.h>
 #include <string>
 
-class TForm;
+#include "toolkit/Form.h"
 
 class TApplication {
 public:
@@ -55,10 +55,11 @@ public:
   TApplication& operator=(const TApplication&) = delete;
 
 private:
-  friend class TForm;
   static LRESULT CALLBACK WndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
+  static void MainFormEvent(void* application, TMainFormEvent event);
   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
-  void FormDestroyed(TForm* form);
+  // The program is ending: recorded here and told to the main form.
+  void MarkTerminated();
 
   HINSTANCE instance_ = nullptr;
   HWND handle_ = nullptr;

@@ -4,7 +4,6 @@
 #include <cstring>
 #include <exception>
 
-#include "toolkit/Application.h"
 #include "toolkit/Control.h"
 #include "toolkit/Exceptionreport.h"
 
@@ -40,7 +39,11 @@ void TForm::Destroy() {
   // Readers that still hold the form's object find it gone before any control goes.
   accessibility_.Detach();
   DoDestroy();
-  if (TApplication* app = TApplication::Instance()) app->FormDestroyed(this);
+  if (mainHandler_) {
+    // Deleted, it is no main form any more: its window going ends nothing.
+    mainHandler_(mainContext_, TMainFormEvent::Destroyed);
+    mainHandler_ = nullptr;
+  }
   if (handle_) ::DestroyWindow(handle_);
   handle_ = nullptr;
 }
@@ -111,6 +114,17 @@ void TForm::Repaint() {
 
 void TForm::AfterConstruction() { DoCreate(); }
 
+void TForm::MakeMainForm(TMainFormHandler handler, void* context) {
+  mainHandler_ = handler;
+  mainContext_ = context;
+}
+
+void TForm::EndProgram() {
+  ending_ = true;
+  ::PostQuitMessage(0);
+  if (mainHandler_) mainHandler_(mainContext_, TMainFormEvent::Ending);
+}
+
 void TForm::AddControl(TControl* control) { controls_.push_back(control); }
 
 void TForm::RemoveControl(TControl* control) {
@@ -169,11 +183,10 @@ void TForm::OnClose() {
   TCloseAction action = caHide;
   DoClose(action);
   if (action == caNone) return;
-  TApplication* app = TApplication::Instance();
-  if (app && app->MainForm() == this) {
+  if (mainHandler_) {
     // The form itself goes when its owner deletes it, after the loop has ended.
     Hide();
-    app->Terminate();
+    EndProgram();
   } else if (action == caMinimize) {
     ::ShowWindow(handle_, SW_MINIMIZE);
   } else {
@@ -272,11 +285,9 @@ LRESULT TForm::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         c->MouseLeave();
       }
       return 0;
-    case WM_DESTROY: {
-      TApplication* app = TApplication::Instance();
-      if (app && app->MainForm() == this && !app->Terminated()) app->Terminate();
+    case WM_DESTROY:
+      if (mainHandler_ && !ending_) EndProgram();
       break;
-    }
     case WM_NCDESTROY:
       ::SetWindowLongPtrA(handle_, GWLP_USERDATA, 0);
       handle_ = nullptr;

@@ -248,3 +248,23 @@ TEST_F(AppTest, DestroyingTheFormRunsItsDestroyHandlerOnce) {
   EXPECT_FALSE(::IsWindow(wnd));
   EXPECT_EQ(nullptr, app.MainForm());
 }
+
+TEST_F(AppTest, TheMainFormsWindowGoingEndsTheProgramOnlyIfNothingElseDid) {
+  {
+    TestForm form;
+    ASSERT_TRUE(form.CreateHandle("TTestForm", 396, 248, app.Handle()));
+    app.CreateForm(&form);
+    ::DestroyWindow(form.Handle());
+    EXPECT_TRUE(app.Terminated());
+    EXPECT_TRUE(DrainQuit()) << "the form posted the quit itself";
+  }
+  // The program ends already: a main form that goes now posts no quit that outlives the loop.
+  auto* late = new TestForm;
+  ASSERT_TRUE(late->CreateHandle("TTestForm", 396, 248, app.Handle()));
+  app.CreateForm(late);
+  EXPECT_EQ(late, app.MainForm());
+  ::DestroyWindow(late->Handle());
+  EXPECT_FALSE(DrainQuit());
+  delete late;
+  EXPECT_EQ(nullptr, app.MainForm());
+}
