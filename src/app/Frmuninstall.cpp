@@ -46,7 +46,9 @@ TFormUninstall::~TFormUninstall() { Destroy(); }
 
 // The stored layout.
 void TFormUninstall::Build() {
-  CreateHandle("TFormUninstall", 396, 248);
+  // Owned by the application window, which carries the taskbar entry.
+  TApplication* app = TApplication::Instance();
+  CreateHandle("TFormUninstall", 396, 248, app ? app->Handle() : nullptr);
   SetCaption("Uninstall");
   HINSTANCE instance = ::GetModuleHandleA(nullptr);
   SetIcon(::LoadIconA(instance, MAKEINTRESOURCEA(IDI_MAIN)));

@@ -5,6 +5,7 @@
 #include "sys/Appwindowclass.h"
 #include "sys/Exename.h"
 #include "sys/Scopeguard.h"
+#include "toolkit/Exceptionreport.h"
 #include "toolkit/Form.h"
 
 namespace {
@@ -37,7 +38,7 @@ void TApplication::ProcessMessages() {
     if (msg.message == WM_QUIT) {
       // Leave it for the loop that owns the program's end.
       ::PostQuitMessage(static_cast<int>(msg.wParam));
-      if (g_instance) g_instance->terminated_ = true;
+      if (g_instance) g_instance->MarkTerminated();
       return;
     }
     ::TranslateMessage(&msg);
@@ -56,6 +57,7 @@ std::string TApplication::ExeName() { return ExeFileName(); }
 TApplication* TApplication::Instance() { return g_instance; }
 
 TApplication::~TApplication() {
+  if (mainForm_) mainForm_->MakeMainForm(nullptr, nullptr);
   if (handle_) ::DestroyWindow(handle_);
   if (g_instance == this) g_instance = nullptr;
 }
@@ -63,6 +65,7 @@ TApplication::~TApplication() {
 bool TApplication::Initialize(HINSTANCE instance) {
   if (handle_) return true;
   instance_ = instance;
+  SetExceptionReporter(&TApplication::HandleException);
   WNDCLASSA wc = {};
   wc.lpfnWndProc = &TApplication::WndProc;
   wc.hInstance = instance;
@@ -91,7 +94,11 @@ void TApplication::SetTitle(const std::string& title) {
 
 void TApplication::CreateForm(TForm* form) {
   if (!form) return;
-  if (!mainForm_) mainForm_ = form;
+  if (!mainForm_) {
+    mainForm_ = form;
+    form->MakeMainForm(&TApplication::MainFormEvent, this);
+    if (terminated_) form->ProgramEnding();
+  }
   form->AfterConstruction();
 }
 
@@ -108,12 +115,17 @@ void TApplication::Run() {
     ::TranslateMessage(&msg);
     ::DispatchMessageA(&msg);
   }
-  terminated_ = true;
+  MarkTerminated();
 }
 
 void TApplication::Terminate() {
-  terminated_ = true;
+  MarkTerminated();
   ::PostQuitMessage(0);
+}
+
+void TApplication::MarkTerminated() {
+  terminated_ = true;
+  if (mainForm_) mainForm_->ProgramEnding();
 }
 
 void TApplication::ShowException(const std::string& message) {
@@ -133,7 +145,11 @@ void TApplication::HandleException(const char* message) noexcept {
   }
 }
 
-void TApplication::SetBoxHandler(TBoxHandler handler) { g_boxHandler = handler; }
+void TApplication::SetBoxHandler(TBoxHandler handler) {
+  // The boxes of the window procedures' exceptions go where the others go.
+  SetExceptionReporter(&TApplication::HandleException);
+  g_boxHandler = handler;
+}
 
 int TApplication::ShowMessageBox(const std::string& text, UINT flags) {
   if (g_boxHandler) return g_boxHandler(text, flags);
@@ -147,8 +163,16 @@ int TApplication::ShowMessageBox(const std::string& text, UINT flags) {
   return ::MessageBoxA(owner, text.c_str(), title, flags);
 }
 
-void TApplication::FormDestroyed(TForm* form) {
-  if (form == mainForm_) mainForm_ = nullptr;
+void TApplication::MainFormEvent(void* application, TMainFormEvent event) {
+  auto* self = static_cast<TApplication*>(application);
+  switch (event) {
+    case TMainFormEvent::Ending:
+      self->terminated_ = true;   // the form posted the quit itself
+      break;
+    case TMainFormEvent::Destroyed:
+      self->mainForm_ = nullptr;
+      break;
+  }
 }
 
 LRESULT TApplication::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {

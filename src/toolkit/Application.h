@@ -4,7 +4,7 @@
 #include <windows.h>
 #include <string>
 
-class TForm;
+#include "toolkit/Form.h"
 
 class TApplication {
 public:
@@ -37,7 +37,8 @@ public:
   void Terminate();    // posts WM_QUIT
   bool Terminated() const { return terminated_; }
   void ShowException(const std::string& message);   // the standard exception box
-  // For window procedures: shows what escaped a handler, so that nothing unwinds through user32.
+  // The exception reporter that the application registers for the window procedures: shows
+  // what escaped a handler in the standard exception box.
   static void HandleException(const char* message) noexcept;
 
   // A modal box owned by the application window and titled with the application title. The
@@ -54,10 +55,11 @@ public:
   TApplication& operator=(const TApplication&) = delete;
 
 private:
-  friend class TForm;
   static LRESULT CALLBACK WndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
+  static void MainFormEvent(void* application, TMainFormEvent event);
   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
-  void FormDestroyed(TForm* form);
+  // The program is ending: recorded here and told to the main form.
+  void MarkTerminated();
 
   HINSTANCE instance_ = nullptr;
   HWND handle_ = nullptr;

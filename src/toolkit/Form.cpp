@@ -4,8 +4,8 @@
 #include <cstring>
 #include <exception>
 
-#include "toolkit/Application.h"
 #include "toolkit/Control.h"
+#include "toolkit/Exceptionreport.h"
 
 namespace {
 const DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPSIBLINGS;
@@ -39,14 +39,17 @@ void TForm::Destroy() {
   // Readers that still hold the form's object find it gone before any control goes.
   accessibility_.Detach();
   DoDestroy();
-  if (TApplication* app = TApplication::Instance()) app->FormDestroyed(this);
+  if (mainHandler_) {
+    // Deleted, it is no main form any more: its window going ends nothing.
+    mainHandler_(mainContext_, TMainFormEvent::Destroyed);
+    mainHandler_ = nullptr;
+  }
   if (handle_) ::DestroyWindow(handle_);
   handle_ = nullptr;
 }
 
-bool TForm::CreateHandle(const char* className, int clientWidth, int clientHeight) {
+bool TForm::CreateHandle(const char* className, int clientWidth, int clientHeight, HWND owner) {
   if (handle_) return true;
-  TApplication* app = TApplication::Instance();
   HINSTANCE instance = ::GetModuleHandleA(nullptr);
   WNDCLASSA wc = {};
   wc.style = CS_DBLCLKS;
@@ -66,7 +69,7 @@ bool TForm::CreateHandle(const char* className, int clientWidth, int clientHeigh
   int x = (::GetSystemMetrics(SM_CXSCREEN) - width) / 2;
   int y = (::GetSystemMetrics(SM_CYSCREEN) - height) / 2;
   handle_ = ::CreateWindowExA(kExStyle, className, "", kStyle, x, y, width, height,
-                              app ? app->Handle() : nullptr, nullptr, instance, this);
+                              owner, nullptr, instance, this);
   return handle_ != nullptr;
 }
 
@@ -110,6 +113,17 @@ void TForm::Repaint() {
 }
 
 void TForm::AfterConstruction() { DoCreate(); }
+
+void TForm::MakeMainForm(TMainFormHandler handler, void* context) {
+  mainHandler_ = handler;
+  mainContext_ = context;
+}
+
+void TForm::EndProgram() {
+  ending_ = true;
+  ::PostQuitMessage(0);
+  if (mainHandler_) mainHandler_(mainContext_, TMainFormEvent::Ending);
+}
 
 void TForm::AddControl(TControl* control) { controls_.push_back(control); }
 
@@ -168,11 +182,10 @@ void TForm::OnClose() {
   TCloseAction action = caHide;
   DoClose(action);
   if (action == caNone) return;
-  TApplication* app = TApplication::Instance();
-  if (app && app->MainForm() == this) {
+  if (mainHandler_) {
     // The form itself goes when its owner deletes it, after the loop has ended.
     Hide();
-    app->Terminate();
+    EndProgram();
   } else if (action == caMinimize) {
     ::ShowWindow(handle_, SW_MINIMIZE);
   } else {
@@ -213,8 +226,8 @@ LRESULT TForm::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_ENABLE: {
       // A box that disabled the form gave the activation back to its owner, the application
       // window, on closing: the keyboard would stay there, out of sight. Take it back.
-      TApplication* app = TApplication::Instance();
-      if (wp && app && ::GetActiveWindow() == app->Handle() && ::IsWindowVisible(handle_))
+      HWND owner = ::GetWindow(handle_, GW_OWNER);
+      if (wp && owner && ::GetActiveWindow() == owner && ::IsWindowVisible(handle_))
         ::SetActiveWindow(handle_);
       break;
     }
@@ -271,11 +284,9 @@ LRESULT TForm::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         c->MouseLeave();
       }
       return 0;
-    case WM_DESTROY: {
-      TApplication* app = TApplication::Instance();
-      if (app && app->MainForm() == this && !app->Terminated()) app->Terminate();
+    case WM_DESTROY:
+      if (mainHandler_ && !ending_) EndProgram();
       break;
-    }
     case WM_NCDESTROY:
       ::SetWindowLongPtrA(handle_, GWLP_USERDATA, 0);
       handle_ = nullptr;
@@ -297,10 +308,10 @@ LRESULT CALLBACK TForm::WndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
     auto* self = reinterpret_cast<TForm*>(::GetWindowLongPtrA(wnd, GWLP_USERDATA));
     if (self) return self->HandleMessage(msg, wp, lp);
   } catch (const std::exception& e) {
-    TApplication::HandleException(e.what());
+    ReportException(e.what());
     return 0;
   } catch (...) {
-    TApplication::HandleException(nullptr);
+    ReportException(nullptr);
     return 0;
   }
   return ::DefWindowProcA(wnd, msg, wp, lp);

@@ -12,6 +12,11 @@ class TControl;
 
 enum TCloseAction { caNone, caHide, caFree, caMinimize };
 
+// What the main form tells whoever runs the program, through a function with a context so that
+// the form needs nothing of it: that it posted the quit, and that it goes.
+enum class TMainFormEvent { Ending, Destroyed };
+using TMainFormHandler = void (*)(void* context, TMainFormEvent event);
+
 class TForm {
 public:
   TForm();
@@ -19,7 +24,8 @@ public:
   TForm(const TForm&) = delete;
   TForm& operator=(const TForm&) = delete;
 
-  bool CreateHandle(const char* className, int clientWidth, int clientHeight);
+  // The owner is the window that carries the taskbar entry (null: none).
+  bool CreateHandle(const char* className, int clientWidth, int clientHeight, HWND owner);
   HWND Handle() const { return handle_; }
   void SetCaption(const std::string& caption);
   std::string Caption() const;
@@ -31,6 +37,12 @@ public:
   void Repaint();       // paints what is invalid at once
   // Runs the creation handler; the application calls it once the derived object exists.
   void AfterConstruction();
+  // The main form ends the program itself: closing it, or its window going first, posts the
+  // quit. A null handler makes it an ordinary form again.
+  void MakeMainForm(TMainFormHandler handler, void* context);
+  // The program is ending by other means: the form's end posts no second quit, which would
+  // outlive the loop that it was meant for.
+  void ProgramEnding() { ending_ = true; }
 
   // The form's font: "MS Sans Serif", 13 pixels, DEFAULT_CHARSET. Controls copy it and may
   // change the character set of their copy.
@@ -71,6 +83,7 @@ private:
   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
   void OnPaint();
   void OnClose();
+  void EndProgram();
   TControl* MouseControlAt(POINT pt) const;
   void SetHot(TControl* control);
 
@@ -81,6 +94,9 @@ private:
   TControl* captured_ = nullptr;
   TControl* hot_ = nullptr;
   bool destroyed_ = false;
+  TMainFormHandler mainHandler_ = nullptr;
+  void* mainContext_ = nullptr;
+  bool ending_ = false;
   int clientWidth_ = 0;
   int clientHeight_ = 0;
   TFormAccessibility accessibility_{this};

@@ -128,7 +128,7 @@ TEST_F(AppTest, WindowCarriesTheTitleAndOwnsTheForm) {
   EXPECT_EQ(app.Handle(), ::FindWindowA("TApplication", "Tarvolink Uninstall"));
   EXPECT_EQ(&app, TApplication::Instance());
   TestForm form;
-  ASSERT_TRUE(form.CreateHandle("TTestForm", 396, 248));
+  ASSERT_TRUE(form.CreateHandle("TTestForm", 396, 248, app.Handle()));
   EXPECT_EQ(app.Handle(), ::GetWindow(form.Handle(), GW_OWNER));
 
   // Fixed single border, caption and system menu only, client 396 x 248, centred.
@@ -147,7 +147,7 @@ TEST_F(AppTest, WindowCarriesTheTitleAndOwnsTheForm) {
 
 TEST_F(AppTest, RunShowsTheMainFormAndEndsWhenItIsClosed) {
   TestForm form;
-  ASSERT_TRUE(form.CreateHandle("TTestForm", 396, 248));
+  ASSERT_TRUE(form.CreateHandle("TTestForm", 396, 248, app.Handle()));
   app.CreateForm(&form);
   EXPECT_EQ(1, form.creates);
   EXPECT_EQ(&form, app.MainForm());
@@ -162,7 +162,7 @@ TEST_F(AppTest, RunShowsTheMainFormAndEndsWhenItIsClosed) {
 
 TEST_F(AppTest, CloseActionNoneKeepsTheFormAndTheLoop) {
   TestForm form;
-  ASSERT_TRUE(form.CreateHandle("TTestForm", 396, 248));
+  ASSERT_TRUE(form.CreateHandle("TTestForm", 396, 248, app.Handle()));
   app.CreateForm(&form);
   form.Show();
   form.answer = caNone;
@@ -178,7 +178,7 @@ TEST_F(AppTest, CloseActionNoneKeepsTheFormAndTheLoop) {
 
 TEST_F(AppTest, TerminateBeforeRunShowsNothing) {
   TestForm form;
-  ASSERT_TRUE(form.CreateHandle("TTestForm", 396, 248));
+  ASSERT_TRUE(form.CreateHandle("TTestForm", 396, 248, app.Handle()));
   app.CreateForm(&form);
   app.Terminate();
   app.Run();
@@ -188,7 +188,7 @@ TEST_F(AppTest, TerminateBeforeRunShowsNothing) {
 
 TEST_F(AppTest, MinimisingTheApplicationHidesTheFormAndRestoringBringsItBack) {
   TestForm form;
-  ASSERT_TRUE(form.CreateHandle("TTestForm", 396, 248));
+  ASSERT_TRUE(form.CreateHandle("TTestForm", 396, 248, app.Handle()));
   app.CreateForm(&form);
   ::ShowWindow(app.Handle(), SW_SHOWNOACTIVATE);
   form.Show();
@@ -202,7 +202,7 @@ TEST_F(AppTest, MinimisingTheApplicationHidesTheFormAndRestoringBringsItBack) {
 
 TEST_F(AppTest, BoxesAreOwnedByTheApplicationAndKeepTheFormDisabled) {
   TestForm form;
-  ASSERT_TRUE(form.CreateHandle("TTestForm", 396, 248));
+  ASSERT_TRUE(form.CreateHandle("TTestForm", 396, 248, app.Handle()));
   app.CreateForm(&form);
   form.Show();
   BoxAnswerer answers({IDCANCEL, IDOK}, form.Handle());
@@ -219,7 +219,7 @@ TEST_F(AppTest, BoxesAreOwnedByTheApplicationAndKeepTheFormDisabled) {
 
 TEST_F(AppTest, ExceptionInAHandlerIsShownInTheBoxAndTheProgramGoesOn) {
   TestForm form;
-  ASSERT_TRUE(form.CreateHandle("TTestForm", 396, 248));
+  ASSERT_TRUE(form.CreateHandle("TTestForm", 396, 248, app.Handle()));
   app.CreateForm(&form);
   form.throwOnClose = true;
   BoxAnswerer answers({IDOK});
@@ -239,12 +239,32 @@ TEST_F(AppTest, ExceptionInAHandlerIsShownInTheBoxAndTheProgramGoesOn) {
 
 TEST_F(AppTest, DestroyingTheFormRunsItsDestroyHandlerOnce) {
   auto* form = new TestForm;
-  ASSERT_TRUE(form->CreateHandle("TTestForm", 396, 248));
+  ASSERT_TRUE(form->CreateHandle("TTestForm", 396, 248, app.Handle()));
   app.CreateForm(form);
   g_destroyed = 0;
   HWND wnd = form->Handle();
   delete form;
   EXPECT_EQ(1, g_destroyed);
   EXPECT_FALSE(::IsWindow(wnd));
+  EXPECT_EQ(nullptr, app.MainForm());
+}
+
+TEST_F(AppTest, TheMainFormsWindowGoingEndsTheProgramOnlyIfNothingElseDid) {
+  {
+    TestForm form;
+    ASSERT_TRUE(form.CreateHandle("TTestForm", 396, 248, app.Handle()));
+    app.CreateForm(&form);
+    ::DestroyWindow(form.Handle());
+    EXPECT_TRUE(app.Terminated());
+    EXPECT_TRUE(DrainQuit()) << "the form posted the quit itself";
+  }
+  // The program ends already: a main form that goes now posts no quit that outlives the loop.
+  auto* late = new TestForm;
+  ASSERT_TRUE(late->CreateHandle("TTestForm", 396, 248, app.Handle()));
+  app.CreateForm(late);
+  EXPECT_EQ(late, app.MainForm());
+  ::DestroyWindow(late->Handle());
+  EXPECT_FALSE(DrainQuit());
+  delete late;
   EXPECT_EQ(nullptr, app.MainForm());
 }

@@ -16,7 +16,7 @@ struct PictureForm {
   TForm form;
   TImage image{&form};
   explicit PictureForm(const char* cls) {
-    form.CreateHandle(cls, 396, 248);
+    form.CreateHandle(cls, 396, 248, nullptr);
     PaintProbe pic(396, 248, kPicture);
     HBITMAP bmp = ::CreateCompatibleBitmap(pic.Dc(), 396, 248);
     {
@@ -60,7 +60,7 @@ TEST(Label, TransparentAndSizedToItsText) {
 
 TEST(Label, CharsetIsTheLabelsOwn) {
   TForm form;
-  form.CreateHandle("TLabelTestForm2", 396, 248);
+  form.CreateHandle("TLabelTestForm2", 396, 248, nullptr);
   TLabel label(&form);
   EXPECT_EQ(DEFAULT_CHARSET, CharsetOf(label.Font()));
   label.SetCharset(SHIFTJIS_CHARSET);
@@ -179,7 +179,7 @@ TEST(SpeedButton, HoverFramesTheButtonUntilTheMouseLeaves) {
 
 TEST(SpeedButton, ClickOnlyWhenPressedAndReleasedInside) {
   TForm form;
-  ASSERT_TRUE(form.CreateHandle("TButtonTestForm2", 396, 248));
+  ASSERT_TRUE(form.CreateHandle("TButtonTestForm2", 396, 248, nullptr));
   TSpeedButton button(&form);
   button.SetBounds(120, 96, 145, 25);
   int clicks = 0;
@@ -208,7 +208,7 @@ TEST(SpeedButton, ClickOnlyWhenPressedAndReleasedInside) {
 
 TEST(SpeedButton, HandCursorOverTheButtonOnly) {
   TForm form;
-  ASSERT_TRUE(form.CreateHandle("TButtonTestForm3", 396, 248));
+  ASSERT_TRUE(form.CreateHandle("TButtonTestForm3", 396, 248, nullptr));
   TSpeedButton button(&form);
   button.SetBounds(120, 96, 145, 25);
   form.Show();

@@ -120,7 +120,7 @@ TEST(Gauge, PercentageIsCentredAndDrawnByInversion) {
 
 TEST(GaugeControl, RepaintsOnlyWhenTheWholePercentageChanges) {
   TForm form;
-  ASSERT_TRUE(form.CreateHandle("TGaugeTestForm", 396, 248));
+  ASSERT_TRUE(form.CreateHandle("TGaugeTestForm", 396, 248, nullptr));
   form.Show();   // a hidden window collects no invalid area
   TCGauge gauge(&form);
   gauge.SetBounds(24, 136, 345, 17);
