@@ -91,7 +91,8 @@ uint32_t RemoveThroughHandle(const std::string& name, const std::string& trusted
   // A link swapped in above, or a file link at the end that the open followed all the same (Wine
   // does, and shows no reparse point for a file link).
   if (!SamePathText(where, ExpectedFinalPath(name, trusted))) return kRemovalThroughLink;
-  if (!folder) {
+  // Only a read-only file refuses to go; any other attribute goes with the file.
+  if (!folder && (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY)) {
     BasicInfo basic = {};
     basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
     setInformation(file.Get(), kFileBasicInfo, &basic, sizeof basic);
