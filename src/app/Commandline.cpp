@@ -6,12 +6,12 @@ namespace {
 
 // To add a switch: one row here, one case in Apply, one field in TCommandLine.
 enum class TSwitch { Silent, Log, Help };
-struct TSwitchSpec {
+struct TSwitchRow {
   const char* Name;
   bool TakesValue;   // "/NAME=value", the value not empty
   TSwitch Id;
 };
-const TSwitchSpec kSwitches[] = {
+const TSwitchRow kSwitches[] = {
     {"S", false, TSwitch::Silent},
     {"LOG", true, TSwitch::Log},
     {"?", false, TSwitch::Help},
@@ -69,12 +69,12 @@ bool Take(TCommandLine& line, const std::string& argument) {
   std::string body = argument.substr(1);
   size_t eq = body.find('=');
   std::string name = body.substr(0, eq);
-  for (const TSwitchSpec& spec : kSwitches) {
-    if (!SameName(name, spec.Name)) continue;
-    if (spec.TakesValue != (eq != std::string::npos)) return false;
-    std::string value = spec.TakesValue ? body.substr(eq + 1) : std::string();
-    if (spec.TakesValue && value.empty()) return false;
-    return Apply(line, spec.Id, value);
+  for (const TSwitchRow& row : kSwitches) {
+    if (!SameName(name, row.Name)) continue;
+    if (row.TakesValue != (eq != std::string::npos)) return false;
+    std::string value = row.TakesValue ? body.substr(eq + 1) : std::string();
+    if (row.TakesValue && value.empty()) return false;
+    return Apply(line, row.Id, value);
   }
   return false;
 }
