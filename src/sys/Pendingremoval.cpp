@@ -2,6 +2,7 @@
 
 #include <windows.h>
 #include <vector>
+#include "sys/Canonicalpath.h"
 #include "sys/Exename.h"
 #include "sys/Handle.h"
 #include "sys/Pathutil.h"
@@ -18,11 +19,8 @@ std::vector<std::string>& Scheduled() {
 }
 
 std::string FullPath(const std::string& path) {
-  if (path.empty()) return path;
-  char buf[MAX_PATH * 2] = {};
-  DWORD n = ::GetFullPathNameA(path.c_str(), sizeof buf, buf, nullptr);
-  if (n == 0 || n >= sizeof buf) return path;
-  std::string full(buf, n);
+  std::string full = FullPathName(path);
+  if (full.empty()) return path;
   // "C:\X\" and "C:\X" name the same folder; "C:\" keeps its backslash.
   return WithoutTrailingBackslashes(full, 3);
 }
@@ -34,22 +32,6 @@ void Remember(const std::string& full) {
 bool& OthersScheduled() {
   static bool scheduled = false;
   return scheduled;
-}
-
-std::string ShortName(const std::string& path) {
-  char buf[MAX_PATH + 1] = {};
-  DWORD n = ::GetShortPathNameA(path.c_str(), buf, MAX_PATH);
-  return (n > 0 && n < MAX_PATH) ? std::string(buf, n) : std::string();
-}
-
-// The running program's own file, however the path names it (long or 8.3 names, any case).
-bool IsOwnProgram(const std::string& full) {
-  std::string exe = ExeFileName();
-  if (exe.empty()) return false;
-  std::string own = FullPath(exe);
-  if (SamePathText(own, full)) return true;
-  std::string a = ShortName(own), b = ShortName(full);
-  return !a.empty() && SamePathText(a, b);
 }
 
 const char kScheduleAction[] = "Delete at the next restart";
@@ -194,7 +176,7 @@ bool ScheduleFileRemoval(const std::string& path, const std::string& trusted) {
   RunlogAction(kScheduleAction, full, ok ? TLogOutcome::Scheduled : TLogOutcome::Failed, error);
   if (!ok) return false;
   Remember(full);
-  if (!IsOwnProgram(full)) OthersScheduled() = true;
+  if (!IsThisProgram(full)) OthersScheduled() = true;
   return true;
 }
 

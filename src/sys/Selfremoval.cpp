@@ -32,19 +32,6 @@ std::string ParentFolder(const std::string& path) {
   return sep == std::string::npos ? std::string() : path.substr(0, sep);
 }
 
-bool IdentityOf(HANDLE file, TFileIdentity& id) {
-  BY_HANDLE_FILE_INFORMATION info;
-  if (!::GetFileInformationByHandle(file, &info)) return false;
-  id.Volume = info.dwVolumeSerialNumber;
-  id.IndexHigh = info.nFileIndexHigh;
-  id.IndexLow = info.nFileIndexLow;
-  id.SizeHigh = info.nFileSizeHigh;
-  id.SizeLow = info.nFileSizeLow;
-  id.WriteHigh = info.ftLastWriteTime.dwHighDateTime;
-  id.WriteLow = info.ftLastWriteTime.dwLowDateTime;
-  return true;
-}
-
 bool SameBytes(HANDLE a, HANDLE b) {
   DWORD highA = 0, highB = 0;
   DWORD sizeA = ::GetFileSize(a, &highA), sizeB = ::GetFileSize(b, &highB);
@@ -88,12 +75,6 @@ bool ReadHex(const std::string& text, size_t& pos, unsigned long long& value) {
   return pos > start;
 }
 
-std::string FullPath(const std::string& path) {
-  char buf[MAX_PATH * 2] = {};
-  DWORD n = ::GetFullPathNameA(path.c_str(), sizeof buf, buf, nullptr);
-  return (n == 0 || n >= sizeof buf) ? path : std::string(buf, n);
-}
-
 // The standard handles that whoever started this process may read to their end: the copy, which
 // inherits the process handle, must not hold them open after this process has ended.
 void KeepStandardHandlesFromTheCopy() {
@@ -127,30 +108,6 @@ bool StartCopy(const std::string& copy, const std::string& folder, const std::st
 }
 
 }  // namespace
-
-bool TFileIdentity::operator==(const TFileIdentity& o) const {
-  return Volume == o.Volume && IndexHigh == o.IndexHigh && IndexLow == o.IndexLow && SizeHigh == o.SizeHigh &&
-         SizeLow == o.SizeLow && WriteHigh == o.WriteHigh && WriteLow == o.WriteLow;
-}
-
-bool ReadFileIdentity(const std::string& path, TFileIdentity& identity) {
-  UniqueFile file(::CreateFileA(path.c_str(), GENERIC_READ, ShareAll(), nullptr, OPEN_EXISTING, 0, nullptr));
-  return file && IdentityOf(file.Get(), identity);
-}
-
-std::string ProgramFilePath() {
-  char buf[MAX_PATH * 2] = {};
-  DWORD n = ::GetModuleFileNameA(nullptr, buf, sizeof buf);
-  return (n == 0 || n >= sizeof buf) ? std::string() : std::string(buf, n);
-}
-
-bool IsThisProgram(const std::string& path) {
-  std::string self = ProgramFilePath();
-  if (self.empty() || path.empty()) return false;
-  TFileIdentity a, b;
-  if (ReadFileIdentity(path, a) && ReadFileIdentity(self, b) && (a.IndexHigh | a.IndexLow) != 0) return a == b;
-  return ::lstrcmpiA(FullPath(path).c_str(), FullPath(self).c_str()) == 0;
-}
 
 std::string FormatSelfRemovalOrder(const TSelfRemovalOrder& order) {
   const TFileIdentity& id = order.Identity;
@@ -216,7 +173,7 @@ std::string CommandArguments(const char* commandLine) {
 
 bool HandOverSelfRemoval() {
   TSelfRemovalOrder order;
-  order.Original = ProgramFilePath();
+  order.Original = ExeFileName();
   size_t sep = LastPathSeparator(order.Original);
   if (sep == std::string::npos || !ReadFileIdentity(order.Original, order.Identity)) return false;
   char temp[MAX_PATH + 1] = {};
@@ -256,7 +213,7 @@ bool RemoveOriginalProgram(const TSelfRemovalOrder& order, const std::string& se
   UniqueFile file(::CreateFileA(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr));
   UniqueFile mine(::CreateFileA(self.c_str(), GENERIC_READ, ShareAll(), nullptr, OPEN_EXISTING, 0, nullptr));
   TFileIdentity now;
-  if (!file || !mine || !IdentityOf(file.Get(), now) || !(now == order.Identity) ||
+  if (!file || !mine || !FileIdentityOf(file.Get(), now) || !(now == order.Identity) ||
       !SameBytes(file.Get(), mine.Get()))
     return false;
   ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -285,7 +242,7 @@ bool HandlesSelfRemoval(const char* commandLine) {
   original.Reset();
   // No handle from an original: not started by one, so nothing to do.
   if (waited != WAIT_OBJECT_0) return true;
-  std::string self = ProgramFilePath();
+  std::string self = ExeFileName();
   // The system may let go of an ended program's file a moment after the process ends.
   for (int attempt = 0; attempt < 50 && !RemoveOriginalProgram(order, self); ++attempt) {
     if (::GetFileAttributesA(order.Original.c_str()) == INVALID_FILE_ATTRIBUTES) break;

@@ -5,25 +5,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
-
-// Which file a path names: it stays the same however the path is written, and changes when the
-// file is replaced by another.
-struct TFileIdentity {
-  uint32_t Volume = 0;
-  uint32_t IndexHigh = 0;
-  uint32_t IndexLow = 0;
-  uint32_t SizeHigh = 0;
-  uint32_t SizeLow = 0;
-  uint32_t WriteHigh = 0;
-  uint32_t WriteLow = 0;
-  bool operator==(const TFileIdentity& o) const;
-};
-bool ReadFileIdentity(const std::string& path, TFileIdentity& identity);
-
-// The running program's file.
-std::string ProgramFilePath();
-// True when the path names the running program's file.
-bool IsThisProgram(const std::string& path);
+#include "sys/Exename.h"
 
 // What the copy is told on its command line.
 struct TSelfRemovalOrder {

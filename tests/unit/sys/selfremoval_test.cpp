@@ -40,7 +40,7 @@ TEST(SelfRemovalOrder, RoundTripsThroughTheCommandLineAndNothingElseParses) {
 }
 
 TEST(SelfRemovalIdentity, NamesTheRunningProgramHoweverWrittenAndNoCopyOfIt) {
-  std::string self = ProgramFilePath();
+  std::string self = ExeFileName();
   ASSERT_TRUE(IsFile(self));
   EXPECT_TRUE(IsThisProgram(self));
   std::string lower = self;
