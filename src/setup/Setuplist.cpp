@@ -10,7 +10,6 @@
 #include "sys/Appregutil.h"
 #include "sys/Appwindowclass.h"
 #include "sys/Canonicalpath.h"
-#include "sys/Handle.h"
 #include "sys/Pathutil.h"
 #include "sys/Reparse.h"
 #include "sys/Runlog.h"
@@ -90,25 +89,9 @@ std::string EnvironmentValue(const char* name) {
   return (n > 0 && n < sizeof buf) ? std::string(buf, n) : std::string();
 }
 
-std::string ExpandedValue(const std::string& text) {
-  char buf[MAX_PATH * 2] = {};
-  DWORD n = ::ExpandEnvironmentStringsA(text.c_str(), buf, sizeof buf);
-  return (n > 0 && n <= sizeof buf) ? std::string(buf) : std::string();
-}
-
 // Where the NT family keeps the user profiles, as it says itself.
 std::string ProfilesDirectory() {
-  UniqueHKey key;
-  if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList", 0,
-                      KEY_QUERY_VALUE, key.Put()) != ERROR_SUCCESS)
-    return std::string();
-  char buf[MAX_PATH * 2] = {};
-  DWORD size = sizeof buf - 1;
-  DWORD type = 0;
-  if (::RegQueryValueExA(key.Get(), "ProfilesDirectory", nullptr, &type, reinterpret_cast<BYTE*>(buf), &size) !=
-          ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ))
-    return std::string();
-  return ExpandedValue(buf);
+  return ReadMachineString("SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList", "ProfilesDirectory");
 }
 
 std::string ParentOf(const std::string& path) {

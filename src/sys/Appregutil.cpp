@@ -6,6 +6,7 @@
 #include <new>
 
 #include "sys/Handle.h"
+#include "sys/Sysutil.h"
 #include "sys/Syslibrary.h"
 
 #ifndef REG_OPTION_OPEN_LINK
@@ -27,15 +28,11 @@ std::string Join(const char* parent, const std::string& name) {
   return std::string(parent) + "\\" + name;
 }
 
-std::string UsedKeyOf(const std::string& component) {
-  return Join(kMakerKey, component) + "\\Used";
-}
-
 // The NT family's registry has link keys (REG_LINK): opened by name, a link is its target, so a
 // deletion by name would empty and delete a tree that is not ours. There every key is opened as
 // itself (REG_OPTION_OPEN_LINK), a link is never descended into, and each key goes through the
 // handle that was checked (NtDeleteKey): a link is removed as a link. Windows 9x has no links.
-bool HasLinkKeys() { return (::GetVersion() & 0x80000000u) == 0; }
+bool HasLinkKeys() { return !Is9xFamily(GetWindowsVersion()); }
 
 using NtDeleteKeyFn = LONG(WINAPI*)(HANDLE);
 
@@ -180,7 +177,7 @@ uint32_t DeleteRunValue(const std::string& name) {
 uint32_t DeleteUninstallKey(const std::string& name) { return DeleteMachineTree(kUninstallKey, name); }
 
 std::string ReadUninstallString(const std::string& name) {
-  UniqueHKey key = OpenMachineKey(Join(kUninstallKey, name));
+  UniqueHKey key = OpenMachineKey(UninstallKeyPath(name));
   if (!key) return std::string();
   return ReadStringValue(key.Get(), "UninstallString");
 }
@@ -189,7 +186,7 @@ uint32_t DeleteProductKey(const std::string& name) { return DeleteMachineTree(kM
 
 uint32_t RemoveUsedMark(const std::string& component, const std::string& product) {
   UniqueHKey key;
-  LONG opened = OpenMachineKey(UsedKeyOf(component), key);
+  LONG opened = OpenMachineKey(UsedKeyPath(component), key);
   if (opened != ERROR_SUCCESS) return GoneOrError(opened);
   if (!ValueExists(key.Get(), product)) return ERROR_SUCCESS;
   return static_cast<uint32_t>(::RegDeleteValueA(key.Get(), product.c_str()));
@@ -197,7 +194,7 @@ uint32_t RemoveUsedMark(const std::string& component, const std::string& product
 
 bool IsUsedByOthers(const std::string& component, const std::string& product) {
   // In every case of doubt the component counts as used, so that it stays installed.
-  UniqueHKey key = OpenMachineKey(UsedKeyOf(component));
+  UniqueHKey key = OpenMachineKey(UsedKeyPath(component));
   if (!key) return true;
   DWORD values = 0;
   if (::RegQueryInfoKeyA(key.Get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values,
@@ -215,7 +212,7 @@ std::string UninstallKeyPath(const std::string& name) { return Join(kUninstallKe
 
 std::string ProductKeyPath(const std::string& name) { return Join(kMakerKey, name); }
 
-std::string UsedKeyPath(const std::string& component) { return UsedKeyOf(component); }
+std::string UsedKeyPath(const std::string& component) { return Join(kMakerKey, component) + "\\Used"; }
 
 namespace {
 UniqueHKey OpenMachineKeyToRead(const std::string& path) {
@@ -226,6 +223,11 @@ UniqueHKey OpenMachineKeyToRead(const std::string& path) {
 }  // namespace
 
 bool MachineKeyExists(const std::string& path) { return OpenMachineKeyToRead(path).Valid(); }
+
+std::string ReadMachineString(const std::string& path, const char* value) {
+  UniqueHKey key = OpenMachineKeyToRead(path);
+  return key ? ReadStringValue(key.Get(), value) : std::string();
+}
 
 bool MachineValueExists(const std::string& path, const std::string& value) {
   UniqueHKey key = OpenMachineKeyToRead(path);

@@ -22,3 +22,6 @@ std::string ProductKeyPath(const std::string& name);
 std::string UsedKeyPath(const std::string& component);
 bool MachineKeyExists(const std::string& path);
 bool MachineValueExists(const std::string& path, const std::string& value);
+// A string value of a key under HKEY_LOCAL_MACHINE, read only, environment references resolved;
+// empty when missing or of another type.
+std::string ReadMachineString(const std::string& path, const char* value);
