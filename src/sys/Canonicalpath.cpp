@@ -2,6 +2,7 @@
 
 #include <windows.h>
 #include <vector>
+#include "sys/Folderchoice.h"
 #include "sys/Handle.h"
 #include "sys/Pathutil.h"
 #include "sys/Syslibrary.h"
@@ -11,7 +12,6 @@ namespace {
 using GetLongPathNameFn = DWORD(WINAPI*)(LPCSTR, LPSTR, DWORD);
 
 bool IsAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
-char UpperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 
 // Splits at single-byte backslashes; slashes were made backslashes before.
 std::vector<std::string> Parts(const std::string& path) {
@@ -24,14 +24,8 @@ std::vector<std::string> Parts(const std::string& path) {
   return parts;
 }
 
-std::string UpperAsciiText(const std::string& text) {
-  std::string out = text;
-  for (char& c : out) c = UpperAscii(c);
-  return out;
-}
-
 bool IsDeviceName(const std::string& part) {
-  std::string base = UpperAsciiText(part.substr(0, part.find('.')));
+  std::string base = UpperAscii(part.substr(0, part.find('.')));
   while (!base.empty() && base[base.size() - 1] == ' ') base.erase(base.size() - 1);
   static const char* const kNames[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$", "CLOCK$"};
   for (const char* name : kNames)
@@ -57,7 +51,7 @@ bool IsPlainPart(const std::string& part) {
 }
 
 bool IsAdministrativeShare(const std::string& share) {
-  std::string s = UpperAsciiText(share);
+  std::string s = UpperAscii(share);
   return s == "ADMIN$" || (s.size() == 2 && IsAsciiLetter(s[0]) && s[1] == '$');
 }
 
