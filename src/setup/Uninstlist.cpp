@@ -42,6 +42,12 @@ bool Present(const std::string& path, bool folder) {
   return attributes != INVALID_FILE_ATTRIBUTES && ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) == folder;
 }
 
+// The same for a registry key or value.
+bool KeyThere(const std::string& path) { return RunlogActive() && MachineKeyExists(path); }
+bool ValueThere(const std::string& key, const std::string& value) {
+  return RunlogActive() && MachineValueExists(key, value);
+}
+
 // What became of a removal that found the file there (or not) and answered with error.
 TLogOutcome Outcome(bool existed, uint32_t error) {
   return error ? TLogOutcome::Failed : existed ? TLogOutcome::Removed : TLogOutcome::Absent;
@@ -56,9 +62,9 @@ std::string ValueName(const std::string& key, const std::string& value) {
 
 uint32_t RemoveMachineKeyLogged(const std::string& path, uint32_t (*remove)(const std::string&),
                                 const std::string& name) {
-  const bool before = MachineKeyExists(path);
+  const bool before = KeyThere(path);
   const uint32_t error = remove(name);
-  RunlogRemoval("Remove registry key", MachineName(path), before, MachineKeyExists(path), error);
+  RunlogRemoval("Remove registry key", MachineName(path), before, KeyThere(path), error);
   return error;
 }
 
@@ -198,11 +204,11 @@ int32_t TUninstList::RemoveRunEntryStep(TSetupItem& item) {
   int32_t report = ReportProgress();
   if (report != 0) return report;
 
-  const bool before = MachineValueExists(RunKeyPath(), ProductName);
+  const bool before = ValueThere(RunKeyPath(), ProductName);
   // A start-up entry that stays is logged with its error; the step completes regardless.
   const uint32_t error = DeleteRunValue(ProductName);
   RunlogRemoval("Remove start-up entry", ValueName(RunKeyPath(), ProductName), before,
-                MachineValueExists(RunKeyPath(), ProductName), error);
+                ValueThere(RunKeyPath(), ProductName), error);
   item.StepsDone = item.Weight;
   return 0;
 }
@@ -229,12 +235,12 @@ int32_t TUninstList::RemoveVxdStep(TSetupItem& item) {
     }
     case kVxdDropMark: {
       const std::string used = UsedKeyPath(driver);
-      const bool before = MachineValueExists(used, ProductName);
+      const bool before = ValueThere(used, ProductName);
       // A mark that stays only keeps the shared driver installed, the safe side: it is logged
       // with its error and the item ends.
       const uint32_t error = RemoveUsedMark(driver, ProductName);
       RunlogRemoval("Remove driver use mark", ValueName(used, ProductName), before,
-                    MachineValueExists(used, ProductName), error);
+                    ValueThere(used, ProductName), error);
       item.StepsDone = item.Weight;
       return 0;
     }
