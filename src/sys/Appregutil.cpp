@@ -32,7 +32,7 @@ std::string Join(const char* parent, const std::string& name) {
 // deletion by name would empty and delete a tree that is not ours. There every key is opened as
 // itself (REG_OPTION_OPEN_LINK), a link is never descended into, and each key goes through the
 // handle that was checked (NtDeleteKey): a link is removed as a link. Windows 9x has no links.
-bool HasLinkKeys() { return !Is9xFamily(GetWindowsVersion()); }
+bool HasLinkKeys() { return IsNtMachine(); }
 
 using NtDeleteKeyFn = LONG(WINAPI*)(HANDLE);
 

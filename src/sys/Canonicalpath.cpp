@@ -34,14 +34,16 @@ bool IsDeviceName(const std::string& part) {
          base[3] >= '1' && base[3] <= '9';
 }
 
+bool IsForbiddenByte(char c) {
+  return static_cast<unsigned char>(c) < 32 || std::string("<>:\"|?*").find(c) != std::string::npos;
+}
+
 // A name that the file system takes as it stands.
 bool IsPlainPart(const std::string& part) {
   if (part.empty()) return false;
   for (size_t i = 0, n = 0; i < part.size(); i += n) {
     n = CharLengthAt(part, i);
-    if (n == 2) continue;
-    unsigned char c = static_cast<unsigned char>(part[i]);
-    if (c < 32 || std::string("<>:\"|?*").find(static_cast<char>(c)) != std::string::npos) return false;
+    if (n == 1 && IsForbiddenByte(part[i])) return false;
   }
   // The last character is a single-byte one unless a double-byte character ends the part.
   size_t last = 0;
@@ -146,4 +148,19 @@ std::string FullPathName(const std::string& name) {
   DWORD n = ::GetFullPathNameA(name.c_str(), sizeof buf, buf, nullptr);
   if (n == 0 || n >= sizeof buf) return std::string();
   return std::string(buf, n);
+}
+
+bool IsUnfitFileName(const std::string& name) {
+  if (name.size() >= 4 && (name[0] == '\\' || name[0] == '/') && (name[1] == '\\' || name[1] == '/') &&
+      (name[2] == '.' || name[2] == '?') && (name[3] == '\\' || name[3] == '/'))
+    return true;
+  const bool drive = name.size() >= 2 && IsAsciiLetter(name[0]) && name[1] == ':';
+  size_t lastPart = 0;
+  for (size_t i = 0, n = 0; i < name.size(); i += n) {
+    n = CharLengthAt(name, i);
+    if (n == 2) continue;
+    if (name[i] == '\\' || name[i] == '/') lastPart = i + 1;
+    else if (IsForbiddenByte(name[i]) && !(drive && i == 1)) return true;
+  }
+  return IsDeviceName(name.substr(lastPart));
 }

@@ -18,3 +18,10 @@ std::string ExpandShortNames(const std::string& path);
 
 // The absolute form of a name as the system reads it against the current folder; empty on failure.
 std::string FullPathName(const std::string& name);
+
+// True for a name that can be no disk file of ours, before any call is made with it: its last part
+// is a device name (CON, PRN, AUX, NUL, COM1-COM9, LPT1-LPT9, CONIN$, CONOUT$, CLOCK$; the part before
+// its first dot compared, trailing blanks ignored, in any folder and with any extension); it holds
+// one of <>:"|?* outside a drive letter's colon, or a control character; or it is a "\\.\" or
+// "\\?\" form. "/" is a separator as "\" is.
+bool IsUnfitFileName(const std::string& name);

@@ -32,7 +32,7 @@ bool FileIdentityOf(void* file, TFileIdentity& id) {
 
 bool ReadFileIdentity(const std::string& path, TFileIdentity& identity) {
   // FILE_SHARE_DELETE is refused by the 9x family.
-  DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | (Is9xFamily(GetWindowsVersion()) ? 0 : FILE_SHARE_DELETE);
+  DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | (IsNtMachine() ? FILE_SHARE_DELETE : 0);
   UniqueFile file(::CreateFileA(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr));
   return file && FileIdentityOf(file.Get(), identity);
 }

@@ -170,7 +170,7 @@ bool ScheduleFileRemoval(const std::string& path, const std::string& trusted) {
   if (full.empty()) return false;
   // The restart would delete whatever a link there leads to.
   if (IsReparsePoint(full) || (!trusted.empty() && CrossesReparsePoint(full, trusted))) return false;
-  bool ok = Is9xFamily(GetWindowsVersion()) ? ScheduleIn9xWininit(full)
+  bool ok = !IsNtMachine() ? ScheduleIn9xWininit(full)
                          : ::MoveFileExA(full.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != FALSE;
   DWORD error = ok ? 0 : ::GetLastError();
   RunlogAction(kScheduleAction, full, ok ? TLogOutcome::Scheduled : TLogOutcome::Failed, error);
@@ -182,7 +182,7 @@ bool ScheduleFileRemoval(const std::string& path, const std::string& trusted) {
 
 bool ScheduleFolderRemoval(const std::string& path, const std::string& trusted) {
   // WININIT.INI cannot remove folders.
-  if (Is9xFamily(GetWindowsVersion())) return false;
+  if (!IsNtMachine()) return false;
   std::string full = FullPath(path);
   if (full.empty()) return false;
   if (IsReparsePoint(full) || (!trusted.empty() && CrossesReparsePoint(full, trusted))) return false;

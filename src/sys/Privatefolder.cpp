@@ -152,7 +152,7 @@ struct TPrivateFolderSecurity::Parts {
 
 TPrivateFolderSecurity::TPrivateFolderSecurity() : parts_(new (std::nothrow) Parts) {
   if (!parts_) return;
-  parts_->nt = !Is9xFamily(GetWindowsVersion());
+  parts_->nt = IsNtMachine();
   if (!parts_->nt) return;
   Security s;
   parts_->built = s.Complete() && BuildAcl(s, parts_->acl) &&

@@ -22,7 +22,7 @@ namespace {
 const char kSwitch[] = "/TVSELFREMOVE";
 const int kFieldCount = 8;
 
-bool OnNt() { return !Is9xFamily(GetWindowsVersion()); }
+bool OnNt() { return IsNtMachine(); }
 
 // FILE_SHARE_DELETE is refused by the 9x family.
 DWORD ShareAll() { return FILE_SHARE_READ | FILE_SHARE_WRITE | (OnNt() ? FILE_SHARE_DELETE : 0); }

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "sys/Syslibrary.h"
+
 TWindowsVersion ClassifyVersion(uint32_t platformId, uint32_t major, uint32_t minor) {
   if (platformId == VER_PLATFORM_WIN32_WINDOWS) {
     if (major != 4) return TWindowsVersion::wvUnknown;
@@ -35,4 +37,34 @@ TWindowsVersion ResolveWindowsVersion(TWindowsVersion& cache, TWindowsVersion (*
 TWindowsVersion GetWindowsVersion() {
   static TWindowsVersion version = TWindowsVersion::wvUnknown;
   return ResolveWindowsVersion(version, &ClassifyWindowsVersion);
+}
+
+bool IsNtMachineFrom(bool haveRealVersion, uint32_t realPlatformId, uint32_t reportedPlatformId) {
+  return (haveRealVersion ? realPlatformId : reportedPlatformId) != VER_PLATFORM_WIN32_WINDOWS;
+}
+
+namespace {
+struct RealVersionInfo {   // RTL_OSVERSIONINFOW
+  ULONG Size, Major, Minor, Build, PlatformId;
+  WCHAR ServicePack[128];
+};
+using RtlGetVersionFn = LONG(WINAPI*)(RealVersionInfo*);
+
+bool AskIsNtMachine() {
+  OSVERSIONINFOA reported;
+  ZeroMemory(&reported, sizeof reported);
+  reported.dwOSVersionInfoSize = sizeof reported;
+  ::GetVersionExA(&reported);
+  RealVersionInfo real;
+  ZeroMemory(&real, sizeof real);
+  real.Size = sizeof real;
+  auto rtlGetVersion = GetSystemProc<RtlGetVersionFn>(::GetModuleHandleA("ntdll.dll"), "RtlGetVersion");
+  const bool haveReal = rtlGetVersion && rtlGetVersion(&real) == 0;
+  return IsNtMachineFrom(haveReal, real.PlatformId, reported.dwPlatformId);
+}
+}  // namespace
+
+bool IsNtMachine() {
+  static const bool nt = AskIsNtMachine();
+  return nt;
 }

@@ -38,3 +38,11 @@ TWindowsVersion GetWindowsVersion();        // process-wide, asked again while u
 
 // GetWindowsVersion over a given cache and classifier: fills the cache while it holds wvUnknown.
 TWindowsVersion ResolveWindowsVersion(TWindowsVersion& cache, TWindowsVersion (*classify)());
+
+// What the machine itself is, whatever version it reports to this program. Windows NT running the
+// program in a compatibility mode for 95, 98 or Me reports theirs, yet its links, restart schedule,
+// access rights and sharing are NT's: those mechanics follow this, the folders and the shared driver
+// the reported version. ntdll's RtlGetVersion (2000 and later, as old as the modes) is not changed
+// by a mode; without it the reported version is the real one. Only the 9x platform counts as 9x.
+bool IsNtMachineFrom(bool haveRealVersion, uint32_t realPlatformId, uint32_t reportedPlatformId);
+bool IsNtMachine();   // process-wide

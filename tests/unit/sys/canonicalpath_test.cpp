@@ -45,6 +45,18 @@ TEST(CanonicalPath, WhatIsNoPlainAbsoluteFolderIsRefused) {
     EXPECT_NE("", CanonicalPathText(p)) << p;
 }
 
+// Names that no removal and no log may be given: devices in any folder and with any extension,
+// characters that no file name holds, the device and raw forms; "/" separates as "\" does.
+TEST(CanonicalPath, NamesThatCanBeNoDiskFileAreUnfit) {
+  for (const char* n : {"CON", "nul", "NUL.txt", "nul .txt", "Con.", "pics\\NUL.bmp", "pics/aux.x.y", "C:\\w\\COM1",
+                        "lpt9.log", "CONIN$", "conout$.dat", "a>b", "a<b", "pics\\x|y", "x?", "*.dll", "C:\\a\"b",
+                        "C:\\a:stream", "a\x01" "b", "\\\\.\\C:", "\\\\.\\PhysicalDrive0", "//./COM1", "\\\\?\\C:\\x.log"})
+    EXPECT_TRUE(IsUnfitFileName(n)) << n;
+  for (const char* n : {"C:\\Work\\u.log", "pics\\keep.dll", "pics/keep.dll", "COM10", "nulx.txt", "LPT0", "x.con",
+                        "CONSOLE", "\\\\srv\\share\\u.log", "\x83\x5c.txt"})
+    EXPECT_FALSE(IsUnfitFileName(n)) << n;
+}
+
 TEST(CanonicalPath, ShortNamesExpandAsFarAsThePartsExist) {
   TempDir dir;
   std::string longName = dir / "A long folder name";

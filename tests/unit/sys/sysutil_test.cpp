@@ -47,3 +47,13 @@ TEST(WindowsVersion, LiveSystemIsALateNt) {
   EXPECT_EQ(V::wvWinXP, ClassifyWindowsVersion());
   EXPECT_EQ(V::wvWinXP, GetWindowsVersion());
 }
+
+// A compatibility mode changes what the program is told, not what the machine does.
+TEST(WindowsVersion, TheMachinesFamilyIsTheRealOne) {
+  EXPECT_TRUE(IsNtMachineFrom(true, 2, 1));    // NT in a mode for 98 or Me
+  EXPECT_FALSE(IsNtMachineFrom(true, 1, 1));
+  EXPECT_FALSE(IsNtMachineFrom(false, 0, 1));  // 9x: no RtlGetVersion
+  EXPECT_TRUE(IsNtMachineFrom(false, 0, 2));   // NT 4
+  EXPECT_TRUE(IsNtMachineFrom(false, 0, 0));   // nothing answered: as before, not the 9x family
+  EXPECT_TRUE(IsNtMachine());
+}
