@@ -9,6 +9,7 @@
 #include "app/Commandline.h"
 #include "app/Exitcode.h"
 #include "app/Frmuninstall.h"
+#include "product/Tarvolinkuninstall.h"
 #include "res/Resource.h"
 #include "sys/Appwindowclass.h"
 #include "sys/Runlog.h"
@@ -89,12 +90,9 @@ void LogHeader(const TCommandLine& line) {
               DecimalText(v.dwBuildNumber & 0xFFFF), ", ", family, ", taken as ", VersionName(code)});
 }
 
-int LogFailed(const TCommandLine& line, uint32_t error) {
-  if (!line.Silent) {
-    Box("The log file could not be created:\r\n" + line.LogFile + "\r\n\r\n" + RunlogErrorText(error) +
-            "\r\n\r\nNothing was removed.",
-        MB_OK | MB_ICONERROR);
-  }
+int LogFailed(bool boxes, const std::string& path, const std::string& why) {
+  if (boxes) Box("The log file could not be created:\r\n" + path + "\r\n\r\n" + why + "\r\n\r\nNothing was removed.",
+                 MB_OK | MB_ICONERROR);
   return kExitLogFailed;
 }
 
@@ -122,6 +120,16 @@ int RunUninstaller(HINSTANCE instance, const TCommandLine& line) {
     form->SetSilent(line.Silent);
     FormUninstall = form.get();
     app.CreateForm(form.get());
+    // Only now is the installation folder known. A log there would be deleted by the run, or keep
+    // the folder; an old file there stays as it was.
+    if (form->Uninstaller && RunlogLiesIn(form->Uninstaller->InstallFolder())) {
+      const char why[] = "it lies in the installation folder, which the run removes";
+      RunlogJoin({"Log file ", line.LogFile, ": refused, ", why, "; nothing was removed"});
+      RunlogAbandon();
+      FormUninstall = nullptr;
+      return LogFailed(!line.Silent, line.LogFile, std::string("Refused: ") + why);
+    }
+    RunlogReplace();
     if (line.Silent) {
       form->RunSilent();
     } else {
@@ -156,11 +164,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR arguments, int) {
 
   if (AnotherCopyRuns(line.Silent)) {
     // A log of its own, if it can have one: the running copy may be writing that very file.
-    if (line.HasLog && RunlogOpen(line.LogFile) == 0) LogHeader(line);
+    if (line.HasLog && RunlogOpen(line.LogFile).Opened()) LogHeader(line);
     return EndLog(kExitAlreadyRunning);
   }
   if (line.HasLog) {
-    if (uint32_t error = RunlogOpen(line.LogFile)) return LogFailed(line, error);
+    const TOwnFileStatus status = RunlogOpen(line.LogFile);
+    if (!status.Opened()) return LogFailed(!line.Silent, line.LogFile, RunlogOpenFailureText(status));
   }
   LogHeader(line);
   return EndLog(RunUninstaller(instance, line));

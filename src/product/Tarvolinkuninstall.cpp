@@ -64,6 +64,8 @@ std::string TclTarvolinkUninstall::GetText(int32_t identifier) const {
   return List->GetText(identifier);
 }
 
+std::string TclTarvolinkUninstall::InstallFolder() const { return List ? List->InstallDir : std::string(); }
+
 std::string TclTarvolinkUninstall::GetCaption() const {
   return GetText(msgUninstall) + " " + kProductName;
 }

@@ -22,6 +22,8 @@ public:
   bool Initialize();
   std::string GetText(int32_t identifier) const;
   std::string GetCaption() const;
+  // The folder that the run removes: known once Initialize has run.
+  std::string InstallFolder() const;
   int32_t BuildPlan();
   int32_t AddFile(const std::string& name);
   int32_t ExecutePlan();

@@ -320,3 +320,75 @@ scenario_windowed_cancel_log() {
   last_logged "Exit code 1602: cancelled by the user"
   unchanged
 }
+
+# host_of WINPATH: where a path of drive C: lies in the prefix.
+host_of() { local rest=${1#?:\\}; echo "$WINEPREFIX/drive_c/${rest//\\//}"; }
+
+# kept FILE LINE: another program's file still holds exactly that line, with its CR LF.
+kept() {
+  if [ "$(cat "$1" 2>/dev/null)" = "$2"$'\r' ]; then ok "kept as it was: ${1#"$WINEPREFIX"/}"; else bad "changed: $1"; fi
+}
+
+scenario_log_planted() {
+  # Where everybody may create files, another program's file behind a symbolic link and behind a
+  # second hard link at the log's path, and a folder link on the way to it: refused with 1622,
+  # nothing removed, the files behind them untouched and nothing made behind the folder link. So
+  # is a log in the installation folder, which the run removes: an old file there stays whole, a
+  # new one says why. Windowed, a box says why.
+  need_uninstaller; begin
+  install --uninstaller "$E2E_UNINSTALL" "${catalogs[@]}"
+  local temp other install
+  temp=$(host_of 'C:\Shared Temp')
+  other=$(host_of 'C:\OtherApp')
+  install=$(host_of "$installdir")
+  mkdir -p "$temp" "$other" "$WINEPREFIX/drive_c/windows/system32-like"
+  printf '@echo the other program starts\r\n' >"$other/startup.cmd"
+  printf 'other settings\r\n' >"$other/settings.ini"
+  ln -s "$other/startup.cmd" "$temp/tarvo.log"
+  ln "$other/settings.ini" "$temp/hard.log"
+  ln -s "$WINEPREFIX/drive_c/windows/system32-like" "$temp/win"
+  silent '/S "/LOG=C:\Shared Temp\tarvo.log"' 1622
+  silent '/S "/LOG=C:\Shared Temp\hard.log"' 1622
+  silent '/S "/LOG=C:\Shared Temp\win\tarvo.log"' 1622
+  silent "/S \"/LOG=$installdir\\Backup.log\"" 1622
+  drive_with '"/LOG=C:\Shared Temp\tarvo.log"' box answer ok exit
+  saw "box The log file could not be created:"
+  saw 'C:\Shared Temp\tarvo.log'
+  saw "Refused: a link leads from there to somewhere else"
+  saw "Nothing was removed."
+  saw "exit 1622"
+  use_log "$installdir\\tarvo.log"
+  drive_with "\"/LOG=$logwin\"" box answer ok exit
+  saw "Refused: it lies in the installation folder, which the run removes"
+  saw "exit 1622"
+  read_log
+  logged "Log file $logwin: refused, it lies in the installation folder, which the run removes; nothing was removed"
+  last_logged "Exit code 1622: the log file could not be created"
+  rm -f "$loghost"
+  unchanged
+  scheduled
+  kept "$other/startup.cmd" '@echo the other program starts'
+  kept "$other/settings.ini" 'other settings'
+  kept "$install/Backup.log" '2003-04-01 backup of C: to D: done'
+  [ -z "$(ls "$WINEPREFIX/drive_c/windows/system32-like")" ] && ok "nothing was made behind the folder link" \
+    || bad "made behind the folder link: $(ls "$WINEPREFIX/drive_c/windows/system32-like")"
+}
+
+scenario_log_devices() {
+  # Devices, streams and names that no file has: 1622 and nothing removed; no log written
+  # anywhere. A log on another computer is refused too (its server says where it lies).
+  need_uninstaller; begin
+  install --uninstaller "$E2E_UNINSTALL" "${catalogs[@]}"
+  mkdir -p "$(host_of 'C:\Work')"
+  local name
+  for name in NUL 'C:\Work\NUL.txt' 'C:\Work\nul .log' COM1 'C:\Work\LPT1.log' '\\.\C:' '\\.\PhysicalDrive0' \
+              '\\?\C:\Work\u.log' 'C:\Work\u.log:hidden' '\\server\share\u.log'; do
+    silent "/S \"/LOG=$name\"" 1622
+  done
+  drive_with '/LOG=C:\Work\NUL.txt' box answer ok exit
+  saw "Refused: no name of a file: a device, a stream or characters that no file name has"
+  saw "exit 1622"
+  unchanged
+  scheduled
+  [ -z "$(ls "$(host_of 'C:\Work')")" ] && ok "nothing was written in C:\\Work" || bad "written in C:\\Work: $(ls "$(host_of 'C:\Work')")"
+}
