@@ -12,6 +12,7 @@
 #include "product/Tarvolinkuninstall.h"
 #include "res/Resource.h"
 #include "sys/Appwindowclass.h"
+#include "sys/Exename.h"
 #include "sys/Runlog.h"
 #include "sys/Selfremoval.h"
 #include "sys/Sysutil.h"
@@ -156,6 +157,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR arguments, int) {
   // The copy that removes a finished uninstaller's program does that alone: no window, no log, no
   // test for a running instance.
   if (HandlesSelfRemoval(::GetCommandLineA())) return 0;
+  // What the copy that removes this program after its end is made from: the file that runs, kept
+  // from here on so that nothing can take its place.
+  HoldProgramFile();
 
   const TCommandLine line = ParseCommandLine(arguments ? arguments : "");
   // Nobody is there to answer the system's own boxes (a drive without its disk, say).

@@ -10,6 +10,10 @@ class TUninstList;
 class TSetupList;
 class TclTarvolinkUninstall;
 
+// What becomes of the running program's own file after a complete run: it goes (handed to a copy
+// of it, or it was no file of the product), it waits for the next restart, or it stays.
+enum class TOwnProgram { Goes, WaitsForRestart, Stays };
+
 using TUninstallNotify = void (*)(void* context, TclTarvolinkUninstall* sender);
 
 class TclTarvolinkUninstall {
@@ -43,4 +47,5 @@ public:
   bool Cancelled = false;
   int32_t Percent = 0;
   std::string StatusText;
+  TOwnProgram OwnProgram = TOwnProgram::Goes;
 };

@@ -147,7 +147,8 @@ scenario_silent_full() {
   logged "Remove start-up entry HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Run, value Tarvolink: removed"
   logged "Delete file $installdir\\Info.ini: removed"
   logged "Delete file $installdir\\ExCHT.FRC: absent"
-  logged_start "Delete file $installdir\\Uninstall.EXE: failed, at every attempt (error 5: "
+  # The program holds its own file from its start: its own attempt meets that.
+  logged_start "Delete file $installdir\\Uninstall.EXE: failed, at every attempt (error 32: "
   logged "Delete file $installdir\\Uninstall.EXE: handed to a copy of the uninstaller, which deletes it once this program has ended"
   logged_start "Remove folder $installdir: left alone, something is still in it (error 145: "
   not_logged "Delete at the next restart"
