@@ -9,6 +9,7 @@
 #include "app/Commandline.h"
 #include "app/Exitcode.h"
 #include "app/Frmuninstall.h"
+#include "app/Windowstation.h"
 #include "product/Tarvolinkuninstall.h"
 #include "res/Resource.h"
 #include "sys/Appwindowclass.h"
@@ -38,12 +39,7 @@ int HoldBackBox(const std::string& text, UINT flags) {
 }
 
 int ShowUsage(const TCommandLine& line) {
-  if (line.Silent) return line.Understood ? kExitSuccess : kExitBadCommandLine;
-  if (!line.Understood) {
-    Box("Not understood: " + line.Rejected + "\r\n\r\n" + UsageText(), MB_OK | MB_ICONERROR);
-    return kExitBadCommandLine;
-  }
-  Box(UsageText(), MB_OK | MB_ICONINFORMATION);
+  if (!line.Silent) Box(UsageText(), MB_OK | MB_ICONINFORMATION);
   return kExitSuccess;
 }
 
@@ -81,6 +77,11 @@ void LogHeader(const TCommandLine& line) {
               t.wSecond);
   RunlogJoin({kAppTitle, " (Uninstall.EXE) version " TARVO_VERSION ", log of ", when});
   RunlogJoin({"Command line: ", ::GetCommandLineA()});
+  if (!line.NotUnderstood.empty()) {
+    std::string ignored;
+    for (const std::string& argument : line.NotUnderstood) ignored += (ignored.empty() ? "" : ", ") + argument;
+    RunlogJoin({"Not understood, ignored: ", ignored});
+  }
   RunlogLine(line.Silent ? "Mode: silent" : "Mode: windowed");
   OSVERSIONINFOA v = {};
   v.dwOSVersionInfoSize = sizeof v;
@@ -162,19 +163,29 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR arguments, int) {
   HoldProgramFile();
 
   const TCommandLine line = ParseCommandLine(arguments ? arguments : "");
+  // A window in a station without a display waits for a click that can never come.
+  const bool unseen = !line.Silent && !IsWindowStationVisible();
   // Nobody is there to answer the system's own boxes (a drive without its disk, say).
-  if (line.Silent) ::SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
-  if (!line.Understood || line.Help) return ShowUsage(line);
+  if (line.Silent || unseen) ::SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+  // Unattended, nothing is done that was not asked for; a windowed start ignores what it does not
+  // know, as the program that this one replaces ignored its whole command line.
+  if (line.Silent && !line.Understood) return kExitBadCommandLine;
+  if (line.Help && !unseen) return ShowUsage(line);
 
-  if (AnotherCopyRuns(line.Silent)) {
+  if (AnotherCopyRuns(line.Silent || unseen)) {
     // A log of its own, if it can have one: the running copy may be writing that very file.
     if (line.HasLog && RunlogOpen(line.LogFile).Opened()) LogHeader(line);
     return EndLog(kExitAlreadyRunning);
   }
   if (line.HasLog) {
     const TOwnFileStatus status = RunlogOpen(line.LogFile);
-    if (!status.Opened()) return LogFailed(!line.Silent, line.LogFile, RunlogOpenFailureText(status));
+    if (!status.Opened()) return LogFailed(!line.Silent && !unseen, line.LogFile, RunlogOpenFailureText(status));
   }
   LogHeader(line);
+  if (unseen) {
+    RunlogLine("Windowed start in a window station that nobody can see (a service's session): nothing was "
+               "removed; /S removes without a window");
+    return EndLog(kExitFailed);
+  }
   return EndLog(RunUninstaller(instance, line));
 }

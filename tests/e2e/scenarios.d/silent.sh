@@ -162,7 +162,7 @@ scenario_silent_full() {
 
 scenario_silent_japanese() {
   # A Japanese system with its catalogue: the window would speak Japanese, the log stays English
-  # (plain ASCII here, where every path is ASCII too).
+  # (plain ASCII here, where every path is ASCII too). Silent as another installer builder writes it.
   need_uninstaller; begin
   local jpn=("${catalogs[@]}")
   if [ ! -f "$E2E_CATALOGS/SetupMsg.JPN" ]; then
@@ -172,7 +172,7 @@ scenario_silent_japanese() {
   fi
   install --uninstaller "$E2E_UNINSTALL" "${jpn[@]}"
   use_log 'C:\tarvo.log'
-  silent "/S /LOG=$logwin" 0
+  silent "-QN /LOG=$logwin" 0
   copy_done
   verify "${nt_leftovers[@]}"
   read_log
@@ -269,22 +269,35 @@ scenario_log_unwritable() {
 }
 
 scenario_command_line() {
-  # What is not understood touches nothing and ends with 87, with the usage box unless silent;
-  # /? shows the usage (switches and exit codes) and ends with 0, silent without the box.
+  # Windowed, what is not understood is ignored (and named in the log), as the program that this
+  # one replaces ignored its command line: an old uninstall entry's "/remove" opens the window.
+  # Text from the command line cannot make a line of the log. Silent, anything not understood
+  # touches nothing and ends with 87. /? shows the usage and ends with 0, silent without the box.
   need_uninstaller; begin
   install --uninstaller "$E2E_UNINSTALL" "${catalogs[@]}"
-  drive_with '/X' box answer ok exit
-  saw "box Not understood: /X"
-  saw_count "3010" 1
-  saw "exit 87"
+  drive_with '/remove' form click quit exit
+  saw "form Uninstall Tarvolink"
+  saw_count "box" 0
+  saw "exit 1602"
+  use_log 'C:\tarvo.log'
+  drive_with "/LOG=$logwin /X "$'"/y\e[2J\r\nExit code 0: completed"' form click quit exit
+  saw "exit 1602"
+  read_log
+  logged "Not understood, ignored: /X, /y<1B>[2J<0D><0A>Exit code 0: completed"
+  logged_start "Command line: \"$installdir\\Uninstall.EXE\" /LOG=$logwin /X \"/y<1B>[2J<0D><0A>Exit code"
+  not_logged $'\e'
+  last_logged "Exit code 1602: cancelled by the user"
   drive_with '/?' box answer ok exit
   saw "box Removes Tarvolink from this computer."
   saw "Uninstall.EXE [/S] [/LOG=<file>] [/?]"
+  saw "	(also /SILENT, /VERYSILENT, /QUIET, /Q, /QN; - as well as /)"
   saw "exit 0"
   silent "/S /bogus" 87
-  silent "/S /LOG=" 87
-  silent "/S stray" 87
+  silent "/SILENT /LOG=" 87
+  silent "-verysilent stray" 87
+  silent "/S /remove" 87
   silent "/? /S" 0
+  silent "/QUIET -?" 0
   unchanged
   scheduled
 }
@@ -392,4 +405,25 @@ scenario_log_devices() {
   unchanged
   scheduled
   [ -z "$(ls "$(host_of 'C:\Work')")" ] && ok "nothing was written in C:\\Work" || bad "written in C:\\Work: $(ls "$(host_of 'C:\Work')")"
+}
+
+scenario_unseen_station() {
+  # A windowed start where nobody can see it (a service's window station) waits for no click: it
+  # removes nothing, says why in its log and ends with 1603 at once; so does a start for the usage
+  # box. /S there removes as anywhere.
+  need_uninstaller; begin
+  install --uninstaller "$E2E_UNINSTALL" "${catalogs[@]}"
+  use_log 'C:\tarvo.log'
+  driver start-unseen "$(uninstaller)" "/LOG=$logwin" exit start-unseen "$(uninstaller)" "/?" exit
+  saw_count "exit 1603" 2
+  unchanged
+  read_log
+  logged "Mode: windowed"
+  logged "Windowed start in a window station that nobody can see (a service's session): nothing was removed; /S removes without a window"
+  not_logged "Run started"
+  last_logged "Exit code 1603: failed"
+  driver start-unseen "$(uninstaller)" "/S" exit
+  saw "exit 0"
+  copy_done
+  verify "${nt_leftovers[@]}"
 }
