@@ -13,6 +13,11 @@ struct TSwitchRow {
 };
 const TSwitchRow kSwitches[] = {
     {"S", false, TSwitch::Silent},
+    {"SILENT", false, TSwitch::Silent},
+    {"VERYSILENT", false, TSwitch::Silent},
+    {"QUIET", false, TSwitch::Silent},
+    {"Q", false, TSwitch::Silent},
+    {"QN", false, TSwitch::Silent},
     {"LOG", true, TSwitch::Log},
     {"?", false, TSwitch::Help},
 };
@@ -65,7 +70,7 @@ bool Apply(TCommandLine& line, TSwitch id, const std::string& value) {
 }
 
 bool Take(TCommandLine& line, const std::string& argument) {
-  if (argument.size() < 2 || argument[0] != '/') return false;
+  if (argument.size() < 2 || (argument[0] != '/' && argument[0] != '-')) return false;
   std::string body = argument.substr(1);
   size_t eq = body.find('=');
   std::string name = body.substr(0, eq);
@@ -83,11 +88,13 @@ bool Take(TCommandLine& line, const std::string& argument) {
 
 TCommandLine ParseCommandLine(const std::string& arguments) {
   TCommandLine line;
-  // Every argument is looked at, so that a silent run with a bad switch still shows no box.
+  // Every argument is looked at: a silent switch anywhere makes what was not understood an error
+  // without a box, and a windowed start names all it ignores.
   for (const std::string& argument : SplitArguments(arguments)) {
-    if (Take(line, argument) || !line.Understood) continue;
+    if (Take(line, argument)) continue;
+    if (line.Understood) line.Rejected = argument;
     line.Understood = false;
-    line.Rejected = argument;
+    line.NotUnderstood.push_back(argument);
   }
   return line;
 }
@@ -98,15 +105,18 @@ std::string UsageText() {
          "Uninstall.EXE [/S] [/LOG=<file>] [/?]\r\n"
          "\r\n"
          "/S\tsilent: no window and no message at any moment\r\n"
+         "\t(also /SILENT, /VERYSILENT, /QUIET, /Q, /QN; - as well as /)\r\n"
          "/LOG=<file>\talso write a log to that file (replaced if it exists)\r\n"
          "/?\tshow this help\r\n"
+         "\r\n"
+         "Without /S anything else is ignored and the window opens.\r\n"
          "\r\n"
          "Exit codes:\r\n"
          "0\tcompleted\r\n"
          "3010\tcompleted; files wait for the next restart of Windows\r\n"
          "1602\tcancelled by the user\r\n"
-         "1603\tfailed\r\n"
+         "1603\tfailed, or a window that nobody can see\r\n"
          "1618\tanother copy of the uninstaller is running\r\n"
          "1622\tthe log file could not be created\r\n"
-         "87\tthe command line was not understood\r\n";
+         "87\twith /S: the command line was not understood\r\n";
 }

@@ -253,6 +253,9 @@ int TFormUninstall::ExitCode() const {
   if (!ready_) return kExitFailed;
   if (!ran_ || lastResult_ == msgCancel) return kExitCancelled;
   if (lastResult_ != 0) return kExitFailed;
+  // A success code promises that nothing of the product stays but what the restart removes.
+  if (Uninstaller && Uninstaller->OwnProgram == TOwnProgram::Stays) return kExitFailed;
+  if (Uninstaller && Uninstaller->OwnProgram == TOwnProgram::WaitsForRestart) return kExitRestartNeeded;
   return RestartNeeded() ? kExitRestartNeeded : kExitSuccess;
 }
 

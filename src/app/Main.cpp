@@ -9,8 +9,11 @@
 #include "app/Commandline.h"
 #include "app/Exitcode.h"
 #include "app/Frmuninstall.h"
+#include "app/Windowstation.h"
+#include "product/Tarvolinkuninstall.h"
 #include "res/Resource.h"
 #include "sys/Appwindowclass.h"
+#include "sys/Exename.h"
 #include "sys/Runlog.h"
 #include "sys/Selfremoval.h"
 #include "sys/Sysutil.h"
@@ -36,12 +39,7 @@ int HoldBackBox(const std::string& text, UINT flags) {
 }
 
 int ShowUsage(const TCommandLine& line) {
-  if (line.Silent) return line.Understood ? kExitSuccess : kExitBadCommandLine;
-  if (!line.Understood) {
-    Box("Not understood: " + line.Rejected + "\r\n\r\n" + UsageText(), MB_OK | MB_ICONERROR);
-    return kExitBadCommandLine;
-  }
-  Box(UsageText(), MB_OK | MB_ICONINFORMATION);
+  if (!line.Silent) Box(UsageText(), MB_OK | MB_ICONINFORMATION);
   return kExitSuccess;
 }
 
@@ -79,6 +77,11 @@ void LogHeader(const TCommandLine& line) {
               t.wSecond);
   RunlogJoin({kAppTitle, " (Uninstall.EXE) version " TARVO_VERSION ", log of ", when});
   RunlogJoin({"Command line: ", ::GetCommandLineA()});
+  if (!line.NotUnderstood.empty()) {
+    std::string ignored;
+    for (const std::string& argument : line.NotUnderstood) ignored += (ignored.empty() ? "" : ", ") + argument;
+    RunlogJoin({"Not understood, ignored: ", ignored});
+  }
   RunlogLine(line.Silent ? "Mode: silent" : "Mode: windowed");
   OSVERSIONINFOA v = {};
   v.dwOSVersionInfoSize = sizeof v;
@@ -89,12 +92,9 @@ void LogHeader(const TCommandLine& line) {
               DecimalText(v.dwBuildNumber & 0xFFFF), ", ", family, ", taken as ", VersionName(code)});
 }
 
-int LogFailed(const TCommandLine& line, uint32_t error) {
-  if (!line.Silent) {
-    Box("The log file could not be created:\r\n" + line.LogFile + "\r\n\r\n" + RunlogErrorText(error) +
-            "\r\n\r\nNothing was removed.",
-        MB_OK | MB_ICONERROR);
-  }
+int LogFailed(bool boxes, const std::string& path, const std::string& why) {
+  if (boxes) Box("The log file could not be created:\r\n" + path + "\r\n\r\n" + why + "\r\n\r\nNothing was removed.",
+                 MB_OK | MB_ICONERROR);
   return kExitLogFailed;
 }
 
@@ -122,6 +122,16 @@ int RunUninstaller(HINSTANCE instance, const TCommandLine& line) {
     form->SetSilent(line.Silent);
     FormUninstall = form.get();
     app.CreateForm(form.get());
+    // Only now is the installation folder known. A log there would be deleted by the run, or keep
+    // the folder; an old file there stays as it was.
+    if (form->Uninstaller && RunlogLiesIn(form->Uninstaller->InstallFolder())) {
+      const char why[] = "it lies in the installation folder, which the run removes";
+      RunlogJoin({"Log file ", line.LogFile, ": refused, ", why, "; nothing was removed"});
+      RunlogAbandon();
+      FormUninstall = nullptr;
+      return LogFailed(!line.Silent, line.LogFile, std::string("Refused: ") + why);
+    }
+    RunlogReplace();
     if (line.Silent) {
       form->RunSilent();
     } else {
@@ -148,20 +158,34 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR arguments, int) {
   // The copy that removes a finished uninstaller's program does that alone: no window, no log, no
   // test for a running instance.
   if (HandlesSelfRemoval(::GetCommandLineA())) return 0;
+  // What the copy that removes this program after its end is made from: the file that runs, kept
+  // from here on so that nothing can take its place.
+  HoldProgramFile();
 
   const TCommandLine line = ParseCommandLine(arguments ? arguments : "");
+  // A window in a station without a display waits for a click that can never come.
+  const bool unseen = !line.Silent && !IsWindowStationVisible();
   // Nobody is there to answer the system's own boxes (a drive without its disk, say).
-  if (line.Silent) ::SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
-  if (!line.Understood || line.Help) return ShowUsage(line);
+  if (line.Silent || unseen) ::SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+  // Unattended, nothing is done that was not asked for; a windowed start ignores what it does not
+  // know, as the program that this one replaces ignored its whole command line.
+  if (line.Silent && !line.Understood) return kExitBadCommandLine;
+  if (line.Help && !unseen) return ShowUsage(line);
 
-  if (AnotherCopyRuns(line.Silent)) {
+  if (AnotherCopyRuns(line.Silent || unseen)) {
     // A log of its own, if it can have one: the running copy may be writing that very file.
-    if (line.HasLog && RunlogOpen(line.LogFile) == 0) LogHeader(line);
+    if (line.HasLog && RunlogOpen(line.LogFile).Opened()) LogHeader(line);
     return EndLog(kExitAlreadyRunning);
   }
   if (line.HasLog) {
-    if (uint32_t error = RunlogOpen(line.LogFile)) return LogFailed(line, error);
+    const TOwnFileStatus status = RunlogOpen(line.LogFile);
+    if (!status.Opened()) return LogFailed(!line.Silent && !unseen, line.LogFile, RunlogOpenFailureText(status));
   }
   LogHeader(line);
+  if (unseen) {
+    RunlogLine("Windowed start in a window station that nobody can see (a service's session): nothing was "
+               "removed; /S removes without a window");
+    return EndLog(kExitFailed);
+  }
   return EndLog(RunUninstaller(instance, line));
 }

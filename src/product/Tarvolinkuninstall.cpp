@@ -7,6 +7,8 @@
 #include "product/Tarvolinkfilename.h"
 #include "setup/Uninstlist.h"
 #include "sys/Appregutil.h"
+#include "sys/Exename.h"
+#include "sys/Pendingremoval.h"
 #include "sys/Runlog.h"
 #include "sys/Selfremoval.h"
 #include "sys/Sysutil.h"
@@ -23,15 +25,26 @@ const char* const kLanguageCodes[] = {"CHT", "CHS", "JPN", "KOR", "FRA", "ESN",
 // folder's removal so the folder can go; the window's own requests then find them listed.
 const char* const kArchiveLibraries[] = {"dzips32.dll", "dunzips32.dll"};
 
+// Why the program's own file was not handed to a copy, for the log.
+const char* WhyNotHandedOver(uint32_t error) {
+  if (error == kProgramFileReplaced) return "the file at its path is not the program that runs";
+  if (!HeldProgramFile()) return "its own file could not be held open since its start";
+  return "the copy could not be made or started";
+}
+
 // Only once the keys are gone may anything wait for the next restart: until then the uninstall
 // entry must go on naming a program that works, whatever ends the run. The running program's own
 // file is handed to a copy of it, which removes it as soon as this process has ended; it stays for
-// the restart only when no copy could be started.
-void ScheduleHeldRemovals(const THeldRemovals& held) {
-  std::string handedOver;
+// the restart only when no copy could be started. Tells what becomes of the program's own file.
+TOwnProgram ScheduleHeldRemovals(const THeldRemovals& held) {
+  std::string handedOver, stays;
   for (const auto& file : held.Files())
     if (IsThisProgram(file)) {
-      if (HandOverSelfRemoval()) {
+      if (uint32_t error = HandOverSelfRemoval()) {
+        stays = file;
+        RunlogJoin({"Delete file ", file, ": not handed to a copy of the uninstaller, ", WhyNotHandedOver(error),
+                    " (error ", DecimalText(error), ": ", RunlogErrorText(error), ")"});
+      } else {
         handedOver = file;
         RunlogJoin({"Delete file ", file, ": handed to a copy of the uninstaller, which deletes it once this "
                     "program has ended"});
@@ -39,6 +52,8 @@ void ScheduleHeldRemovals(const THeldRemovals& held) {
       break;
     }
   held.Schedule(handedOver);
+  if (stays.empty()) return TOwnProgram::Goes;
+  return IsScheduledForRemoval(stays) ? TOwnProgram::WaitsForRestart : TOwnProgram::Stays;
 }
 
 }  // namespace
@@ -63,6 +78,8 @@ std::string TclTarvolinkUninstall::GetText(int32_t identifier) const {
   if (!List) return std::string();
   return List->GetText(identifier);
 }
+
+std::string TclTarvolinkUninstall::InstallFolder() const { return List ? List->InstallDir : std::string(); }
 
 std::string TclTarvolinkUninstall::GetCaption() const {
   return GetText(msgUninstall) + " " + kProductName;
@@ -120,6 +137,7 @@ int32_t TclTarvolinkUninstall::AddFile(const std::string& name) {
 int32_t TclTarvolinkUninstall::ExecutePlan() {
   if (!List) return msgAllocFail;
   Cancelled = false;
+  OwnProgram = TOwnProgram::Goes;
   List->ClearHeld();
   List->MessagePump = MessagePump;
   List->PumpContext = PumpContext;
@@ -129,7 +147,7 @@ int32_t TclTarvolinkUninstall::ExecutePlan() {
   // removal it refused did not happen, and the keys must stay for a later run.
   if (Cancelled) return msgCancel;
   RemoveProductKeys();
-  ScheduleHeldRemovals(List->Held());
+  OwnProgram = ScheduleHeldRemovals(List->Held());
   return 0;
 }
 

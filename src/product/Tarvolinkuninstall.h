@@ -10,6 +10,10 @@ class TUninstList;
 class TSetupList;
 class TclTarvolinkUninstall;
 
+// What becomes of the running program's own file after a complete run: it goes (handed to a copy
+// of it, or it was no file of the product), it waits for the next restart, or it stays.
+enum class TOwnProgram { Goes, WaitsForRestart, Stays };
+
 using TUninstallNotify = void (*)(void* context, TclTarvolinkUninstall* sender);
 
 class TclTarvolinkUninstall {
@@ -22,6 +26,8 @@ public:
   bool Initialize();
   std::string GetText(int32_t identifier) const;
   std::string GetCaption() const;
+  // The folder that the run removes: known once Initialize has run.
+  std::string InstallFolder() const;
   int32_t BuildPlan();
   int32_t AddFile(const std::string& name);
   int32_t ExecutePlan();
@@ -41,4 +47,5 @@ public:
   bool Cancelled = false;
   int32_t Percent = 0;
   std::string StatusText;
+  TOwnProgram OwnProgram = TOwnProgram::Goes;
 };

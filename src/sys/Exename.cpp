@@ -4,7 +4,51 @@
 #include "sys/Canonicalpath.h"
 #include "sys/Handle.h"
 #include "sys/Pathutil.h"
+#include "sys/Syslibrary.h"
 #include "sys/Sysutil.h"
+
+namespace {
+
+struct THeldProgram {
+  UniqueFile File;
+  uint32_t Error = ERROR_INVALID_HANDLE;   // not tried yet
+};
+THeldProgram& Held() {
+  static THeldProgram held;
+  return held;
+}
+
+// OBJECT_NAME_INFORMATION and MEMORY_MAPPED_FILE_NAME_INFORMATION: a UNICODE_STRING, then its text.
+struct TNtName {
+  USHORT Length;
+  USHORT MaximumLength;
+  wchar_t* Buffer;
+  wchar_t Text[MAX_PATH * 2];
+};
+using NtQueryObjectFn = LONG(WINAPI*)(HANDLE, int, void*, ULONG, ULONG*);
+using NtQueryVirtualMemoryFn = LONG(WINAPI*)(HANDLE, void*, int, void*, SIZE_T, SIZE_T*);
+const int kObjectNameInformation = 1;
+const int kMemoryMappedFilenameInformation = 2;
+
+// Whether the held file is the program's image, by the names that the system gives both now, in
+// its own form ("\\Device\\HarddiskVolume2\\..."): a file renamed after the start keeps its image's
+// name in step, and a file put at the old path has a name of its own. A name the system cannot
+// give tells nothing.
+bool ImageIsFile(HANDLE file) {
+  HMODULE ntdll = ::GetModuleHandleA("ntdll.dll");
+  auto queryMemory = GetSystemProc<NtQueryVirtualMemoryFn>(ntdll, "NtQueryVirtualMemory");
+  auto queryObject = GetSystemProc<NtQueryObjectFn>(ntdll, "NtQueryObject");
+  static TNtName image, held;
+  SIZE_T got = 0;
+  ULONG length = 0;
+  const bool haveImage = queryMemory && queryMemory(::GetCurrentProcess(), ::GetModuleHandleA(nullptr),
+                                                    kMemoryMappedFilenameInformation, &image, sizeof image, &got) >= 0;
+  const bool haveHeld = queryObject && queryObject(file, kObjectNameInformation, &held, sizeof held, &length) >= 0;
+  return SameObjectName(image.Buffer, haveImage ? image.Length / sizeof(wchar_t) : 0, held.Buffer,
+                        haveHeld ? held.Length / sizeof(wchar_t) : 0);
+}
+
+}  // namespace
 
 std::string ExeFileName() {
   char path[MAX_PATH + 1] = {};
@@ -36,6 +80,47 @@ bool ReadFileIdentity(const std::string& path, TFileIdentity& identity) {
   UniqueFile file(::CreateFileA(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr));
   return file && FileIdentityOf(file.Get(), identity);
 }
+
+bool SameObjectName(const wchar_t* image, size_t imageLength, const wchar_t* file, size_t fileLength) {
+  // Names the system could not give prove nothing either way.
+  if (imageLength == 0 || fileLength == 0) return true;
+  if (imageLength != fileLength) return false;
+  for (size_t i = 0; i < imageLength; ++i) {
+    wchar_t a = image[i], b = file[i];
+    if (a >= L'a' && a <= L'z') a = static_cast<wchar_t>(a - L'a' + L'A');
+    if (b >= L'a' && b <= L'z') b = static_cast<wchar_t>(b - L'a' + L'A');
+    if (a != b) return false;
+  }
+  return true;
+}
+
+uint32_t HoldProgramFile() {
+  THeldProgram& held = Held();
+  if (held.File) return 0;
+  const std::string self = ExeFileName();
+  held.File.Reset(self.empty() ? INVALID_HANDLE_VALUE
+                               : ::CreateFileA(self.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                               0, nullptr));
+  if (!held.File) {
+    held.Error = self.empty() ? static_cast<uint32_t>(ERROR_FILENAME_EXCED_RANGE) : ::GetLastError();
+    return held.Error;
+  }
+  // The NT family lets a running program's file be renamed, so another file may have come to its
+  // path between the start and now. The 9x family keeps it in place.
+  if (IsNtMachine()) {
+    if (!ImageIsFile(held.File.Get())) {
+      held.File.Reset();
+      held.Error = kProgramFileReplaced;
+      return held.Error;
+    }
+  }
+  held.Error = 0;
+  return 0;
+}
+
+void* HeldProgramFile() { return Held().File ? Held().File.Get() : nullptr; }
+
+uint32_t ProgramFileHoldError() { return Held().Error; }
 
 bool IsThisProgram(const std::string& path) {
   std::string self = ExeFileName();

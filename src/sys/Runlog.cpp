@@ -3,13 +3,31 @@
 #include <windows.h>
 
 #include "sys/Handle.h"
+#include "sys/Pathutil.h"
 
 namespace {
 
-UniqueFile& LogFile() {
-  static UniqueFile file;
-  return file;
+struct TLog {
+  TOwnFile File;
+  std::string Waiting;   // written while an old file is still whole
+};
+TLog& Log() {
+  static TLog log;
+  return log;
 }
+
+void Write(const std::string& text) {
+  TLog& log = Log();
+  if (log.File.Existed) {
+    log.Waiting += text;
+    return;
+  }
+  // No buffer of our own: what WriteFile took survives the end of the process, however it ends.
+  DWORD written = 0;
+  ::WriteFile(log.File.File.Get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+}
+
+bool IsControlByte(char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; }
 
 const char* OutcomeWord(TLogOutcome outcome) {
   switch (outcome) {
@@ -22,7 +40,7 @@ const char* OutcomeWord(TLogOutcome outcome) {
   return "";
 }
 
-// Texts from the registry or the system may hold line ends; one entry stays one line.
+// The system's texts end with a line end, and some hold more: one text stays one line.
 std::string OneLine(std::string text) {
   for (char& c : text)
     if (c == '\r' || c == '\n') c = ' ';
@@ -54,26 +72,77 @@ std::string DecimalText(uint32_t value) {
   return out;
 }
 
-uint32_t RunlogOpen(const std::string& path) {
+TOwnFileStatus RunlogOpen(const std::string& path) {
   RunlogClose();
   // Readable by others while the run writes it; nobody else may write or delete it meanwhile.
-  UniqueFile file(::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return ::GetLastError();
-  LogFile() = std::move(file);
-  return 0;
+  TOwnFile file = OpenOwnFile(path);
+  TOwnFileStatus status = file.Status;
+  if (status.Opened()) Log().File = std::move(file);
+  return status;
 }
 
-bool RunlogActive() { return LogFile().Valid(); }
+std::string RunlogOpenFailureText(const TOwnFileStatus& status) {
+  if (status.Refusal != TOwnFileRefusal::Failed) return std::string("Refused: ") + OwnFileRefusalText(status.Refusal);
+  std::string text = "Error " + DecimalText(status.Error);
+  std::string system = RunlogErrorText(status.Error);
+  return system.empty() ? text : text + ": " + system;
+}
 
-void RunlogClose() { LogFile().Reset(); }
+void RunlogReplace() {
+  TLog& log = Log();
+  if (!log.File.Existed) return;
+  if (!EmptyOwnFile(log.File)) {
+    // The old content cannot give way: it stays, and so does the file, untouched.
+    RunlogAbandon();
+    return;
+  }
+  Write(log.Waiting);
+  log.Waiting.clear();
+}
+
+void RunlogAbandon() {
+  TLog& log = Log();
+  if (!log.File.Existed) return;
+  log.File = TOwnFile();
+  log.Waiting.clear();
+}
+
+bool RunlogLiesIn(const std::string& folder) {
+  return RunlogActive() && !folder.empty() && IsBelowFolder(Log().File.Place, WithoutTrailingBackslashes(folder));
+}
+
+bool RunlogActive() { return Log().File.File.Valid(); }
+
+void RunlogClose() {
+  RunlogReplace();
+  Log() = TLog();
+}
+
+std::string EscapedLogText(const std::string& text) {
+  std::string out;
+  out.reserve(text.size());
+  for (size_t i = 0, n = 0; i < text.size(); i += n) {
+    n = CharLengthAt(text, i);
+    // A lead byte before a control byte makes no character: the control byte shows on its own.
+    if (n == 2 && IsControlByte(text[i + 1])) n = 1;
+    if (n == 1 && IsControlByte(text[i])) {
+      const unsigned char c = static_cast<unsigned char>(text[i]);
+      out += '<';
+      out += "0123456789ABCDEF"[c >> 4];
+      out += "0123456789ABCDEF"[c & 15];
+      out += '>';
+    } else {
+      out.append(text, i, n);
+    }
+  }
+  return out;
+}
 
 void RunlogLine(const std::string& text) {
   if (!RunlogActive()) return;
-  std::string line = OneLine(text) + "\r\n";
-  // No buffer of our own: what WriteFile took survives the end of the process, however it ends.
-  DWORD written = 0;
-  ::WriteFile(LogFile().Get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+  // Names from the information files, registry values and the command line are anyone's: none of
+  // them may start a line of its own or hide what follows.
+  Write(EscapedLogText(text) + "\r\n");
 }
 
 void RunlogJoin(std::initializer_list<TLogText> pieces) {

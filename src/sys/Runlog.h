@@ -6,13 +6,27 @@
 #include <cstdint>
 #include <initializer_list>
 #include <string>
+#include "sys/Ownfile.h"
 
 enum class TLogOutcome { Removed, Absent, Failed, Scheduled, LeftAlone };
 
-// Creates the file, or replaces it; 0 or the Windows error code.
-uint32_t RunlogOpen(const std::string& path);
+// Creates the file, or takes the one that is there, refusing what sys/Ownfile.h refuses. A new file
+// is written from the first line; an old one stays whole until RunlogReplace, and what is written
+// until then waits in memory.
+TOwnFileStatus RunlogOpen(const std::string& path);
+// Why the log could not be opened, in English: what was refused, or the error and its text.
+std::string RunlogOpenFailureText(const TOwnFileStatus& status);
+// The old file gives way to the log.
+void RunlogReplace();
+// An old file stays as it was: the log ends there and nothing is written to it. A new file goes on
+// taking lines.
+void RunlogAbandon();
+// True when the open log lies in the folder or below it.
+bool RunlogLiesIn(const std::string& folder);
 bool RunlogActive();
+// Replaces an old file, then ends the log.
 void RunlogClose();
+// One line. Whatever it holds, it stays one line: control bytes are written as <0D>, <0A>, ...
 void RunlogLine(const std::string& text);
 // One line joined from pieces: RunlogJoin({"Installation folder: ", folder}).
 struct TLogText {
@@ -34,6 +48,10 @@ std::string DecimalText(uint32_t value);
 
 // The system's text for an error code on one line: English where the system has it.
 std::string RunlogErrorText(uint32_t code);
+
+// A text as a log line holds it: every control byte (below 0x20, and 0x7F) as "<" two hex digits
+// ">". Double-byte characters stay whole; bytes of 0x80 and above stay as they are.
+std::string EscapedLogText(const std::string& text);
 
 // The line that RunlogAction writes, given the error's text.
 std::string FormatActionLine(const char* action, const std::string& target, TLogOutcome outcome,

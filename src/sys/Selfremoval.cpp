@@ -87,10 +87,11 @@ void KeepStandardHandlesFromTheCopy() {
   }
 }
 
-bool StartCopy(const std::string& copy, const std::string& folder, const std::string& arguments) {
+DWORD StartCopy(const std::string& copy, const std::string& folder, const std::string& arguments) {
   KeepStandardHandlesFromTheCopy();
   // Out of any job the original runs in, where the job allows it: a tool that ends the job with
   // the original must not end the copy before its work.
+  DWORD error = 0;
   for (DWORD flags : {static_cast<DWORD>(CREATE_BREAKAWAY_FROM_JOB), static_cast<DWORD>(0)}) {
     std::string line = "\"" + copy + "\" " + arguments;
     std::vector<char> buf(line.begin(), line.end());
@@ -101,10 +102,31 @@ bool StartCopy(const std::string& copy, const std::string& folder, const std::st
     if (::CreateProcessA(copy.c_str(), buf.data(), nullptr, nullptr, TRUE, flags, nullptr, folder.c_str(), &si,
                          &pi)) {
       UniqueKernelHandle thread(pi.hThread), process(pi.hProcess);
-      return true;
+      return 0;
     }
+    error = ::GetLastError();
   }
-  return false;
+  return error;
+}
+
+// The held program's bytes into a new file of the private folder.
+DWORD CopyHeldFile(HANDLE held, const std::string& copy) {
+  DWORD high = 0;
+  DWORD size = ::GetFileSize(held, &high);
+  if (size == INVALID_FILE_SIZE || high != 0) return ERROR_FILE_INVALID;
+  if (::SetFilePointer(held, 0, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER) return ::GetLastError();
+  UniqueFile out(::CreateFileA(copy.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!out) return ::GetLastError();
+  std::vector<char> buf(65536);
+  for (DWORD done = 0; done < size;) {
+    DWORD got = 0, written = 0;
+    if (!::ReadFile(held, buf.data(), static_cast<DWORD>(buf.size()), &got, nullptr)) return ::GetLastError();
+    if (got == 0) return ERROR_HANDLE_EOF;
+    if (!::WriteFile(out.Get(), buf.data(), got, &written, nullptr)) return ::GetLastError();
+    if (written != got) return ERROR_WRITE_FAULT;
+    done += got;
+  }
+  return 0;
 }
 
 }  // namespace
@@ -171,34 +193,42 @@ std::string CommandArguments(const char* commandLine) {
   return pos == std::string::npos ? std::string() : line.substr(pos);
 }
 
-bool HandOverSelfRemoval() {
+uint32_t HandOverSelfRemoval() {
+  // What runs is copied, never whatever file may have come to the program's path meanwhile.
+  HANDLE held = static_cast<HANDLE>(HeldProgramFile());
+  if (!held) return ProgramFileHoldError();
   TSelfRemovalOrder order;
   order.Original = ExeFileName();
   size_t sep = LastPathSeparator(order.Original);
-  if (sep == std::string::npos || !ReadFileIdentity(order.Original, order.Identity)) return false;
+  if (sep == std::string::npos) return ERROR_INVALID_NAME;
+  if (!FileIdentityOf(held, order.Identity)) return ::GetLastError();
   char temp[MAX_PATH + 1] = {};
   DWORD n = ::GetTempPathA(MAX_PATH, temp);
-  if (n == 0 || n > MAX_PATH) return false;
+  if (n == 0 || n > MAX_PATH) return ERROR_PATH_NOT_FOUND;
   std::string folder = MakePrivateFolder(std::string(temp, n));
-  if (folder.empty()) return false;
+  if (folder.empty()) {
+    DWORD error = ::GetLastError();
+    return error ? error : static_cast<DWORD>(ERROR_CANNOT_MAKE);
+  }
   std::string copy = folder + order.Original.substr(sep);
   UniqueKernelHandle self;
-  bool started = false;
-  if (::CopyFileA(order.Original.c_str(), copy.c_str(), TRUE)) {
-    ::SetFileAttributesA(copy.c_str(), FILE_ATTRIBUTE_NORMAL);
+  DWORD error = CopyHeldFile(held, copy);
+  if (error == 0) {
     // A handle to this very process, inherited by the copy: unlike a process id it cannot come to
     // name another process once this one has ended.
-    if (::DuplicateHandle(::GetCurrentProcess(), ::GetCurrentProcess(), ::GetCurrentProcess(), self.Put(),
-                          SYNCHRONIZE, TRUE, 0)) {
+    if (!::DuplicateHandle(::GetCurrentProcess(), ::GetCurrentProcess(), ::GetCurrentProcess(), self.Put(),
+                           SYNCHRONIZE, TRUE, 0)) {
+      error = ::GetLastError();
+    } else {
       order.Process = reinterpret_cast<uintptr_t>(self.Get());
-      started = StartCopy(copy, folder, FormatSelfRemovalOrder(order));
+      error = StartCopy(copy, folder, FormatSelfRemovalOrder(order));
     }
   }
-  if (!started) {
+  if (error != 0) {
     ::DeleteFileA(copy.c_str());
     ::RemoveDirectoryA(folder.c_str());
   }
-  return started;
+  return error;
 }
 
 bool RemoveOriginalProgram(const TSelfRemovalOrder& order, const std::string& self) {

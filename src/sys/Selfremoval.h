@@ -19,9 +19,10 @@ bool ParseSelfRemovalOrder(const std::string& arguments, TSelfRemovalOrder& orde
 // True when the arguments start with the copy's switch, well formed or not.
 bool IsSelfRemovalSwitch(const std::string& arguments);
 
-// The original's side: copies the program into a new private folder under the temporary folder and
-// starts the copy. False when that could not be done (nothing is left behind then).
-bool HandOverSelfRemoval();
+// The original's side: copies the program, as held since the start (HoldProgramFile), into a new
+// private folder under the temporary folder and starts the copy. 0, or the Windows error of what
+// could not be done (nothing is left behind then); not held: ProgramFileHoldError.
+uint32_t HandOverSelfRemoval();
 
 // The copy's side, whole: waits for the original, removes it, schedules itself. For the entry
 // point, before anything else; true when the command line was the copy's (the program then ends).

@@ -11,9 +11,14 @@
 //   standin close|refuse|slow|hung  the running product: a "TApplication" window titled "Tarvo Link"
 //                              (hung: its thread never reads its messages again)
 //   link-key FROM TO           makes HKLM\FROM a registry link to HKLM\TO
-//   hold NAME                  keeps a file of the installation folder open without sharing
+//   hold NAME [read|delete]    keeps a file of the installation folder open: without sharing; or
+//                              reading it and sharing only reading; or with the right to delete it,
+//                              sharing reading and deleting
+//   rename FROM TO             "renamed", or "refused ERROR"
 //   release                    ends every standin and hold
 //   exists PATH...             "present PATH" or "absent PATH" for each
+//   /ANY-SWITCH ...            started as someone else's program put in the uninstaller's place:
+//                              appends its command line to C:\started.txt, and does nothing else
 //
 // Unix paths (starting with a slash) are taken through drive Z:.
 #include <windows.h>
@@ -472,9 +477,12 @@ int Standin(const std::string& mode) {
   return released ? 3 : 0;
 }
 
-int Hold(const std::string& name) {
+int Hold(const std::string& name, const std::string& mode) {
   std::string path = name.find('\\') == std::string::npos ? Layout(true, kProduct).In(name) : name;
-  HANDLE f = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  DWORD access = GENERIC_READ, share = 0;
+  if (mode == "read") share = FILE_SHARE_READ;
+  if (mode == "delete") access = DELETE | FILE_READ_ATTRIBUTES, share = FILE_SHARE_READ | FILE_SHARE_DELETE;
+  HANDLE f = CreateFileA(path.c_str(), access, share, nullptr, OPEN_EXISTING, 0, nullptr);
   if (f == INVALID_HANDLE_VALUE) return Fail("cannot open " + path), 1;
   HANDLE release = ReleaseEvent();
   std::printf("held %s\n", path.c_str());
@@ -498,6 +506,26 @@ int LinkKey(const std::string& from, const std::string& to) {
   RegCloseKey(key);
   if (rc != ERROR_SUCCESS) return Fail("cannot point " + from + " at " + to), 1;
   std::printf("linked %s -> %s\n", from.c_str(), to.c_str());
+  return 0;
+}
+
+int Rename(const std::string& from, const std::string& to) {
+  if (MoveFileA(from.c_str(), to.c_str())) {
+    std::printf("renamed\n");
+    return 0;
+  }
+  std::printf("refused %lu\n", GetLastError());
+  return 0;
+}
+
+// What the uninstaller's hand-over would start if it took whatever file is at its path.
+int RecordStart() {
+  HANDLE f = CreateFileA("C:\\started.txt", FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS, 0, nullptr);
+  if (f == INVALID_HANDLE_VALUE) return 1;
+  std::string line = std::string(GetCommandLineA()) + "\r\n";
+  DWORD written = 0;
+  ::WriteFile(f, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+  CloseHandle(f);
   return 0;
 }
 
@@ -545,6 +573,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   std::string cmd = argv[1];
+  if (cmd[0] == '/') return RecordStart();
   Options o;
   if (cmd == "install" || cmd == "check") {
     if (!ParseOptions(argc, argv, 2, o)) return 2;
@@ -555,7 +584,8 @@ int main(int argc, char** argv) {
   }
   if (cmd == "pending") return Pending();
   if (cmd == "standin" && argc == 3) return Standin(argv[2]);
-  if (cmd == "hold" && argc == 3) return Hold(argv[2]);
+  if (cmd == "hold" && (argc == 3 || argc == 4)) return Hold(argv[2], argc == 4 ? argv[3] : "");
+  if (cmd == "rename" && argc == 4) return Rename(WindowsPath(argv[2]), WindowsPath(argv[3]));
   if (cmd == "release") return Release();
   if (cmd == "link-key" && argc == 4) return LinkKey(argv[2], argv[3]);
   if (cmd == "exists") {

@@ -191,9 +191,10 @@ standin() {
   fixture check "${layout[@]}" >"$dir/before.txt"
 }
 
-# hold NAME: another program keeps that file of the product open without sharing.
+# hold NAME [read|delete]: another program keeps that file of the product open, without sharing
+# (or as the fixture's hold says).
 hold() {
-  wine "$E2E_FIXTURE" hold "$1" </dev/null >"$dir/hold.txt" 2>&1 &
+  wine "$E2E_FIXTURE" hold "$@" </dev/null >"$dir/hold.txt" 2>&1 &
   waitline "held" "$dir/hold.txt" || { bad "nobody holds $1"; exit 1; }
 }
 

@@ -4,6 +4,7 @@
 //   timeout S          limit of every later wait (default 30 s)
 //   start PATH         start the uninstaller (Windows path, or Unix path through drive Z:)
 //   start-with PATH ARGS   the same with a command line after the program's name
+//   start-unseen PATH ARGS the same in a new window station that nobody can see (as a service's)
 //   attach             take the process of the application window that already runs
 //   app                wait for the application window  -> "app ok"
 //   form               wait for the uninstall window     -> "form CAPTION"
@@ -147,10 +148,27 @@ void DumpWindows() {
   }
 }
 
-bool Start(const std::string& path, HANDLE* started, DWORD* startedPid, const std::string& args = "") {
+// A window station without the visible flag, with a desktop for the program to start on.
+const char* UnseenDesktop() {
+  static bool made = false;
+  if (!made) {
+    HWINSTA own = GetProcessWindowStation();
+    HWINSTA station = CreateWindowStationA("TarvoUnseen", 0, WINSTA_ALL_ACCESS, nullptr);
+    if (!station || !SetProcessWindowStation(station)) return nullptr;
+    HDESK desk = CreateDesktopA("Default", nullptr, nullptr, 0, GENERIC_ALL, nullptr);
+    SetProcessWindowStation(own);
+    if (!desk) return nullptr;
+    made = true;
+  }
+  return "TarvoUnseen\\Default";
+}
+
+bool Start(const std::string& path, HANDLE* started, DWORD* startedPid, const std::string& args = "",
+           const char* desktop = nullptr) {
   std::string cmd = "\"" + WindowsPath(path) + "\"" + (args.empty() ? "" : " " + args);
   STARTUPINFOA si = {};
   si.cb = sizeof si;
+  si.lpDesktop = const_cast<char*>(desktop);
   PROCESS_INFORMATION pi = {};
   std::vector<char> line(cmd.begin(), cmd.end());
   line.push_back(0);
@@ -533,6 +551,11 @@ bool Run(int argc, char** argv) {
     } else if (cmd == "start-with") {
       std::string args;
       ok = arg(a) && arg(args) && Start(a, &process, &pid, args);
+      if (ok) Out("started", std::to_string(pid));
+    } else if (cmd == "start-unseen") {
+      std::string args;
+      const char* desktop = UnseenDesktop();
+      ok = desktop ? arg(a) && arg(args) && Start(a, &process, &pid, args, desktop) : Fail("no window station");
       if (ok) Out("started", std::to_string(pid));
     } else if (cmd == "run") {
       std::string args;

@@ -150,3 +150,57 @@ scenario_self_link() {
   fixture pending >"$dir/pending.txt"
   grep -i -q -F "$installdir" "$dir/pending.txt" && bad "scheduled through the link" || ok "nothing scheduled through the link"
 }
+
+scenario_self_swapped() {
+  # A user who can write into the installation folder tries to put a program of their own in the
+  # running uninstaller's place: renaming the program is refused while it runs; renamed all the
+  # same (on the host, as Windows before the program held its file would let it) and replaced by
+  # a stand-in that its owner keeps from being deleted, the stand-in is never started: the copy
+  # that removes the program is made from the program that runs, and it leaves the stand-in.
+  need_uninstaller; begin
+  install --uninstaller "$E2E_UNINSTALL" "${catalogs[@]}"
+  local own started
+  own=$(unix_path "$installdir")
+  started=$(unix_path 'C:\started.txt')
+  drive form
+  fixture rename "$installdir\\Uninstall.EXE" "$installdir\\Uninstall.old" >"$dir/rename.txt"
+  grep -q -x "refused 32" "$dir/rename.txt" && ok "the running program cannot be renamed" \
+    || bad "renaming the running program: $(cat "$dir/rename.txt")"
+  mv "$own/Uninstall.EXE" "$own/Uninstall.old"
+  cp "$E2E_FIXTURE" "$own/Uninstall.EXE"
+  hold Uninstall.EXE read
+  WINEDEBUG=-all wine "$E2E_DRIVER" attach click uninstall box answer ok exit </dev/null >"$dir/driver.txt" 2>"$dir/driver.err"
+  sed 's/^/  driver: /' "$dir/driver.txt"
+  saw "box Uninstall Compelete !"
+  saw "exit 0"
+  # The copy gives up on a file that is not the program it was made from, and ends.
+  copy_done
+  [ -e "$started" ] && bad "the program put in the uninstaller's place was started: $(cat "$started")" \
+    || ok "the program put in the uninstaller's place was never started"
+  cmp -s "$E2E_FIXTURE" "$own/Uninstall.EXE" && ok "the stand-in stayed where it was put" || bad "the stand-in is gone"
+  cmp -s "$E2E_UNINSTALL" "$own/Uninstall.old" && ok "the renamed program is untouched" || bad "the renamed program changed"
+}
+
+scenario_self_unheld() {
+  # Another program holds the uninstaller's file with the right to delete it from before the
+  # start, so the program cannot hold its own file: nothing is started from the temporary folder,
+  # the log says why, and the program waits for the next restart (3010).
+  need_uninstaller; begin
+  install --uninstaller "$E2E_UNINSTALL" "${catalogs[@]}"
+  hold Uninstall.EXE delete
+  rm -f "$(unix_path 'C:\tarvo.log')"
+  WINEDEBUG=-all,err+all wine "$E2E_DRIVER" timeout 60 run "$(uninstaller)" '/S /LOG=C:\tarvo.log' </dev/null \
+    >"$dir/driver.txt" 2>"$dir/driver.err"
+  sed 's/^/  driver: /' "$dir/driver.txt"
+  saw "run-exit 3010"
+  [ -z "$(copies)" ] && ok "nothing was started from a temporary folder" || bad "a copy in: $(copies)"
+  tr -d '\r' <"$(unix_path 'C:\tarvo.log')" >"$dir/log.txt"
+  sed 's/^/  log: /' "$dir/log.txt"
+  grep -q -F "Delete file $installdir\\Uninstall.EXE: not handed to a copy of the uninstaller, its own file could not be held open since its start (error 32: " "$dir/log.txt" \
+    && ok "the log says why nothing was handed over" || bad "the log does not say why nothing was handed over"
+  grep -q -F -x "Delete at the next restart $installdir\\Uninstall.EXE: scheduled" "$dir/log.txt" \
+    && ok "the program waits for the restart" || bad "the program is not scheduled"
+  verify "${nt_leftovers[@]}" install/Uninstall.EXE dir/install
+  scheduled "delete $installdir\\Uninstall.EXE" "delete $installdir"
+  after_restart "${nt_leftovers[@]}"
+}

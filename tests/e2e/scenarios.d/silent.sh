@@ -147,7 +147,8 @@ scenario_silent_full() {
   logged "Remove start-up entry HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Run, value Tarvolink: removed"
   logged "Delete file $installdir\\Info.ini: removed"
   logged "Delete file $installdir\\ExCHT.FRC: absent"
-  logged_start "Delete file $installdir\\Uninstall.EXE: failed, at every attempt (error 5: "
+  # The program holds its own file from its start: its own attempt meets that.
+  logged_start "Delete file $installdir\\Uninstall.EXE: failed, at every attempt (error 32: "
   logged "Delete file $installdir\\Uninstall.EXE: handed to a copy of the uninstaller, which deletes it once this program has ended"
   logged_start "Remove folder $installdir: left alone, something is still in it (error 145: "
   not_logged "Delete at the next restart"
@@ -161,7 +162,7 @@ scenario_silent_full() {
 
 scenario_silent_japanese() {
   # A Japanese system with its catalogue: the window would speak Japanese, the log stays English
-  # (plain ASCII here, where every path is ASCII too).
+  # (plain ASCII here, where every path is ASCII too). Silent as another installer builder writes it.
   need_uninstaller; begin
   local jpn=("${catalogs[@]}")
   if [ ! -f "$E2E_CATALOGS/SetupMsg.JPN" ]; then
@@ -171,7 +172,7 @@ scenario_silent_japanese() {
   fi
   install --uninstaller "$E2E_UNINSTALL" "${jpn[@]}"
   use_log 'C:\tarvo.log'
-  silent "/S /LOG=$logwin" 0
+  silent "-QN /LOG=$logwin" 0
   copy_done
   verify "${nt_leftovers[@]}"
   read_log
@@ -268,22 +269,35 @@ scenario_log_unwritable() {
 }
 
 scenario_command_line() {
-  # What is not understood touches nothing and ends with 87, with the usage box unless silent;
-  # /? shows the usage (switches and exit codes) and ends with 0, silent without the box.
+  # Windowed, what is not understood is ignored (and named in the log), as the program that this
+  # one replaces ignored its command line: an old uninstall entry's "/remove" opens the window.
+  # Text from the command line cannot make a line of the log. Silent, anything not understood
+  # touches nothing and ends with 87. /? shows the usage and ends with 0, silent without the box.
   need_uninstaller; begin
   install --uninstaller "$E2E_UNINSTALL" "${catalogs[@]}"
-  drive_with '/X' box answer ok exit
-  saw "box Not understood: /X"
-  saw_count "3010" 1
-  saw "exit 87"
+  drive_with '/remove' form click quit exit
+  saw "form Uninstall Tarvolink"
+  saw_count "box" 0
+  saw "exit 1602"
+  use_log 'C:\tarvo.log'
+  drive_with "/LOG=$logwin /X "$'"/y\e[2J\r\nExit code 0: completed"' form click quit exit
+  saw "exit 1602"
+  read_log
+  logged "Not understood, ignored: /X, /y<1B>[2J<0D><0A>Exit code 0: completed"
+  logged_start "Command line: \"$installdir\\Uninstall.EXE\" /LOG=$logwin /X \"/y<1B>[2J<0D><0A>Exit code"
+  not_logged $'\e'
+  last_logged "Exit code 1602: cancelled by the user"
   drive_with '/?' box answer ok exit
   saw "box Removes Tarvolink from this computer."
   saw "Uninstall.EXE [/S] [/LOG=<file>] [/?]"
+  saw "	(also /SILENT, /VERYSILENT, /QUIET, /Q, /QN; - as well as /)"
   saw "exit 0"
   silent "/S /bogus" 87
-  silent "/S /LOG=" 87
-  silent "/S stray" 87
+  silent "/SILENT /LOG=" 87
+  silent "-verysilent stray" 87
+  silent "/S /remove" 87
   silent "/? /S" 0
+  silent "/QUIET -?" 0
   unchanged
   scheduled
 }
@@ -319,4 +333,97 @@ scenario_windowed_cancel_log() {
   logged "Closed before any run: nothing was removed"
   last_logged "Exit code 1602: cancelled by the user"
   unchanged
+}
+
+# host_of WINPATH: where a path of drive C: lies in the prefix.
+host_of() { local rest=${1#?:\\}; echo "$WINEPREFIX/drive_c/${rest//\\//}"; }
+
+# kept FILE LINE: another program's file still holds exactly that line, with its CR LF.
+kept() {
+  if [ "$(cat "$1" 2>/dev/null)" = "$2"$'\r' ]; then ok "kept as it was: ${1#"$WINEPREFIX"/}"; else bad "changed: $1"; fi
+}
+
+scenario_log_planted() {
+  # Where everybody may create files, another program's file behind a symbolic link and behind a
+  # second hard link at the log's path, and a folder link on the way to it: refused with 1622,
+  # nothing removed, the files behind them untouched and nothing made behind the folder link. So
+  # is a log in the installation folder, which the run removes: an old file there stays whole, a
+  # new one says why. Windowed, a box says why.
+  need_uninstaller; begin
+  install --uninstaller "$E2E_UNINSTALL" "${catalogs[@]}"
+  local temp other install
+  temp=$(host_of 'C:\Shared Temp')
+  other=$(host_of 'C:\OtherApp')
+  install=$(host_of "$installdir")
+  mkdir -p "$temp" "$other" "$WINEPREFIX/drive_c/windows/system32-like"
+  printf '@echo the other program starts\r\n' >"$other/startup.cmd"
+  printf 'other settings\r\n' >"$other/settings.ini"
+  ln -s "$other/startup.cmd" "$temp/tarvo.log"
+  ln "$other/settings.ini" "$temp/hard.log"
+  ln -s "$WINEPREFIX/drive_c/windows/system32-like" "$temp/win"
+  silent '/S "/LOG=C:\Shared Temp\tarvo.log"' 1622
+  silent '/S "/LOG=C:\Shared Temp\hard.log"' 1622
+  silent '/S "/LOG=C:\Shared Temp\win\tarvo.log"' 1622
+  silent "/S \"/LOG=$installdir\\Backup.log\"" 1622
+  drive_with '"/LOG=C:\Shared Temp\tarvo.log"' box answer ok exit
+  saw "box The log file could not be created:"
+  saw 'C:\Shared Temp\tarvo.log'
+  saw "Refused: a link leads from there to somewhere else"
+  saw "Nothing was removed."
+  saw "exit 1622"
+  use_log "$installdir\\tarvo.log"
+  drive_with "\"/LOG=$logwin\"" box answer ok exit
+  saw "Refused: it lies in the installation folder, which the run removes"
+  saw "exit 1622"
+  read_log
+  logged "Log file $logwin: refused, it lies in the installation folder, which the run removes; nothing was removed"
+  last_logged "Exit code 1622: the log file could not be created"
+  rm -f "$loghost"
+  unchanged
+  scheduled
+  kept "$other/startup.cmd" '@echo the other program starts'
+  kept "$other/settings.ini" 'other settings'
+  kept "$install/Backup.log" '2003-04-01 backup of C: to D: done'
+  [ -z "$(ls "$WINEPREFIX/drive_c/windows/system32-like")" ] && ok "nothing was made behind the folder link" \
+    || bad "made behind the folder link: $(ls "$WINEPREFIX/drive_c/windows/system32-like")"
+}
+
+scenario_log_devices() {
+  # Devices, streams and names that no file has: 1622 and nothing removed; no log written
+  # anywhere. A log on another computer is refused too (its server says where it lies).
+  need_uninstaller; begin
+  install --uninstaller "$E2E_UNINSTALL" "${catalogs[@]}"
+  mkdir -p "$(host_of 'C:\Work')"
+  local name
+  for name in NUL 'C:\Work\NUL.txt' 'C:\Work\nul .log' COM1 'C:\Work\LPT1.log' '\\.\C:' '\\.\PhysicalDrive0' \
+              '\\?\C:\Work\u.log' 'C:\Work\u.log:hidden' '\\server\share\u.log'; do
+    silent "/S \"/LOG=$name\"" 1622
+  done
+  drive_with '/LOG=C:\Work\NUL.txt' box answer ok exit
+  saw "Refused: no name of a file: a device, a stream or characters that no file name has"
+  saw "exit 1622"
+  unchanged
+  scheduled
+  [ -z "$(ls "$(host_of 'C:\Work')")" ] && ok "nothing was written in C:\\Work" || bad "written in C:\\Work: $(ls "$(host_of 'C:\Work')")"
+}
+
+scenario_unseen_station() {
+  # A windowed start where nobody can see it (a service's window station) waits for no click: it
+  # removes nothing, says why in its log and ends with 1603 at once; so does a start for the usage
+  # box. /S there removes as anywhere.
+  need_uninstaller; begin
+  install --uninstaller "$E2E_UNINSTALL" "${catalogs[@]}"
+  use_log 'C:\tarvo.log'
+  driver start-unseen "$(uninstaller)" "/LOG=$logwin" exit start-unseen "$(uninstaller)" "/?" exit
+  saw_count "exit 1603" 2
+  unchanged
+  read_log
+  logged "Mode: windowed"
+  logged "Windowed start in a window station that nobody can see (a service's session): nothing was removed; /S removes without a window"
+  not_logged "Run started"
+  last_logged "Exit code 1603: failed"
+  driver start-unseen "$(uninstaller)" "/S" exit
+  saw "exit 0"
+  copy_done
+  verify "${nt_leftovers[@]}"
 }

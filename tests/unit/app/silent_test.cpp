@@ -30,6 +30,12 @@ TEST_F(SilentForm, RemovesWithoutWindowOrBoxAndCannotBeClosedMeanwhile) {
   for (const std::string& name : Throwaway::PlantedFiles()) EXPECT_FALSE(install.Exists(name)) << name;
   EXPECT_FALSE(Throwaway::UninstallKeyExists());
   EXPECT_EQ(kExitSuccess, f->ExitCode());
+  // The program's own file, when no copy of it could take it over: success only while a restart
+  // removes it.
+  f->Uninstaller->OwnProgram = TOwnProgram::WaitsForRestart;
+  EXPECT_EQ(kExitRestartNeeded, f->ExitCode());
+  f->Uninstaller->OwnProgram = TOwnProgram::Stays;
+  EXPECT_EQ(kExitFailed, f->ExitCode());
 }
 
 TEST_F(SilentForm, StartUpFailureShowsNothingRunsNothingAndFails) {

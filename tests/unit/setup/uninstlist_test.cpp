@@ -316,7 +316,7 @@ TEST_F(Driver, AnUnnamedDriverEndsAtOnceAndTouchesNothing) {
 
 TEST_F(Driver, TheLogSaysWhatTheItemDidAndWhatItLeftAlone) {
   TempDir logs;
-  ASSERT_EQ(0u, RunlogOpen(logs / "run.log"));
+  ASSERT_TRUE(RunlogOpen(logs / "run.log").Opened());
   SetString(key + "\\Used", product, "");
   SetString(key + "\\Used", "OtherProduct", "");
   EXPECT_EQ(0, list.Execute());   // only this product's mark goes
@@ -345,7 +345,7 @@ TEST_F(Driver, TheLogSaysWhatTheItemDidAndWhatItLeftAlone) {
 // A key that will not go is logged with the deletion's error, which is passed on.
 TEST_F(Driver, AKeyThatStaysIsLoggedWithItsError) {
   TempDir logs;
-  ASSERT_EQ(0u, RunlogOpen(logs / "run.log"));
+  ASSERT_TRUE(RunlogOpen(logs / "run.log").Opened());
   uint32_t (*refuse)(const std::string&) = [](const std::string&) -> uint32_t { return ERROR_ACCESS_DENIED; };
   EXPECT_EQ(static_cast<uint32_t>(ERROR_ACCESS_DENIED), RemoveMachineKeyLogged(key, refuse, driver));
   EXPECT_EQ(0u, RemoveMachineKeyLogged(key + "X", &DeleteProductKey, driver + "X"));   // nothing there

@@ -37,20 +37,26 @@ TEST(Runlog, WrittenThroughReplacedAndNeverInvented) {
 
   RunlogLine("before any log");   // goes nowhere
   EXPECT_FALSE(RunlogActive());
-  EXPECT_EQ(static_cast<uint32_t>(ERROR_PATH_NOT_FOUND), RunlogOpen(dir + "\\missing\\run.log"));
+  TOwnFileStatus missing = RunlogOpen(dir + "\\missing\\run.log");
+  EXPECT_EQ(static_cast<uint32_t>(ERROR_PATH_NOT_FOUND), missing.Error);
+  EXPECT_EQ(0u, RunlogOpenFailureText(missing).find("Error 3: ")) << RunlogOpenFailureText(missing);
+  EXPECT_EQ("Refused: a folder", RunlogOpenFailureText(RunlogOpen(dir)));
   EXPECT_FALSE(RunlogActive());
 
   ASSERT_TRUE(WriteBytes(path, "an old log that is replaced\r\n"));
-  ASSERT_EQ(0u, RunlogOpen(path));
+  ASSERT_TRUE(RunlogOpen(path).Opened());
   RunlogLine("one");
-  // On disk at once, with CR LF ends; a text with line ends of its own stays one line.
+  // An old file stays whole until it is replaced; from then on each line is on disk at once, with
+  // CR LF ends. A text with line ends of its own stays one line.
+  EXPECT_EQ("an old log that is replaced\r\n", Content(path));
+  RunlogReplace();
   EXPECT_EQ("one\r\n", Content(path));
   RunlogLine("two\r\nlines\n");
   RunlogRemoval("Remove registry key", "HKLM\\X", true, true);
   RunlogRemoval("Remove registry key", "HKLM\\Y", false, false);
   RunlogAction("Delete file", "C:\\a", TLogOutcome::Failed, ERROR_ACCESS_DENIED);
   std::string text = Content(path);
-  EXPECT_EQ(0u, text.find("one\r\ntwo  lines\r\n"
+  EXPECT_EQ(0u, text.find("one\r\ntwo<0D><0A>lines<0A>\r\n"
                           "Remove registry key HKLM\\X: failed, still there\r\n"
                           "Remove registry key HKLM\\Y: absent\r\n"
                           "Delete file C:\\a: failed (error 5: ")) << text;
@@ -74,4 +80,46 @@ TEST(Runlog, WrittenThroughReplacedAndNeverInvented) {
   RunlogLine("after the end");
   EXPECT_EQ(text, Content(path));
   RemoveTree(dir);
+}
+
+TEST(Runlog, WhereTheLogLiesAndALogGivenUpLeavesAnOldFileAsItWas) {
+  std::string dir = "C:\\" + Unique("tvlog"), sub = dir + "\\Product";
+  ASSERT_TRUE(::CreateDirectoryA(dir.c_str(), nullptr));
+  ASSERT_TRUE(::CreateDirectoryA(sub.c_str(), nullptr));
+  std::string old = sub + "\\Backup.log", fresh = sub + "\\run.log";
+  ASSERT_TRUE(WriteBytes(old, "the product's own\r\n"));
+  ASSERT_TRUE(RunlogOpen(old).Opened());
+  EXPECT_TRUE(RunlogLiesIn(sub));
+  EXPECT_TRUE(RunlogLiesIn(dir + "\\"));
+  EXPECT_FALSE(RunlogLiesIn(dir + "\\Prod"));
+  EXPECT_FALSE(RunlogLiesIn(old));
+  EXPECT_FALSE(RunlogLiesIn(""));
+  RunlogLine("refused");
+  RunlogAbandon();
+  EXPECT_FALSE(RunlogActive());
+  RunlogClose();
+  EXPECT_EQ("the product's own\r\n", Content(old));
+
+  // A new file keeps what was written, and goes on taking lines.
+  ASSERT_TRUE(RunlogOpen(fresh).Opened());
+  RunlogLine("one");
+  RunlogAbandon();
+  RunlogLine("two");
+  RunlogClose();
+  EXPECT_EQ("one\r\ntwo\r\n", Content(fresh));
+  EXPECT_FALSE(RunlogLiesIn(sub));
+  RemoveTree(dir);
+}
+
+TEST(Runlog, TextFromOutsideCannotMakeOrHideLines) {
+  EXPECT_EQ("C:\\a<0D><0A>Exit code 0: completed", EscapedLogText("C:\\a\r\nExit code 0: completed"));
+  EXPECT_EQ("<1B>[2J<08><09><00><7F>~ ", EscapedLogText(std::string("\x1b[2J\b\t\0\x7f~ ", 10)));
+  if (::GetACP() == 932) {
+    // Double-byte characters stay whole (their second byte may be a backslash); a lead byte before
+    // a control byte makes no character, and the control byte shows.
+    EXPECT_EQ("\x83\x5C\x95\x5C.bmp", EscapedLogText("\x83\x5C\x95\x5C.bmp"));
+    EXPECT_EQ("\x83<0A>x\x83", EscapedLogText("\x83\nx\x83"));
+  } else {
+    EXPECT_EQ("caf\xE9 \x80\xA0\xFF", EscapedLogText("caf\xE9 \x80\xA0\xFF"));
+  }
 }

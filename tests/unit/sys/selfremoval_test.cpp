@@ -135,3 +135,38 @@ TEST(SelfRemovalCopy, DeletesOnlyTheVeryFileItWasCopiedFromAndOnlyAnEmptyFolder)
   EXPECT_TRUE(IsFile(held.Original));
   EXPECT_TRUE(IsFile(self));
 }
+
+// What the hand-over copies: the program's own file, held from the start, that nobody can rename
+// or replace meanwhile and that no program started from here inherits.
+TEST(ProgramFile, HeldItCannotBeRenamedNorDeletedAndIsTheFileThatRuns) {
+  std::string self = ExeFileName();
+  ASSERT_EQ(0u, HoldProgramFile());
+  EXPECT_EQ(0u, HoldProgramFile());   // held once
+  EXPECT_EQ(0u, ProgramFileHoldError());
+  HANDLE held = static_cast<HANDLE>(HeldProgramFile());
+  ASSERT_NE(nullptr, held);
+  DWORD flags = 0;
+  ASSERT_TRUE(::GetHandleInformation(held, &flags));
+  EXPECT_EQ(0u, flags & HANDLE_FLAG_INHERIT);
+  TFileIdentity viaHandle, viaName;
+  ASSERT_TRUE(FileIdentityOf(held, viaHandle));
+  ASSERT_TRUE(ReadFileIdentity(self, viaName));
+  EXPECT_TRUE(viaHandle == viaName);
+  std::string aside = self + ".aside";
+  EXPECT_FALSE(::MoveFileA(self.c_str(), aside.c_str()));
+  EXPECT_EQ(static_cast<DWORD>(ERROR_SHARING_VIOLATION), ::GetLastError());
+  EXPECT_FALSE(::DeleteFileA(self.c_str()));
+  EXPECT_EQ(static_cast<DWORD>(ERROR_SHARING_VIOLATION), ::GetLastError());
+  EXPECT_TRUE(IsFile(self));
+
+  // The image's name and the held file's, as the system gives them now.
+  auto same = [](const std::wstring& a, const std::wstring& b) {
+    return SameObjectName(a.c_str(), a.size(), b.c_str(), b.size());
+  };
+  const std::wstring image = L"\\Device\\HarddiskVolume2\\Program Files\\Tarvolink\\Uninstall.EXE";
+  EXPECT_TRUE(same(image, L"\\device\\harddiskvolume2\\program files\\tarvolink\\UNINSTALL.exe"));
+  EXPECT_FALSE(same(L"\\Device\\HarddiskVolume2\\Program Files\\Tarvolink\\Uninstall.old", image));
+  EXPECT_FALSE(same(image, L"\\Device\\HarddiskVolume3\\Program Files\\Tarvolink\\Uninstall.EXE"));
+  EXPECT_FALSE(same(image, image + L"x"));
+  EXPECT_TRUE(same(L"", image));   // not told: the hold stands
+}
