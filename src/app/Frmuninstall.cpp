@@ -117,6 +117,12 @@ void TFormUninstall::FormCreate() {
 void TFormUninstall::FormShow() {
   ApplyTexts();
   ShowIdleState();
+  // Support learns at what scale the user saw the window, should a picture of it look wrong.
+  RunlogJoin({"Window laid out for ", DecimalText(static_cast<uint32_t>(Dpi())), " DPI"});
+}
+
+void TFormUninstall::DoDpiChanged() {
+  RunlogJoin({"Window laid out again for ", DecimalText(static_cast<uint32_t>(Dpi())), " DPI"});
 }
 
 void TFormUninstall::ApplyTexts() {

@@ -4,7 +4,7 @@ bool TImage::SetBitmap(HBITMAP bitmap) {
   bitmap_.Reset(bitmap);
   if (!bitmap) return false;
   BITMAP info = {};
-  if (::GetObjectA(bitmap, sizeof info, &info)) SetBounds(Left(), Top(), info.bmWidth, info.bmHeight);
+  if (::GetObjectA(bitmap, sizeof info, &info)) SetPixelSize(info.bmWidth, info.bmHeight);
   Invalidate();
   return true;
 }
