@@ -1,5 +1,7 @@
 #include "toolkit/Image.h"
 
+#include "toolkit/Form.h"
+
 bool TImage::SetBitmap(HBITMAP bitmap) {
   bitmap_.Reset(bitmap);
   if (!bitmap) return false;
@@ -9,9 +11,14 @@ bool TImage::SetBitmap(HBITMAP bitmap) {
   return true;
 }
 
-bool TImage::LoadFromResource(HINSTANCE instance, const char* name) {
-  return SetBitmap(static_cast<HBITMAP>(
-      ::LoadImageA(instance, name, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+bool TImage::SetPicture(const TPictureSource& source) {
+  source_ = source;
+  return SetBitmap(LoadPicture(source_, parent_ ? parent_->Dpi() : kLayoutDpi));
+}
+
+void TImage::ScaleChanged() {
+  Place();
+  if (source_.bitmap) SetPicture(source_);
 }
 
 void TImage::Paint(HDC dc) {
