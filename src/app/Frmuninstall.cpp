@@ -16,6 +16,12 @@
 TFormUninstall* FormUninstall = nullptr;
 
 namespace {
+const TPictureScale kImage1Scales[] = {
+    {144, MAKEINTRESOURCEA(IDR_IMAGE1_144)},
+    {192, MAKEINTRESOURCEA(IDR_IMAGE1_192)},
+    {288, MAKEINTRESOURCEA(IDR_IMAGE1_288)},
+};
+
 // The log is read by support, in English whatever the window's language.
 std::string EnglishText(int32_t code) {
   return code >= msgFirstOwn && code <= msgLastOwn ? GetBuiltinText(code) : RunlogErrorText(code);
@@ -54,7 +60,7 @@ void TFormUninstall::Build() {
   SetIcon(::LoadIconA(instance, MAKEINTRESOURCEA(IDI_MAIN)));
 
   Image1.SetBounds(0, 0, 396, 248);
-  Image1.LoadFromResource(instance, MAKEINTRESOURCEA(IDB_IMAGE1));
+  Image1.SetPicture({instance, MAKEINTRESOURCEA(IDB_IMAGE1), kImage1Scales, 3});
 
   CGaugeSetup.SetBounds(24, 136, 345, 17);
   CGaugeSetup.SetForeColor(clHighlight);
@@ -117,6 +123,12 @@ void TFormUninstall::FormCreate() {
 void TFormUninstall::FormShow() {
   ApplyTexts();
   ShowIdleState();
+  // Support learns at what scale the user saw the window, should a picture of it look wrong.
+  RunlogJoin({"Window laid out for ", DecimalText(static_cast<uint32_t>(Dpi())), " DPI"});
+}
+
+void TFormUninstall::DoDpiChanged() {
+  RunlogJoin({"Window laid out again for ", DecimalText(static_cast<uint32_t>(Dpi())), " DPI"});
 }
 
 void TFormUninstall::ApplyTexts() {

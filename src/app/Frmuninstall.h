@@ -58,6 +58,7 @@ protected:
   void DoClose(TCloseAction& action) override { FormClose(action); }
   void DoDestroy() override { FormDestroy(); }
   void DoKeyDown(UINT key) override;
+  void DoDpiChanged() override;
 
 private:
   void Build();

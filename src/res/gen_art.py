@@ -1,11 +1,13 @@
 #!/usr/bin/env python3
 """Draws the uninstaller's artwork: the window's background picture (Image1.bmp, 396 x 248,
-24 bits) and its icon (Uninstall.ico, 32 x 32, 256 colours). Standard library only; the outputs
-are committed, so the build never runs this. Usage: gen_art.py [output folder]"""
+24 bits), the same picture drawn again for 144, 192 and 288 DPI (Image1-144.png and so on, 1.5,
+2 and 3 times the size) and the icon (Uninstall.ico, 32 x 32, 256 colours). Standard library
+only; the outputs are committed, so the build never runs this. Usage: gen_art.py [output folder]"""
 import math
 import os
 import struct
 import sys
+import zlib
 
 W, H = 396, 248
 SS = 4  # samples per pixel side
@@ -67,22 +69,30 @@ def sd_triangle(px, py, pts):
 
 
 class Canvas:
-    def __init__(self, w, h, fill):
-        self.w, self.h = w, h
-        self.px = [[fill(x, y) for x in range(w)] for y in range(h)]
+    """Pixels of a picture laid out in units of the 96-DPI picture and drawn k times its size:
+    shapes and fills are given in layout units and sampled at each pixel's own place."""
+
+    def __init__(self, w, h, fill, k=1):
+        self.k = k
+        self.w, self.h = int(round(w * k)), int(round(h * k))
+        # At k = 1 these are the pixels' own coordinates, exactly.
+        self.px = [[fill((x + 0.5) / k - 0.5, (y + 0.5) / k - 0.5) for x in range(self.w)]
+                   for y in range(self.h)]
 
     def shape(self, sdf, color, box, alpha=1.0):
         """Paints color where sdf < 0, antialiased by supersampling, inside box."""
-        x0, y0, x1, y1 = [int(v) for v in box]
-        for y in range(max(0, y0), min(self.h, y1 + 1)):
-            for x in range(max(0, x0), min(self.w, x1 + 1)):
+        k = self.k
+        grow = 0 if k == 1 else int(math.ceil(k))
+        x0, y0, x1, y1 = [int(v * k) for v in box]
+        for y in range(max(0, y0), min(self.h, y1 + grow + 1)):
+            for x in range(max(0, x0), min(self.w, x1 + grow + 1)):
                 hits = 0
                 for sy in range(SS):
                     for sx in range(SS):
-                        if sdf(x + (sx + 0.5) / SS, y + (sy + 0.5) / SS) < 0:
+                        if sdf((x + (sx + 0.5) / SS) / k, (y + (sy + 0.5) / SS) / k) < 0:
                             hits += 1
                 if hits:
-                    c = color(x, y) if callable(color) else color
+                    c = color(x / k, y / k) if callable(color) else color
                     self.px[y][x] = mix(self.px[y][x], c, alpha * hits / (SS * SS))
 
 
@@ -176,7 +186,7 @@ def draw_arrow(cv, x0, x1, cy, thick, head, color):
     cv.shape(lambda px, py: sd_triangle(px, py, pts), color, (x1 - head * 1.2, cy - head, x1 + 1, cy + head))
 
 
-def background():
+def background(k=1):
     top, bottom = hexc('1d3f5e'), hexc('2f6d96')
     pale_top, pale_bottom = hexc('eef3f7'), hexc('dfe8ef')
     band = 84
@@ -188,7 +198,7 @@ def background():
         t = (y - band) / (H - band)
         return mix(pale_top, pale_bottom, t)
 
-    cv = Canvas(W, H, fill)
+    cv = Canvas(W, H, fill, k)
     # A thin light line under the banner.
     cv.shape(lambda px, py: -1 if band <= py < band + 2 else 1, hexc('8fb8d6'), (0, band, W - 1, band + 2))
     # Source disk, arrow, copy.
@@ -220,6 +230,57 @@ def write_bmp(cv, path):
     info = struct.pack('<IiiHHIIiiII', 40, cv.w, cv.h, 1, 24, 0, len(data), 2835, 2835, 0, 0)
     with open(path, 'wb') as f:
         f.write(header + info + data)
+
+
+def rows_rgb(cv):
+    for y in range(cv.h):
+        yield bytes(max(0, min(255, int(round(v)))) for px in cv.px[y] for v in px)
+
+
+def png_filtered(line, prev):
+    """The row with the filter that leaves the smallest sum of magnitudes, PNG's usual guess."""
+    bpp = 3
+    n = len(line)
+    best = None
+    for kind in range(5):
+        out = bytearray((kind,))
+        for i in range(n):
+            a = line[i - bpp] if i >= bpp else 0
+            b = prev[i]
+            c = prev[i - bpp] if i >= bpp else 0
+            if kind == 0:
+                pred = 0
+            elif kind == 1:
+                pred = a
+            elif kind == 2:
+                pred = b
+            elif kind == 3:
+                pred = (a + b) // 2
+            else:
+                p = a + b - c
+                pa, pb, pc = abs(p - a), abs(p - b), abs(p - c)
+                pred = a if pa <= pb and pa <= pc else (b if pb <= pc else c)
+            out.append((line[i] - pred) & 0xFF)
+        cost = sum(v if v < 128 else 256 - v for v in out[1:])
+        if best is None or cost < best[0]:
+            best = (cost, out)
+    return best[1]
+
+
+def write_png(cv, path):
+    raw = bytearray()
+    prev = bytes(cv.w * 3)
+    for line in rows_rgb(cv):
+        raw += png_filtered(line, prev)
+        prev = line
+
+    def chunk(kind, data):
+        return struct.pack('>I', len(data)) + kind + data + struct.pack('>I', zlib.crc32(kind + data))
+
+    head = struct.pack('>IIBBBBB', cv.w, cv.h, 8, 2, 0, 0, 0)
+    with open(path, 'wb') as f:
+        f.write(b'\x89PNG\r\n\x1a\n' + chunk(b'IHDR', head) + chunk(b'IDAT', zlib.compress(bytes(raw), 9)) +
+                chunk(b'IEND', b''))
 
 
 def icon_canvas():
@@ -292,6 +353,10 @@ def write_ico(cv, cover, path):
 def main():
     out = sys.argv[1] if len(sys.argv) > 1 else os.path.dirname(os.path.abspath(__file__))
     write_bmp(background(), os.path.join(out, 'Image1.bmp'))
+    # The same layout drawn for higher scales: the program takes the nearest at or above the
+    # display's and reduces it for the scales in between.
+    for dpi in (144, 192, 288):
+        write_png(background(dpi / 96), os.path.join(out, 'Image1-%d.png' % dpi))
     cv, cover = icon_canvas()
     write_ico(cv, cover, os.path.join(out, 'Uninstall.ico'))
 

@@ -12,8 +12,25 @@ TControl::~TControl() {
 }
 
 void TControl::SetBounds(int left, int top, int width, int height) {
+  layout_ = {left, top, left + width, top + height};
+  Place();
+}
+
+int TControl::Scale(int value) const { return parent_ ? parent_->Scale(value) : value; }
+
+void TControl::Place() {
+  // The size scales by itself, not as the difference of two scaled edges: every control keeps
+  // its size exactly, and a gap between two may differ by a pixel instead.
   Invalidate();
-  bounds_ = {left, top, left + width, top + height};
+  const int left = Scale(layout_.left), top = Scale(layout_.top);
+  bounds_ = {left, top, left + Scale(layout_.right - layout_.left), top + Scale(layout_.bottom - layout_.top)};
+  Invalidate();
+}
+
+void TControl::SetPixelSize(int width, int height) {
+  Invalidate();
+  bounds_.right = bounds_.left + width;
+  bounds_.bottom = bounds_.top + height;
   Invalidate();
 }
 

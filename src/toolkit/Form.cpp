@@ -10,6 +10,25 @@
 namespace {
 const DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPSIBLINGS;
 const DWORD kExStyle = 0;
+// Windows 8.1 and 10 1703 on; the headers are those of the oldest target.
+const UINT kDpiChanged = 0x02E0;
+const UINT kGetDpiScaledSize = 0x02E4;
+
+LOGFONTA FormFont(int dpi) {
+  LOGFONTA lf;
+  std::memset(&lf, 0, sizeof lf);
+  lf.lfHeight = ScaleForDpi(-13, dpi);
+  lf.lfWeight = FW_NORMAL;
+  lf.lfCharSet = DEFAULT_CHARSET;
+  lf.lfOutPrecision = OUT_DEFAULT_PRECIS;
+  lf.lfClipPrecision = CLIP_DEFAULT_PRECIS;
+  lf.lfQuality = DEFAULT_QUALITY;
+  lf.lfPitchAndFamily = DEFAULT_PITCH | FF_DONTCARE;
+  // A bitmap face comes in a few heights, and any other is one of those cut or doubled in blocks.
+  // Arial is TrueType on every target, 95 and NT 4.0 included, and of those faces the nearest.
+  std::strcpy(lf.lfFaceName, dpi > kLayoutDpi ? "Arial" : "MS Sans Serif");
+  return lf;
+}
 }
 
 UniqueFont MakeFont(const LOGFONTA& base, BYTE charset) {
@@ -18,16 +37,9 @@ UniqueFont MakeFont(const LOGFONTA& base, BYTE charset) {
   return UniqueFont(::CreateFontIndirectA(&lf));
 }
 
-TForm::TForm() {
-  std::memset(&fontInfo_, 0, sizeof fontInfo_);
-  fontInfo_.lfHeight = -13;
-  fontInfo_.lfWeight = FW_NORMAL;
-  fontInfo_.lfCharSet = DEFAULT_CHARSET;
-  fontInfo_.lfOutPrecision = OUT_DEFAULT_PRECIS;
-  fontInfo_.lfClipPrecision = CLIP_DEFAULT_PRECIS;
-  fontInfo_.lfQuality = DEFAULT_QUALITY;
-  fontInfo_.lfPitchAndFamily = DEFAULT_PITCH | FF_DONTCARE;
-  std::strcpy(fontInfo_.lfFaceName, "MS Sans Serif");
+// The controls are made before the window: they take the screen's DPI, and the window's own
+// once it exists.
+TForm::TForm() : dpi_(WindowDpi(nullptr)), fontInfo_(FormFont(dpi_)) {
   font_ = MakeFont(fontInfo_, DEFAULT_CHARSET);
 }
 
@@ -62,15 +74,44 @@ bool TForm::CreateHandle(const char* className, int clientWidth, int clientHeigh
 
   clientWidth_ = clientWidth;
   clientHeight_ = clientHeight;
-  RECT r = {0, 0, clientWidth, clientHeight};
-  ::AdjustWindowRectEx(&r, kStyle, FALSE, kExStyle);
-  int width = r.right - r.left;
-  int height = r.bottom - r.top;
-  int x = (::GetSystemMetrics(SM_CXSCREEN) - width) / 2;
-  int y = (::GetSystemMetrics(SM_CYSCREEN) - height) / 2;
-  handle_ = ::CreateWindowExA(kExStyle, className, "", kStyle, x, y, width, height,
-                              owner, nullptr, instance, this);
-  return handle_ != nullptr;
+  RECT r = CentredRect();
+  handle_ = ::CreateWindowExA(kExStyle, className, "", kStyle, r.left, r.top, r.right - r.left,
+                              r.bottom - r.top, owner, nullptr, instance, this);
+  if (!handle_) return false;
+  // A monitor with a scale of its own: laid out again before anything shows.
+  int dpi = WindowDpi(handle_);
+  if (dpi != dpi_) {
+    ChangeDpi(dpi);
+    r = CentredRect();
+    ::SetWindowPos(handle_, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  return true;
+}
+
+RECT TForm::CentredRect() const {
+  RECT r = WindowRectForClient(ClientWidth(), ClientHeight(), kStyle, kExStyle, dpi_);
+  ::OffsetRect(&r, (::GetSystemMetrics(SM_CXSCREEN) - r.right) / 2,
+               (::GetSystemMetrics(SM_CYSCREEN) - r.bottom) / 2);
+  return r;
+}
+
+void TForm::ChangeDpi(int dpi) {
+  if (dpi <= 0 || dpi == dpi_) return;
+  dpi_ = dpi;
+  fontInfo_ = FormFont(dpi);
+  font_ = MakeFont(fontInfo_, DEFAULT_CHARSET);
+  for (TControl* c : controls_) c->ScaleChanged();
+  if (handle_) ::InvalidateRect(handle_, nullptr, FALSE);
+}
+
+void TForm::OnDpiChanged(int dpi, const RECT* suggested) {
+  ChangeDpi(dpi);
+  // The system's rectangle keeps the window where the user dragged it, on the monitor it went to.
+  if (suggested)
+    ::SetWindowPos(handle_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                   suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+  DoDpiChanged();
 }
 
 void TForm::SetCaption(const std::string& caption) {
@@ -138,7 +179,7 @@ void TForm::InvalidateArea(const RECT& area) {
 }
 
 void TForm::PaintTo(HDC dc) {
-  RECT client = {0, 0, clientWidth_, clientHeight_};
+  RECT client = {0, 0, ClientWidth(), ClientHeight()};
   PaintTo(dc, client);
 }
 
@@ -230,6 +271,20 @@ LRESULT TForm::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       if (wp && owner && ::GetActiveWindow() == owner && ::IsWindowVisible(handle_))
         ::SetActiveWindow(handle_);
       break;
+    }
+    case kDpiChanged:
+      OnDpiChanged(HIWORD(wp), reinterpret_cast<const RECT*>(lp));
+      return 0;
+    case kGetDpiScaledSize: {
+      // The size for the other DPI, so that the system's rectangle holds the scaled client area
+      // exactly, whatever the frame does.
+      const int dpi = static_cast<int>(wp);
+      RECT r = WindowRectForClient(ScaleForDpi(clientWidth_, dpi), ScaleForDpi(clientHeight_, dpi), kStyle,
+                                   kExStyle, dpi);
+      auto* size = reinterpret_cast<SIZE*>(lp);
+      size->cx = r.right;
+      size->cy = r.bottom;
+      return TRUE;
     }
     case WM_GETOBJECT: {
       LRESULT result = 0;

@@ -1,5 +1,6 @@
 // A top-level form: fixed single border, caption and system menu only, a client area of a given
 // size centred on the screen, owned by the application window. It paints its controls itself.
+// Its layout is given at 96 DPI and drawn at the window's DPI, again whenever that changes.
 #pragma once
 #include <windows.h>
 #include <string>
@@ -7,6 +8,7 @@
 
 #include "sys/Handle.h"
 #include "toolkit/Accessible.h"
+#include "toolkit/Dpi.h"
 
 class TControl;
 
@@ -24,7 +26,8 @@ public:
   TForm(const TForm&) = delete;
   TForm& operator=(const TForm&) = delete;
 
-  // The owner is the window that carries the taskbar entry (null: none).
+  // The owner is the window that carries the taskbar entry (null: none). The client size is the
+  // layout's, at 96 DPI.
   bool CreateHandle(const char* className, int clientWidth, int clientHeight, HWND owner);
   HWND Handle() const { return handle_; }
   void SetCaption(const std::string& caption);
@@ -44,8 +47,14 @@ public:
   // outlive the loop that it was meant for.
   void ProgramEnding() { ending_ = true; }
 
-  // The form's font: "MS Sans Serif", 13 pixels, DEFAULT_CHARSET. Controls copy it and may
-  // change the character set of their copy.
+  // The DPI the form is laid out for, and a number of the layout at that DPI.
+  int Dpi() const { return dpi_; }
+  int Scale(int value) const { return ScaleForDpi(value, dpi_); }
+  // Lays the form out again for another DPI: fonts, controls, pictures (WM_DPICHANGED does this).
+  void ChangeDpi(int dpi);
+
+  // The form's font: "MS Sans Serif", 13 pixels, DEFAULT_CHARSET; above 96 DPI the TrueType
+  // "Arial" at the scaled height. Controls copy it and may change the character set of their copy.
   const LOGFONTA& FontInfo() const { return fontInfo_; }
   HFONT Font() const { return font_.Get(); }
   COLORREF Color() const { return ::GetSysColor(COLOR_BTNFACE); }
@@ -63,8 +72,9 @@ public:
   // WM_PAINT through a memory bitmap, and by tests.
   void PaintTo(HDC dc);                      // the whole client area
   void PaintTo(HDC dc, const RECT& area);    // only what lies in area
-  int ClientWidth() const { return clientWidth_; }
-  int ClientHeight() const { return clientHeight_; }
+  // In pixels at the form's DPI.
+  int ClientWidth() const { return Scale(clientWidth_); }
+  int ClientHeight() const { return Scale(clientHeight_); }
 
 protected:
   virtual void DoCreate() {}
@@ -74,6 +84,8 @@ protected:
   // A key pressed while the form has the keyboard: the first press only, never its repeats, and
   // never while a box has the form disabled. Keys with Alt go to the system (Alt+F4 closes).
   virtual void DoKeyDown(UINT /*key*/) {}
+  // The form has been laid out for the DPI of the monitor that it was moved to.
+  virtual void DoDpiChanged() {}
   // Derived destructors call this first, while their own fields are still alive: it runs the
   // destroy handler once and takes the window down.
   void Destroy();
@@ -83,11 +95,14 @@ private:
   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
   void OnPaint();
   void OnClose();
+  void OnDpiChanged(int dpi, const RECT* suggested);
+  RECT CentredRect() const;
   void EndProgram();
   TControl* MouseControlAt(POINT pt) const;
   void SetHot(TControl* control);
 
   HWND handle_ = nullptr;
+  int dpi_;
   LOGFONTA fontInfo_;
   UniqueFont font_;
   std::vector<TControl*> controls_;

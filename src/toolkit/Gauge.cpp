@@ -2,13 +2,15 @@
 
 #include "toolkit/Form.h"
 
-void PaintGauge(HDC dc, const RECT& bounds, int percent, COLORREF fill, HFONT font) {
+void PaintGauge(HDC dc, const RECT& bounds, int percent, COLORREF fill, HFONT font, int line) {
   if (percent < 0) percent = 0;
   if (percent > 100) percent = 100;
   UniqueBrush frame(::CreateSolidBrush(RGB(0, 0, 0)));
-  ::FrameRect(dc, &bounds, frame.Get());
   RECT inner = bounds;
-  ::InflateRect(&inner, -1, -1);
+  for (int i = 0; i < line; ++i) {
+    ::FrameRect(dc, &inner, frame.Get());
+    ::InflateRect(&inner, -1, -1);
+  }
   int width = inner.right - inner.left;
   int height = inner.bottom - inner.top;
   if (width <= 0 || height <= 0) return;
@@ -38,11 +40,18 @@ void PaintGauge(HDC dc, const RECT& bounds, int percent, COLORREF fill, HFONT fo
   ::BitBlt(dc, inner.left, inner.top, width, height, mem.Get(), 0, 0, SRCINVERT);
 }
 
-TCGauge::TCGauge(TForm* parent) : TControl(parent) {
+TCGauge::TCGauge(TForm* parent) : TControl(parent) { MakeFont(); }
+
+void TCGauge::MakeFont() {
   // Smoothing would leave grey pixels, which invert to odd colours.
-  LOGFONTA base = parent->FontInfo();
+  LOGFONTA base = parent_->FontInfo();
   base.lfQuality = NONANTIALIASED_QUALITY;
   font_.Reset(::CreateFontIndirectA(&base));
+}
+
+void TCGauge::ScaleChanged() {
+  Place();
+  MakeFont();
 }
 
 void TCGauge::SetProgress(int value) {
@@ -59,5 +68,5 @@ void TCGauge::SetForeColor(TColor color) {
 }
 
 void TCGauge::Paint(HDC dc) {
-  PaintGauge(dc, BoundsRect(), progress_, ColorToRGB(foreColor_), font_.Get());
+  PaintGauge(dc, BoundsRect(), progress_, ColorToRGB(foreColor_), font_.Get(), Scale(1));
 }

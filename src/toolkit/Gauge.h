@@ -7,7 +7,8 @@
 
 // Paints a gauge into any DC, in the DC's coordinates. Kept apart from the control so that a
 // memory bitmap can be painted and checked.
-void PaintGauge(HDC dc, const RECT& bounds, int percent, COLORREF fill, HFONT font);
+// The frame is `line` pixels wide.
+void PaintGauge(HDC dc, const RECT& bounds, int percent, COLORREF fill, HFONT font, int line = 1);
 
 class TCGauge : public TControl {
 public:
@@ -18,8 +19,10 @@ public:
   void SetForeColor(TColor color);
   TColor ForeColor() const { return foreColor_; }
   void Paint(HDC dc) override;
+  void ScaleChanged() override;
 
 private:
+  void MakeFont();
   int progress_ = 0;
   TColor foreColor_ = clBlack;
   UniqueFont font_;

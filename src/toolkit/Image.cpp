@@ -1,17 +1,24 @@
 #include "toolkit/Image.h"
 
+#include "toolkit/Form.h"
+
 bool TImage::SetBitmap(HBITMAP bitmap) {
   bitmap_.Reset(bitmap);
   if (!bitmap) return false;
   BITMAP info = {};
-  if (::GetObjectA(bitmap, sizeof info, &info)) SetBounds(Left(), Top(), info.bmWidth, info.bmHeight);
+  if (::GetObjectA(bitmap, sizeof info, &info)) SetPixelSize(info.bmWidth, info.bmHeight);
   Invalidate();
   return true;
 }
 
-bool TImage::LoadFromResource(HINSTANCE instance, const char* name) {
-  return SetBitmap(static_cast<HBITMAP>(
-      ::LoadImageA(instance, name, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+bool TImage::SetPicture(const TPictureSource& source) {
+  source_ = source;
+  return SetBitmap(LoadPicture(source_, parent_ ? parent_->Dpi() : kLayoutDpi));
+}
+
+void TImage::ScaleChanged() {
+  Place();
+  if (source_.bitmap) SetPicture(source_);
 }
 
 void TImage::Paint(HDC dc) {

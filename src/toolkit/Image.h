@@ -2,16 +2,21 @@
 #pragma once
 #include "sys/Handle.h"
 #include "toolkit/Control.h"
+#include "toolkit/Picture.h"
 
 class TImage : public TControl {
 public:
   explicit TImage(TForm* parent) : TControl(parent) {}
   // Takes ownership of the bitmap; false when there is none.
   bool SetBitmap(HBITMAP bitmap);
-  bool LoadFromResource(HINSTANCE instance, const char* name);
+  // The picture for the form's DPI, and for each DPI the form takes later. The source's names
+  // and table must outlive the image.
+  bool SetPicture(const TPictureSource& source);
   HBITMAP Bitmap() const { return bitmap_.Get(); }
   void Paint(HDC dc) override;
+  void ScaleChanged() override;
 
 private:
   UniqueBitmap bitmap_;
+  TPictureSource source_ = {};   // none without a bitmap
 };

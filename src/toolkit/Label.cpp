@@ -22,7 +22,7 @@ void TLabel::AdjustSize() {
   // Keep the same margin on the right as on the left.
   int room = parent_->ClientWidth() - 2 * Left();
   if (room > 0 && width > room) width = room;
-  SetBounds(Left(), Top(), width, height);
+  SetPixelSize(width, height);
 }
 
 void TLabel::Paint(HDC dc) {

@@ -13,6 +13,12 @@ void TTextControl::SetCaption(const std::string& caption) {
   TextChanged();
 }
 
+void TTextControl::ScaleChanged() {
+  Place();
+  font_ = MakeFont(parent_->FontInfo(), charset_);
+  TextChanged();
+}
+
 void TTextControl::SetCharset(BYTE charset) {
   charset_ = charset;
   font_ = MakeFont(parent_->FontInfo(), charset);

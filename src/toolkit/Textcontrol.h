@@ -14,6 +14,7 @@ public:
   void SetCharset(BYTE charset);
   BYTE Charset() const { return charset_; }
   HFONT Font() const { return font_.Get(); }
+  void ScaleChanged() override;
 
 protected:
   // The caption or the font changed: a label takes its new size, a button only repaints.

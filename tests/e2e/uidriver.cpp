@@ -51,7 +51,8 @@ namespace {
 const char kAppClass[] = "TApplication";
 const char kAppTitle[] = "Tarvolink Uninstall";
 
-// Client positions of the buttons in the uninstall window (left, top, width, height).
+// Client positions of the buttons in the uninstall window at 96 DPI (left, top, right, bottom);
+// at other scales the client area, 396 pixels wide at 96 DPI, grows with them.
 const RECT kUninstallButton = {120, 96, 120 + 145, 96 + 25};
 const RECT kQuitButton = {120, 176, 120 + 145, 176 + 24};
 const POINT kLabelPos = {24, 112};
@@ -254,7 +255,10 @@ bool Click(const std::string& which) {
   if (!EnsureForm()) return false;
   const RECT* b = which == "uninstall" ? &kUninstallButton : which == "quit" ? &kQuitButton : nullptr;
   if (!b) return Fail("no button " + which);
-  POINT p = {(b->left + b->right) / 2, (b->top + b->bottom) / 2};
+  RECT client = {};
+  GetClientRect(form, &client);
+  const int width = client.right > 0 ? client.right : 396;
+  POINT p = {MulDiv((b->left + b->right) / 2, width, 396), MulDiv((b->top + b->bottom) / 2, width, 396)};
   POINT local;
   HWND target = WindowAt(p, &local);
   LPARAM at = MAKELPARAM(local.x, local.y);

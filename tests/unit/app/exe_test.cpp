@@ -177,6 +177,34 @@ struct Installed {
 };
 }  // namespace
 
+// The manifest as the system's own activation context reads it: the display-scale settings are
+// found in the namespaces that Windows looks them up in, or the window is drawn blurred.
+TEST(UninstallExe, ManifestDeclaresPerMonitorAwareness) {
+  const std::string exe = Exe();
+  ACTCTXA ac = {};
+  ac.cbSize = sizeof ac;
+  ac.dwFlags = ACTCTX_FLAG_RESOURCE_NAME_VALID;
+  ac.lpSource = exe.c_str();
+  ac.lpResourceName = MAKEINTRESOURCEA(1);
+  HANDLE context = ::CreateActCtxA(&ac);
+  ASSERT_NE(INVALID_HANDLE_VALUE, context);
+  using QueryProc = BOOL(WINAPI*)(DWORD, HANDLE, PCWSTR, PCWSTR, PWSTR, SIZE_T, SIZE_T*);
+  auto query =
+      reinterpret_cast<QueryProc>(::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "QueryActCtxSettingsW"));
+  ASSERT_NE(nullptr, query);
+  auto setting = [&](const wchar_t* space, const wchar_t* name) {
+    wchar_t value[64] = {};
+    SIZE_T written = 0;
+    return query(0, context, space, name, value, 64, &written) ? std::wstring(value) : std::wstring(L"(none)");
+  };
+  const wchar_t* const k2005 = L"http://schemas.microsoft.com/SMI/2005/WindowsSettings";
+  const wchar_t* const k2016 = L"http://schemas.microsoft.com/SMI/2016/WindowsSettings";
+  EXPECT_EQ(L"true/pm", setting(k2005, L"dpiAware"));
+  EXPECT_EQ(L"PerMonitorV2, PerMonitor", setting(k2016, L"dpiAwareness"));
+  EXPECT_EQ(L"(none)", setting(k2016, L"dpiAware"));
+  ::ReleaseActCtx(context);
+}
+
 TEST(UninstallExe, SecondStartWhileTheFirstIsVisibleEndsAtOnce) {
   Installed in("single");
   Copy first(in.exe);

@@ -1,5 +1,7 @@
 #include "unit/toolkit/Paintprobe.h"
 
+#include <cstdlib>
+
 namespace {
 HDC ScreenCompatibleDc() {
   WindowDc screen(nullptr);
@@ -64,3 +66,49 @@ LOGFONTA FontOf(HFONT font) {
 }
 
 BYTE CharsetOf(HFONT font) { return FontOf(font).lfCharSet; }
+
+Pixels PixelsOf(HBITMAP bitmap) {
+  Pixels p;
+  BITMAP info = {};
+  if (!bitmap || !::GetObjectA(bitmap, sizeof info, &info)) return p;
+  p.width = info.bmWidth;
+  p.height = info.bmHeight;
+  p.rgb.resize(static_cast<size_t>(p.width) * p.height);
+  BITMAPINFO bi = {};
+  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+  bi.bmiHeader.biWidth = p.width;
+  bi.bmiHeader.biHeight = -p.height;
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 32;
+  bi.bmiHeader.biCompression = BI_RGB;
+  WindowDc screen(nullptr);
+  ::GetDIBits(screen.Get(), bitmap, 0, static_cast<UINT>(p.height), p.rgb.data(), &bi, DIB_RGB_COLORS);
+  for (uint32_t& v : p.rgb) v &= 0xFFFFFF;
+  return p;
+}
+
+double SingleColourBlockShare(const Pixels& p) {
+  int blocks = 0, single = 0;
+  for (int y = 0; y + 1 < p.height; y += 2) {
+    for (int x = 0; x + 1 < p.width; x += 2) {
+      const uint32_t c = p.At(x, y);
+      ++blocks;
+      single += c == p.At(x + 1, y) && c == p.At(x, y + 1) && c == p.At(x + 1, y + 1);
+    }
+  }
+  return blocks ? static_cast<double>(single) / blocks : 0;
+}
+
+int FirmEdges(const Pixels& p) {
+  auto channel = [](uint32_t a, uint32_t b, int shift) {
+    return std::abs(static_cast<int>((a >> shift) & 0xFF) - static_cast<int>((b >> shift) & 0xFF));
+  };
+  int n = 0;
+  for (int y = 0; y < p.height; ++y) {
+    for (int x = 0; x + 1 < p.width; ++x) {
+      const uint32_t a = p.At(x, y), b = p.At(x + 1, y);
+      n += channel(a, b, 0) + channel(a, b, 8) + channel(a, b, 16) > 250;
+    }
+  }
+  return n;
+}
