@@ -15,6 +15,9 @@ set(CMAKE_CXX_STANDARD_REQUIRED ON)
 set(CMAKE_CXX_EXTENSIONS OFF)
 
 add_compile_options(-Wall -Wextra -Wshadow -ffunction-sections -fdata-sections)
+# Where the sources and the build lie is nobody's business: no file name that a macro or debug
+# information carries into a program names either folder.
+add_compile_options("$<$<COMPILE_LANGUAGE:C,CXX>:-ffile-prefix-map=${CMAKE_SOURCE_DIR}/=;-ffile-prefix-map=${CMAKE_BINARY_DIR}/=>")
 # Headers of the oldest target, Windows 95 and NT 4.0: a newer call does not compile unless it is
 # looked up at run time (sys/Syslibrary.h) with a fallback where it is missing.
 add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0400 WINVER=0x0400)

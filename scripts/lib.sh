@@ -65,3 +65,12 @@ waitline() {
   done
   return 1
 }
+
+# signature_sound VERIFY_OUTPUT: osslsigncode's verify output (2.5 or 2.9) shows a SHA-256
+# signature over a file whose PE checksum is right (2.9 names the checksum once when it is, 2.5
+# names the current and the calculated one).
+signature_sound() {
+  grep -q '^Message digest algorithm *: SHA256' "$1" &&
+    awk '/^PE checksum/ { ok = 1 } /^Current PE checksum/ { now = $NF } /^Calculated PE checksum/ { want = $4 }
+         END { exit !(ok || (now != "" && now == want)) }' "$1"
+}

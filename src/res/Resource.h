@@ -6,5 +6,5 @@
 #define IDR_IMAGE1_144 102
 #define IDR_IMAGE1_192 103
 #define IDR_IMAGE1_288 104
-// The program's version, as its version resource and its log name it.
-#define TARVO_VERSION "1.0.0.0"
+// The program's version, as its version resource and its log name it: the project's (CMakeLists.txt).
+#include "Version.h"
