@@ -6,6 +6,7 @@
 #include <vector>
 #include "setup/Heldremovals.h"
 #include "setup/Setuplist.h"
+#include "sys/Nativefile.h"
 
 class TUninstList : public TSetupList {
 public:
@@ -20,6 +21,8 @@ public:
   int32_t AddProgramsFolderRemoval();
   int32_t AddDriverRemoval(const std::string& driverName);
 
+  // The folders that a run's removals checked are kept open for that run only.
+  int32_t Execute() override;
   // Every outcome is a used step: a removal that fails never ends the run.
   int32_t DoItemStep(TSetupItem& item) override;
 
@@ -42,6 +45,7 @@ private:
   const std::vector<std::string>& TrustedRoots();
 
   THeldRemovals held_;
+  TCheckedFolders checked_;
   std::vector<std::string> trustedRoots_;
   std::string rootsFor_;   // the InstallDir that trustedRoots_ was made for
 };

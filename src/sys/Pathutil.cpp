@@ -7,6 +7,12 @@ size_t CharLengthAt(const std::string& text, size_t i) {
   return (lead && i + 1 < text.size()) ? 2 : 1;
 }
 
+std::string WithBackslashes(std::string path) {
+  for (size_t i = 0; i < path.size(); i += CharLengthAt(path, i))
+    if (path[i] == '/') path[i] = '\\';
+  return path;
+}
+
 size_t LastPathSeparator(const std::string& name) {
   size_t found = std::string::npos;
   for (size_t i = 0; i < name.size(); i += CharLengthAt(name, i))
