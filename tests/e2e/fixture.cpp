@@ -14,6 +14,7 @@
 //   hold NAME                  keeps a file of the installation folder open without sharing
 //   release                    ends every standin and hold
 //   exists PATH...             "present PATH" or "absent PATH" for each
+//   attributes PATH [HEX]      sets the file's attributes to HEX if given; then prints them in hex
 //
 // Unix paths (starting with a slash) are taken through drive Z:.
 #include <windows.h>
@@ -23,6 +24,7 @@
 #include <io.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -560,6 +562,12 @@ int main(int argc, char** argv) {
   if (cmd == "link-key" && argc == 4) return LinkKey(argv[2], argv[3]);
   if (cmd == "exists") {
     for (int i = 2; i < argc; ++i) std::printf("%s %s\n", Exists(WindowsPath(argv[i])) ? "present" : "absent", argv[i]);
+    return 0;
+  }
+  if (cmd == "attributes" && (argc == 3 || argc == 4)) {
+    std::string path = WindowsPath(argv[2]);
+    if (argc == 4 && !SetFileAttributesA(path.c_str(), std::strtoul(argv[3], nullptr, 16))) return Fail("cannot set " + path), 1;
+    std::printf("%lx\n", static_cast<unsigned long>(GetFileAttributesA(path.c_str())));
     return 0;
   }
   std::printf("error unknown command %s\n", cmd.c_str());
