@@ -83,11 +83,23 @@ const std::vector<std::string>& TUninstList::TrustedRoots() {
   if (trustedRoots_.empty() || rootsFor_ != InstallDir) {
     const std::string dir = WithBackslashes(InstallDir);
     size_t sep = LastPathSeparator(dir);
-    trustedRoots_ = {sep == std::string::npos ? std::string() : dir.substr(0, sep), GetProgramsFolder(),
-                     GetDesktopFolder()};
+    trustedRoots_ = {sep == std::string::npos ? std::string() : dir.substr(0, sep), ProgramsFolder(),
+                     DesktopFolder()};
     rootsFor_ = InstallDir;
   }
   return trustedRoots_;
+}
+
+const std::string& TUninstList::ProgramsFolder() {
+  if (!programsKnown_) programs_ = GetProgramsFolder();
+  programsKnown_ = true;
+  return programs_;
+}
+
+const std::string& TUninstList::DesktopFolder() {
+  if (!desktopKnown_) desktop_ = GetDesktopFolder();
+  desktopKnown_ = true;
+  return desktop_;
 }
 
 int32_t TUninstList::AddRunEntryRemoval() { return AddNewItem(TItemKind::skRemoveRunEntry, std::string(), kRunEntryWeight); }
@@ -98,13 +110,13 @@ int32_t TUninstList::AddFileDeletion(const std::string& fileName) {
 }
 
 int32_t TUninstList::AddProgramsShortcutDeletion(const std::string& shortcutName) {
-  std::string programs = GetProgramsFolder();
+  const std::string& programs = ProgramsFolder();
   if (programs.empty()) return 0;
   return AddFileDeletion(programs + "\\" + ProductName + "\\" + shortcutName + ".LNK");
 }
 
 int32_t TUninstList::AddDesktopShortcutDeletion(const std::string& shortcutName) {
-  std::string desktop = GetDesktopFolder();
+  const std::string& desktop = DesktopFolder();
   if (desktop.empty()) return 0;
   return AddFileDeletion(desktop + "\\" + shortcutName + ".LNK");
 }
@@ -114,7 +126,7 @@ int32_t TUninstList::AddFolderRemoval(const std::string& folderPath) {
 }
 
 int32_t TUninstList::AddProgramsFolderRemoval() {
-  std::string programs = GetProgramsFolder();
+  const std::string& programs = ProgramsFolder();
   if (programs.empty()) return 0;
   return AddFolderRemoval(programs + "\\" + ProductName);
 }
@@ -142,6 +154,8 @@ TRemovalAction ActionOf(TItemKind kind) {
 int32_t TUninstList::Execute() {
   int32_t result = TSetupList::Execute();
   checked_.Clear();
+  programsKnown_ = desktopKnown_ = false;   // the next plan asks again
+  trustedRoots_.clear();
   return result;
 }
 
