@@ -19,6 +19,8 @@ namespace {
 
 constexpr LONG kSuccess = 0;
 constexpr LONG kBufferOverflow = static_cast<LONG>(0x80000005);
+constexpr LONG kInfoLengthMismatch = static_cast<LONG>(0xC0000004);
+constexpr LONG kBufferTooSmall = static_cast<LONG>(0xC0000023);
 constexpr LONG kNameNotFound = static_cast<LONG>(0xC0000034);
 constexpr LONG kPathNotFound = static_cast<LONG>(0xC000003A);
 constexpr LONG kDeletePending = static_cast<LONG>(0xC0000056);
@@ -26,6 +28,7 @@ constexpr LONG kNotADirectory = static_cast<LONG>(0xC0000103);
 constexpr LONG kFileIsADirectory = static_cast<LONG>(0xC00000BA);
 constexpr LONG kSharingViolation = static_cast<LONG>(0xC0000043);
 constexpr LONG kNameInvalid = static_cast<LONG>(0xC0000033);
+constexpr LONG kCannotDelete = static_cast<LONG>(0xC0000121);
 
 constexpr ULONG kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 constexpr ULONG kDirectoryFile = 0x00000001;
@@ -37,7 +40,7 @@ constexpr ULONG kCaseInsensitive = 0x00000040;   // OBJ_CASE_INSENSITIVE: names 
 constexpr int kFileBasicInformation = 4;
 constexpr int kFileDispositionInformation = 13;
 constexpr int kFileAllInformation = 18;
-constexpr int kFileFsVolumeInformation = 1;
+constexpr int kObjectNameInformation = 1;
 
 struct IoStatus {
   union {
@@ -77,12 +80,9 @@ struct AllInformation {
 };
 static_assert(offsetof(AllInformation, NameLength) == 96, "the layout of FILE_ALL_INFORMATION");
 
-struct VolumeInformation {
-  LARGE_INTEGER CreationTime;
-  ULONG SerialNumber;
-  ULONG LabelLength;
-  BOOLEAN SupportsObjects;
-  WCHAR Label[1];
+// OBJECT_NAME_INFORMATION: the name, its characters after it in the same buffer.
+struct ObjectName {
+  TNtUnicodeString Name;
 };
 
 // A handle of the native calls, closed by them.
@@ -174,19 +174,16 @@ std::vector<std::string> PartsOf(const std::string& relative) {
   return parts;
 }
 
-// What a handle is and where it lies.
+// What a handle is.
 struct Look {
   ULONG Attributes = 0;
   ULONG Links = 0;
-  bool Directory = false;
-  std::wstring Where;
-  ULONG Serial = 0;
 };
 
 }  // namespace
 
 bool TNativeCalls::Complete() const {
-  return OpenFile && QueryInformation && QueryVolume && SetInformation && Close && StatusToError;
+  return OpenFile && QueryInformation && QueryObject && SetInformation && Close && StatusToError;
 }
 
 const TNativeCalls& SystemNativeCalls() {
@@ -195,7 +192,7 @@ const TNativeCalls& SystemNativeCalls() {
     HMODULE ntdll = ::GetModuleHandleA("ntdll.dll");
     c.OpenFile = GetSystemProc<TNativeCalls::OpenFileFn>(ntdll, "NtOpenFile");
     c.QueryInformation = GetSystemProc<TNativeCalls::QueryInformationFileFn>(ntdll, "NtQueryInformationFile");
-    c.QueryVolume = GetSystemProc<TNativeCalls::QueryInformationFileFn>(ntdll, "NtQueryVolumeInformationFile");
+    c.QueryObject = GetSystemProc<TNativeCalls::QueryObjectFn>(ntdll, "NtQueryObject");
     c.SetInformation = GetSystemProc<TNativeCalls::SetInformationFileFn>(ntdll, "NtSetInformationFile");
     c.Close = GetSystemProc<TNativeCalls::CloseFn>(ntdll, "NtClose");
     c.StatusToError = GetSystemProc<TNativeCalls::StatusToErrorFn>(ntdll, "RtlNtStatusToDosError");
@@ -212,7 +209,6 @@ struct TCheckedFolders::Entry {
   std::string Path;   // its full path
   NativeHandle Handle;
   std::wstring Where;
-  ULONG Serial = 0;
 };
 
 TCheckedFolders::TCheckedFolders() = default;
@@ -236,7 +232,9 @@ private:
   const Entry* Cached(const std::string& base, const std::string& path) const;
   void Forget(const std::string& path);
   LONG Open(HANDLE root, std::wstring& name, ACCESS_MASK access, ULONG options, NativeHandle& out) const;
-  LONG Examine(HANDLE handle, size_t expectedChars, Look& look) const;
+  LONG What(HANDLE handle, Look& look) const;
+  LONG Where(HANDLE handle, size_t expectedChars, std::wstring& where) const;
+  LONG Dispose(HANDLE handle) const;
   uint32_t OpenBase(const std::string& base, const Entry*& out);
   uint32_t OpenFolder(const Entry& parent, const std::string& path, const std::string& part, const Entry*& out);
   uint32_t RemoveLast(const Entry& parent, const std::string& part, bool folder);
@@ -283,25 +281,36 @@ LONG TCheckedWalk::Open(HANDLE root, std::wstring& name, ACCESS_MASK access, ULO
   return nt_.OpenFile(out.Put(), access | SYNCHRONIZE, &attributes, &io, kShareAll, options | kSynchronousIo);
 }
 
-LONG TCheckedWalk::Examine(HANDLE handle, size_t expectedChars, Look& look) const {
-  // Room for the expected name and one character more: a longer name lies elsewhere.
-  const size_t bytes = offsetof(AllInformation, Name) + (expectedChars + 2) * sizeof(WCHAR);
-  std::vector<ULONGLONG> buffer(bytes / sizeof(ULONGLONG) + 1);
+LONG TCheckedWalk::What(HANDLE handle, Look& look) const {
+  // Only the fixed part is read: a long name does not matter here.
+  ULONGLONG all[(offsetof(AllInformation, Name) + 64 * sizeof(WCHAR)) / sizeof(ULONGLONG) + 1];
   IoStatus io = {};
-  LONG status = nt_.QueryInformation(handle, &io, buffer.data(), static_cast<ULONG>(buffer.size() * sizeof(ULONGLONG)),
-                                     kFileAllInformation);
-  if (status != kSuccess) return status;
-  const AllInformation* all = reinterpret_cast<const AllInformation*>(buffer.data());
-  look.Attributes = all->Basic.FileAttributes;
-  look.Links = all->NumberOfLinks;
-  look.Directory = all->Directory != 0;
-  look.Where.assign(all->Name, all->NameLength / sizeof(WCHAR));
-
-  ULONGLONG volume[16] = {};
-  status = nt_.QueryVolume(handle, &io, volume, sizeof volume, kFileFsVolumeInformation);
-  if (status != kSuccess && status != kBufferOverflow) return status;   // the serial comes before the label
-  look.Serial = reinterpret_cast<const VolumeInformation*>(volume)->SerialNumber;
+  LONG status = nt_.QueryInformation(handle, &io, all, sizeof all, kFileAllInformation);
+  if (status != kSuccess && status != kBufferOverflow) return status;
+  const AllInformation* info = reinterpret_cast<const AllInformation*>(all);
+  look.Attributes = info->Basic.FileAttributes;
+  look.Links = info->NumberOfLinks;
   return kSuccess;
+}
+
+// The object's name: its volume's device and its path there. Room is made for the expected name
+// and one character more: a longer name lies elsewhere, and kBufferOverflow says so.
+LONG TCheckedWalk::Where(HANDLE handle, size_t expectedChars, std::wstring& where) const {
+  std::vector<ULONGLONG> buffer((sizeof(ObjectName) + (expectedChars + 2) * sizeof(WCHAR)) / sizeof(ULONGLONG) + 1);
+  ULONG returned = 0;
+  LONG status = nt_.QueryObject(handle, kObjectNameInformation, buffer.data(),
+                                static_cast<ULONG>(buffer.size() * sizeof(ULONGLONG)), &returned);
+  if (status == kInfoLengthMismatch || status == kBufferTooSmall) return kBufferOverflow;
+  if (status != kSuccess) return status;
+  const TNtUnicodeString& name = reinterpret_cast<const ObjectName*>(buffer.data())->Name;
+  where.assign(name.Buffer ? name.Buffer : L"", name.Length / sizeof(WCHAR));
+  return kSuccess;
+}
+
+LONG TCheckedWalk::Dispose(HANDLE handle) const {
+  BOOLEAN deleteIt = TRUE;
+  IoStatus io = {};
+  return nt_.SetInformation(handle, &io, &deleteIt, sizeof deleteIt, kFileDispositionInformation);
 }
 
 bool TCheckedWalk::SameName(const std::wstring& expected, const std::wstring& actual) const {
@@ -333,12 +342,9 @@ uint32_t TCheckedWalk::OpenBase(const std::string& base, const Entry*& out) {
   LONG status = Open(nullptr, ntName, FILE_READ_ATTRIBUTES, kDirectoryFile, entry->Handle);
   if (MeansAbsent(status) || status == kNotADirectory) return 0;
   if (status != kSuccess) return kRemovalUnchecked;
-  Look look;
-  if (Examine(entry->Handle.Get(), 32767, look) != kSuccess) return kRemovalUnchecked;
+  if (Where(entry->Handle.Get(), 32767, entry->Where) != kSuccess) return kRemovalUnchecked;
   entry->Base = base;
   entry->Path = base;
-  entry->Where = look.Where;
-  entry->Serial = look.Serial;
   out = entry.get();
   folders_.entries_.push_back(std::move(entry));
   return 0;
@@ -355,18 +361,15 @@ uint32_t TCheckedWalk::OpenFolder(const Entry& parent, const std::string& path, 
   if (status != kSuccess) return kRemovalUnchecked;
   const std::wstring expected = Joined(parent.Where, wide);
   Look look;
-  status = Examine(entry->Handle.Get(), expected.size(), look);
+  status = Where(entry->Handle.Get(), expected.size(), entry->Where);
+  if (status == kSuccess) status = What(entry->Handle.Get(), look);
   if (status == kBufferOverflow) return kRemovalThroughLink;
   if (status != kSuccess) return kRemovalUnchecked;
   // A link opened as itself shows as one; one that the system followed all the same (Wine does)
-  // gives its target's name or volume.
-  if ((look.Attributes & FILE_ATTRIBUTE_REPARSE_POINT) || !look.Directory || !SameName(expected, look.Where) ||
-      look.Serial != parent.Serial)
-    return kRemovalThroughLink;
+  // gives its target's name, on its own volume.
+  if ((look.Attributes & FILE_ATTRIBUTE_REPARSE_POINT) || !SameName(expected, entry->Where)) return kRemovalThroughLink;
   entry->Base = parent.Base;
   entry->Path = path;
-  entry->Where = look.Where;
-  entry->Serial = look.Serial;
   out = entry.get();
   folders_.entries_.push_back(std::move(entry));
   return 0;
@@ -386,24 +389,22 @@ uint32_t TCheckedWalk::RemoveLast(const Entry& parent, const std::string& part, 
     return nt_.StatusToError(status);
   }
   const std::wstring expected = Joined(parent.Where, wide);
-  Look look;
-  status = Examine(handle.Get(), expected.size(), look);
+  std::wstring where;
+  status = Where(handle.Get(), expected.size(), where);
   if (status == kBufferOverflow) return kRemovalThroughLink;
   if (status != kSuccess) return kRemovalUnchecked;
-  if (look.Directory != folder) return 0;
   // A link at the end, opened as itself, is removed as the link; one that was followed is refused.
-  if (!SameName(expected, look.Where) || look.Serial != parent.Serial) return kRemovalThroughLink;
-  // Only a read-only file refuses to go; any other attribute goes with the file.
-  const bool readOnly = !folder && (look.Attributes & FILE_ATTRIBUTE_READONLY);
-  if (readOnly) {
+  if (!SameName(expected, where)) return kRemovalThroughLink;
+  status = Dispose(handle.Get());
+  // Only a read-only file refuses to go; any other attribute goes with the file. The attributes
+  // of a file with other names are theirs too: put back, even once it is going.
+  Look look;
+  if (status == kCannotDelete && !folder && What(handle.Get(), look) == kSuccess &&
+      (look.Attributes & FILE_ATTRIBUTE_READONLY)) {
     status = SetAttributes(handle.Get(), FILE_ATTRIBUTE_NORMAL);
-    if (status != kSuccess) return nt_.StatusToError(status);
+    if (status == kSuccess) status = Dispose(handle.Get());
+    if (look.Links > 1) SetAttributes(handle.Get(), look.Attributes);
   }
-  BOOLEAN deleteIt = TRUE;
-  IoStatus io = {};
-  status = nt_.SetInformation(handle.Get(), &io, &deleteIt, sizeof deleteIt, kFileDispositionInformation);
-  // The attributes of a file with other names are theirs too: put back, even once it is going.
-  if (readOnly && look.Links > 1) SetAttributes(handle.Get(), look.Attributes);
   return status == kSuccess ? 0 : nt_.StatusToError(status);
 }
 
@@ -416,11 +417,13 @@ uint32_t TCheckedWalk::HeldFile(const Entry& parent, std::wstring& part) {
   if (MeansAbsent(status)) return 0;
   if (status != kSuccess) return kRemovalUnchecked;
   const std::wstring expected = Joined(parent.Where, part);
+  std::wstring where;
   Look look;
-  status = Examine(handle.Get(), expected.size(), look);
+  status = Where(handle.Get(), expected.size(), where);
+  if (status == kSuccess) status = What(handle.Get(), look);
   if (status == kBufferOverflow) return kRemovalThroughLink;
   if (status != kSuccess) return kRemovalUnchecked;
-  if (!SameName(expected, look.Where) || look.Serial != parent.Serial) return kRemovalThroughLink;
+  if (!SameName(expected, where)) return kRemovalThroughLink;
   const ULONG kept = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
   if ((look.Attributes & kept) && look.Links <= 1) SetAttributes(handle.Get(), FILE_ATTRIBUTE_NORMAL);
   return ERROR_SHARING_VIOLATION;

@@ -1,9 +1,10 @@
 // Removal on the NT family through ntdll's native calls, which every NT version has: each folder on
 // the way down from the trusted one is opened relative to its checked parent's handle, without
 // following a link at its end where the system has links, and checked through that handle to be
-// a folder that lies where its name says (the name the handle gives, and its volume); the last part
-// is checked the same way and deleted through the very handle that was checked. A link swapped
-// in after a check redirects nothing: what is deleted is what was checked.
+// a folder that lies where its name says (the object name that the handle gives: its volume's
+// device and the path on it); the last part is checked the same way and deleted through the very
+// handle that was checked. A link swapped in after a check redirects nothing: what is deleted is
+// what was checked.
 #pragma once
 #include <windows.h>
 
@@ -24,13 +25,14 @@ struct TNativeCalls {
                                    ULONG options);
   using QueryInformationFileFn = LONG(WINAPI*)(HANDLE, void* ioStatus, void* info, ULONG length, int infoClass);
   using SetInformationFileFn = LONG(WINAPI*)(HANDLE, void* ioStatus, void* info, ULONG length, int infoClass);
+  using QueryObjectFn = LONG(WINAPI*)(HANDLE, int infoClass, void* info, ULONG length, ULONG* returned);
   using CloseFn = LONG(WINAPI*)(HANDLE);
   using StatusToErrorFn = ULONG(WINAPI*)(LONG);
   using EqualNamesFn = BOOLEAN(WINAPI*)(const TNtUnicodeString*, const TNtUnicodeString*, BOOLEAN caseInsensitive);
 
   OpenFileFn OpenFile = nullptr;
   QueryInformationFileFn QueryInformation = nullptr;
-  QueryInformationFileFn QueryVolume = nullptr;
+  QueryObjectFn QueryObject = nullptr;
   SetInformationFileFn SetInformation = nullptr;
   CloseFn Close = nullptr;
   StatusToErrorFn StatusToError = nullptr;

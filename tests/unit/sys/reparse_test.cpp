@@ -135,10 +135,12 @@ TEST_F(Links, AnotherNameOfAReadOnlyFileGoesAndTheFileStaysReadOnly) {
 namespace {
 // Stand-ins for the native calls, each wrong in one way.
 LONG WINAPI NoAnswer(HANDLE, void*, void*, ULONG, int) { return static_cast<LONG>(0xC0000001); }
-int g_volumeAsks = 0;
-LONG WINAPI SecondVolume(HANDLE handle, void* io, void* info, ULONG length, int infoClass) {
-  LONG status = SystemNativeCalls().QueryVolume(handle, io, info, length, infoClass);
-  if (++g_volumeAsks > 1) reinterpret_cast<ULONG*>(info)[2] ^= 1;   // the serial, after the creation time
+int g_nameAsks = 0;
+// Every name after the first (the trusted folder's) on another volume: its device part changed.
+LONG WINAPI SecondVolume(HANDLE handle, int infoClass, void* info, ULONG length, ULONG* returned) {
+  LONG status = SystemNativeCalls().QueryObject(handle, infoClass, info, length, returned);
+  TNtUnicodeString* name = static_cast<TNtUnicodeString*>(info);
+  if (status == 0 && ++g_nameAsks > 1 && name->Length > 8) name->Buffer[4] ^= 1;
   return status;
 }
 }  // namespace
@@ -154,7 +156,7 @@ TEST_F(Links, APlaceThatCannotBeCheckedIsNeverRemovedByName) {
   if (UnderWine())
     EXPECT_EQ(kRemovalThroughLink, RemoveThroughCheckedHandle(calls, product + "\\file.dll", product, false, nullptr));
   // A file on another volume where the name says: elsewhere.
-  calls.QueryVolume = &SecondVolume;
+  calls.QueryObject = &SecondVolume;
   EXPECT_EQ(kRemovalThroughLink, RemoveThroughCheckedHandle(calls, ours, product, false, nullptr));
   // No answer on the place, or no calls at all: nothing done, and said so.
   calls = SystemNativeCalls();
