@@ -2,8 +2,11 @@
 // order and the same completion box as the uninstaller, but each removal a single bare call with
 // no item list, no retry and no progress display.
 //
-//   ref_uninstall [--retry] [--pump | --queue]
+//   ref_uninstall [--retry] [--pump | --queue] [--safe]
 //     --retry  a failed file deletion is tried 5 times, 1 ms apart, as the uninstaller does
+//     --safe   the floor of a safe removal: each file and folder opened by its name without
+//              following a link at its end, asked where it lies, deleted through that handle if
+//              it lies where its name says, closed (four native calls, nothing kept between)
 //     --pump   before and after each removal the status line and the gauge are redrawn the way
 //              the uninstaller's form draws (the whole 24-bit picture into a memory bitmap, the
 //              changed part to the screen) and the queue is drained, as its progress reports do
@@ -31,6 +34,7 @@ using layout::kClientWidth;
 bool gRetry = false;
 bool gPump = false;
 bool gQueue = false;
+bool gSafe = false;
 HWND gWindow = nullptr;
 HBITMAP gPicture = nullptr;
 std::string gLine;
@@ -128,6 +132,66 @@ std::string ReadInstallDir() {
   return slash == std::string::npos ? "" : dir.substr(0, slash);
 }
 
+// The native calls of the safe removal and their records.
+struct NtName {
+  USHORT Length, MaximumLength;
+  WCHAR* Buffer;
+};
+struct NtAttributes {
+  ULONG Length;
+  HANDLE RootDirectory;
+  NtName* ObjectName;
+  ULONG Attributes;
+  void* SecurityDescriptor;
+  void* SecurityQualityOfService;
+};
+struct NtIo {
+  LONG Status;
+  ULONG_PTR Information;
+};
+using NtOpenFileFn = LONG(WINAPI*)(HANDLE*, ACCESS_MASK, NtAttributes*, NtIo*, ULONG, ULONG);
+using NtInformationFn = LONG(WINAPI*)(HANDLE, NtIo*, void*, ULONG, int);
+using NtCloseFn = LONG(WINAPI*)(HANDLE);
+NtOpenFileFn gOpen;
+NtInformationFn gQuery, gSet;
+NtCloseFn gClose;
+
+void LookUpNative() {
+  HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+  gOpen = reinterpret_cast<NtOpenFileFn>(reinterpret_cast<void (*)()>(GetProcAddress(ntdll, "NtOpenFile")));
+  gQuery = reinterpret_cast<NtInformationFn>(reinterpret_cast<void (*)()>(GetProcAddress(ntdll, "NtQueryInformationFile")));
+  gSet = reinterpret_cast<NtInformationFn>(reinterpret_cast<void (*)()>(GetProcAddress(ntdll, "NtSetInformationFile")));
+  gClose = reinterpret_cast<NtCloseFn>(reinterpret_cast<void (*)()>(GetProcAddress(ntdll, "NtClose")));
+}
+
+// True when it went; otherwise GetLastError says ERROR_FILE_NOT_FOUND for nothing there.
+bool RemoveSafely(const std::string& path, bool folder) {
+  WCHAR wide[2 * MAX_PATH + 8] = L"\\??\\";
+  int n = MultiByteToWideChar(CP_ACP, 0, path.c_str(), static_cast<int>(path.size()), wide + 4, 2 * MAX_PATH);
+  NtName name = {static_cast<USHORT>((n + 4) * sizeof(WCHAR)), static_cast<USHORT>((n + 4) * sizeof(WCHAR)), wide};
+  NtAttributes attributes = {sizeof attributes, nullptr, &name, 0x40 /* case-insensitive */, nullptr, nullptr};
+  NtIo io = {};
+  HANDLE handle = nullptr;
+  const ULONG options = 0x00200000 /* open a link as itself */ | 0x20 /* synchronous */ | (folder ? 0x1 : 0x40);
+  LONG status = gOpen(&handle, DELETE | SYNCHRONIZE | FILE_READ_ATTRIBUTES, &attributes, &io, 7, options);
+  if (status != 0) {
+    SetLastError(status == static_cast<LONG>(0xC0000034) ? ERROR_FILE_NOT_FOUND : ERROR_ACCESS_DENIED);
+    return false;
+  }
+  ULONG where[2 * MAX_PATH] = {};   // FILE_NAME_INFORMATION: the name from the volume's root
+  bool there = gQuery(handle, &io, where, sizeof where, 9) == 0 && where[0] == (n - 2) * sizeof(WCHAR);
+  const WCHAR* got = reinterpret_cast<WCHAR*>(where + 1);
+  auto fold = [](WCHAR c) { return c >= L'a' && c <= L'z' ? static_cast<WCHAR>(c - 32) : c; };
+  for (int i = 0; there && i < n - 2; ++i) there = fold(got[i]) == fold(wide[6 + i]);
+  BOOLEAN deleteIt = TRUE;
+  bool gone = there && gSet(handle, &io, &deleteIt, sizeof deleteIt, 13) == 0;
+  gClose(handle);
+  if (!gone) SetLastError(ERROR_ACCESS_DENIED);
+  return gone;
+}
+
+bool Remove(const std::string& path) { return gSafe ? RemoveSafely(path, false) : DeleteFileA(path.c_str()) != FALSE; }
+
 // Each path once, as the uninstaller plans each item once.
 std::vector<std::string> gDone;
 
@@ -138,7 +202,7 @@ void DeletePath(const std::string& path) {
   Report("Delete " + path);
   Look();
   Look();
-  for (int attempt = 1; !DeleteFileA(path.c_str()); ++attempt) {
+  for (int attempt = 1; !Remove(path); ++attempt) {
     if (!gRetry || attempt >= 5 || GetLastError() == ERROR_FILE_NOT_FOUND) break;
     Sleep(1);
     Report("Delete " + path);
@@ -165,7 +229,8 @@ void RemoveFolder(const std::string& path) {
   Report("Remove Folder " + path);
   Look();
   Look();
-  RemoveDirectoryA(path.c_str());
+  if (gSafe) RemoveSafely(path, true);
+  else RemoveDirectoryA(path.c_str());
 }
 
 void DeleteKeyTree(HKEY parent, const char* name) {
@@ -251,6 +316,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int show) {
   gRetry = std::strstr(commandLine, "--retry") != nullptr;
   gPump = std::strstr(commandLine, "--pump") != nullptr;
   gQueue = std::strstr(commandLine, "--queue") != nullptr;
+  gSafe = std::strstr(commandLine, "--safe") != nullptr;
+  if (gSafe) LookUpNative();
 
   if (gPump) gPicture = MakePicture();   // before the first paint, which draws it
   gWindow = OpenFixedWindow(instance, "BenchRefUninstall", RefWndProc, "Uninstall Tarvolink",

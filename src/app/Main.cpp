@@ -14,6 +14,7 @@
 #include "res/Resource.h"
 #include "sys/Appwindowclass.h"
 #include "sys/Exename.h"
+#include "sys/Mitigation.h"
 #include "sys/Runlog.h"
 #include "sys/Selfremoval.h"
 #include "sys/Sysutil.h"
@@ -155,6 +156,7 @@ int RunUninstaller(HINSTANCE instance, const TCommandLine& line) {
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR arguments, int) {
   // First of all: whatever is loaded by name from here on comes from the system folder only.
   RestrictDllSearchToSystem();
+  EnforceRedirectionTrust();   // where the system can: junctions of non-administrators not followed
   // The copy that removes a finished uninstaller's program does that alone: no window, no log, no
   // test for a running instance.
   if (HandlesSelfRemoval(::GetCommandLineA())) return 0;

@@ -32,7 +32,7 @@ public:
   int32_t AddCloseProgram(const std::string& windowTitle);
   int32_t ReportProgress();
   int32_t RunItemStep(TSetupItem& item);
-  int32_t Execute();
+  virtual int32_t Execute();
   // Steps that the item at `index` took in the current or last run, which an action may drive
   // past its weight; -1 when there is no such item.
   int32_t StepsDoneOf(size_t index) const;

@@ -25,14 +25,23 @@ const int32_t kVxdKey = 4;
 // The folder that a path of the plan starts from, trusted as the system finds it: the longest of
 // the roots (see TUninstList::TrustedRoots) that holds it. Below it, no link is followed.
 std::string TrustedFolder(const std::string& path, const std::vector<std::string>& roots) {
+  const std::string p = WithBackslashes(path);
   std::string best;
   for (const auto& c : roots)
-    if (c.size() > best.size() && IsBelowFolder(path, c)) best = c;
+    if (c.size() > best.size() && IsBelowFolder(p, c)) best = c;
   return best;
 }
 
 const char kDeleteFile[] = "Delete file";
 const char kRemoveFolder[] = "Remove folder";
+
+// Why a removal found nothing of the product's own there, or null when it did not say so.
+const char* NothingOursBecause(uint32_t error) {
+  if (error == kRemovalThroughLink) return "a link is in the way";
+  if (error == kRemovalNoFileName) return "no file can have that name";
+  return nullptr;
+}
+const char kUnchecked[] = "its place could not be checked";
 
 // For the log: whether there is a file (or a folder) of that name to remove. Without a log nobody
 // reads the answer, and asking costs a round trip to the file system per removal.
@@ -72,12 +81,25 @@ const std::vector<std::string>& TUninstList::TrustedRoots() {
   // The shell's folders cost a registry walk each: asked once per installation folder, not at
   // every removal.
   if (trustedRoots_.empty() || rootsFor_ != InstallDir) {
-    size_t sep = LastPathSeparator(InstallDir);
-    trustedRoots_ = {sep == std::string::npos ? std::string() : InstallDir.substr(0, sep),
-                     GetProgramsFolder(), GetDesktopFolder()};
+    const std::string dir = WithBackslashes(InstallDir);
+    size_t sep = LastPathSeparator(dir);
+    trustedRoots_ = {sep == std::string::npos ? std::string() : dir.substr(0, sep), ProgramsFolder(),
+                     DesktopFolder()};
     rootsFor_ = InstallDir;
   }
   return trustedRoots_;
+}
+
+const std::string& TUninstList::ProgramsFolder() {
+  if (!programsKnown_) programs_ = GetProgramsFolder();
+  programsKnown_ = true;
+  return programs_;
+}
+
+const std::string& TUninstList::DesktopFolder() {
+  if (!desktopKnown_) desktop_ = GetDesktopFolder();
+  desktopKnown_ = true;
+  return desktop_;
 }
 
 int32_t TUninstList::AddRunEntryRemoval() { return AddNewItem(TItemKind::skRemoveRunEntry, std::string(), kRunEntryWeight); }
@@ -88,13 +110,13 @@ int32_t TUninstList::AddFileDeletion(const std::string& fileName) {
 }
 
 int32_t TUninstList::AddProgramsShortcutDeletion(const std::string& shortcutName) {
-  std::string programs = GetProgramsFolder();
+  const std::string& programs = ProgramsFolder();
   if (programs.empty()) return 0;
   return AddFileDeletion(programs + "\\" + ProductName + "\\" + shortcutName + ".LNK");
 }
 
 int32_t TUninstList::AddDesktopShortcutDeletion(const std::string& shortcutName) {
-  std::string desktop = GetDesktopFolder();
+  const std::string& desktop = DesktopFolder();
   if (desktop.empty()) return 0;
   return AddFileDeletion(desktop + "\\" + shortcutName + ".LNK");
 }
@@ -104,7 +126,7 @@ int32_t TUninstList::AddFolderRemoval(const std::string& folderPath) {
 }
 
 int32_t TUninstList::AddProgramsFolderRemoval() {
-  std::string programs = GetProgramsFolder();
+  const std::string& programs = ProgramsFolder();
   if (programs.empty()) return 0;
   return AddFolderRemoval(programs + "\\" + ProductName);
 }
@@ -128,6 +150,14 @@ TRemovalAction ActionOf(TItemKind kind) {
   return nullptr;
 }
 }  // namespace
+
+int32_t TUninstList::Execute() {
+  int32_t result = TSetupList::Execute();
+  checked_.Clear();
+  programsKnown_ = desktopKnown_ = false;   // the next plan asks again
+  trustedRoots_.clear();
+  return result;
+}
 
 int32_t TUninstList::DoItemStep(TSetupItem& item) {
   TRemovalAction action = ActionOf(item.Kind);
@@ -153,12 +183,19 @@ int32_t TUninstList::DeleteFileStep(TSetupItem& item) {
   std::string path = ResolveFilePath(item.Target);
   std::string trusted = TrustedFolder(path, TrustedRoots());
   const bool existed = Present(path, false);
-  uint32_t error = RemoveFile(path, trusted);
-  // What a link leads to is someone else's: nothing of the product's to remove there.
-  if (error == kRemovalThroughLink) {
-    RunlogAction(kDeleteFile, path, TLogOutcome::LeftAlone, 0, "a link is in the way");
+  uint32_t error = RemoveFile(path, trusted, &checked_);
+  // What a link leads to is someone else's, and a name that no file can have names none of ours.
+  if (const char* why = NothingOursBecause(error)) {
+    RunlogAction(kDeleteFile, path, TLogOutcome::LeftAlone, 0, why);
     item.StepsDone = item.Weight;
     return 0;
+  }
+  // Nothing is done where the place cannot be checked, and trying again or at the restart (which
+  // goes by name) would check no better.
+  if (error == kRemovalUnchecked) {
+    RunlogAction(kDeleteFile, path, TLogOutcome::Failed, error, kUnchecked);
+    item.StepsDone = item.Weight;
+    return static_cast<int32_t>(error);
   }
   if (error == 0) {
     RunlogAction(kDeleteFile, path, Outcome(existed, 0));
@@ -181,16 +218,16 @@ int32_t TUninstList::RemoveFolderStep(TSetupItem& item) {
 
   std::string trusted = TrustedFolder(item.Target, TrustedRoots());
   const bool existed = Present(item.Target, true);
-  uint32_t error = RemoveFolder(item.Target, trusted);
-  if (error == kRemovalThroughLink) {
-    RunlogAction(kRemoveFolder, item.Target, TLogOutcome::LeftAlone, 0, "a link is in the way");
+  uint32_t error = RemoveFolder(item.Target, trusted, &checked_);
+  if (const char* why = NothingOursBecause(error)) {
+    RunlogAction(kRemoveFolder, item.Target, TLogOutcome::LeftAlone, 0, why);
     item.StepsDone = item.Weight;
     return 0;
   }
   if (error != 0) {
     const bool notEmpty = error == ERROR_DIR_NOT_EMPTY;
     RunlogAction(kRemoveFolder, item.Target, notEmpty ? TLogOutcome::LeftAlone : TLogOutcome::Failed, error,
-                 notEmpty ? "something is still in it" : nullptr);
+                 notEmpty ? "something is still in it" : error == kRemovalUnchecked ? kUnchecked : nullptr);
     if (notEmpty) held_.AddFolder(item.Target, trusted);
     return static_cast<int32_t>(error);
   }
@@ -258,8 +295,12 @@ int32_t TUninstList::RemoveVxdStep(TSetupItem& item) {
       item.StepsDone = kVxdKey;
       const std::string file = GetSystemFolder() + "\\" + driver + ".VXD";
       const bool existed = Present(file, false);
-      uint32_t error = RemoveFile(file);
-      RunlogAction(kDeleteFile, file, Outcome(existed, error), error);
+      uint32_t error = RemoveFile(file, std::string(), &checked_);
+      const char* why = NothingOursBecause(error);
+      RunlogAction(kDeleteFile, file, why ? TLogOutcome::LeftAlone : Outcome(existed, error), why ? 0 : error,
+                   why ? why : error == kRemovalUnchecked ? kUnchecked : nullptr);
+      // No driver file can have such a name: none stays to keep the key. One behind a link may.
+      if (error == kRemovalNoFileName) error = 0;
       if (error) {
         RunlogAction("Remove registry key", MachineName(ProductKeyPath(driver)), TLogOutcome::LeftAlone, 0,
                      "the driver file stayed");

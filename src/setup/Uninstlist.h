@@ -6,6 +6,7 @@
 #include <vector>
 #include "setup/Heldremovals.h"
 #include "setup/Setuplist.h"
+#include "sys/Nativefile.h"
 
 class TUninstList : public TSetupList {
 public:
@@ -20,6 +21,9 @@ public:
   int32_t AddProgramsFolderRemoval();
   int32_t AddDriverRemoval(const std::string& driverName);
 
+  // The folders that a run's removals checked are kept open for that run only, and the shell's
+  // folders are known for one plan and its run.
+  int32_t Execute() override;
   // Every outcome is a used step: a removal that fails never ends the run.
   int32_t DoItemStep(TSetupItem& item) override;
 
@@ -40,10 +44,17 @@ private:
   // folder's parent (the installation folder itself may be no link), the start menu's Programs
   // folder and the desktop.
   const std::vector<std::string>& TrustedRoots();
+  // The shell's folders, each asked once for a plan and the run that carries it out: every
+  // answer costs the shell a registry walk.
+  const std::string& ProgramsFolder();
+  const std::string& DesktopFolder();
 
   THeldRemovals held_;
+  TCheckedFolders checked_;
   std::vector<std::string> trustedRoots_;
   std::string rootsFor_;   // the InstallDir that trustedRoots_ was made for
+  std::string programs_, desktop_;
+  bool programsKnown_ = false, desktopKnown_ = false;
 };
 
 // Removes a key of HKEY_LOCAL_MACHINE through remove(name) and logs what was there before and

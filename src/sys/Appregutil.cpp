@@ -29,10 +29,10 @@ std::string Join(const char* parent, const std::string& name) {
 }
 
 // The NT family's registry has link keys (REG_LINK): opened by name, a link is its target, so a
-// deletion by name would empty and delete a tree that is not ours. There every key is opened as
-// itself (REG_OPTION_OPEN_LINK), a link is never descended into, and each key goes through the
-// handle that was checked (NtDeleteKey): a link is removed as a link. Windows 9x has no links.
-bool HasLinkKeys() { return IsNtMachine(); }
+// deletion by name would empty and delete a tree that is not ours. Every key is opened as itself
+// (REG_OPTION_OPEN_LINK), whatever version the system reports to this program, a link is never
+// descended into, and each key goes through the handle that was checked (NtDeleteKey): a link is
+// removed as a link. Windows 9x has no links; its registry reserves the options.
 
 using NtDeleteKeyFn = LONG(WINAPI*)(HANDLE);
 
@@ -54,10 +54,13 @@ bool IsLinkKey(HKEY key) {
          type == REG_LINK;
 }
 
-// The handle is taken only on success: a failing call need not leave its out-parameter null.
-LONG OpenKey(HKEY parent, const char* path, UniqueHKey& key, DWORD options = 0) {
+// The key as itself; the handle is taken only on success (a failing call need not leave its
+// out-parameter null).
+LONG OpenKey(HKEY parent, const char* path, UniqueHKey& key) {
   HKEY raw = nullptr;
-  LONG result = ::RegOpenKeyExA(parent, path, options, KEY_ALL_ACCESS, &raw);
+  LONG result = ::RegOpenKeyExA(parent, path, REG_OPTION_OPEN_LINK, KEY_ALL_ACCESS, &raw);
+  if (OpensWithoutLinkOption(IsNtMachine(), result))
+    result = ::RegOpenKeyExA(parent, path, 0, KEY_ALL_ACCESS, &raw);
   key.Reset(result == ERROR_SUCCESS ? raw : nullptr);
   return result;
 }
@@ -65,7 +68,7 @@ LONG OpenKey(HKEY parent, const char* path, UniqueHKey& key, DWORD options = 0) 
 // A link opens as itself, and so looks like a key without our values: its target, another
 // program's entry, is never read or changed through it.
 LONG OpenMachineKey(const std::string& path, UniqueHKey& key) {
-  return OpenKey(HKEY_LOCAL_MACHINE, path.c_str(), key, HasLinkKeys() ? REG_OPTION_OPEN_LINK : 0);
+  return OpenKey(HKEY_LOCAL_MACHINE, path.c_str(), key);
 }
 
 UniqueHKey OpenMachineKey(const std::string& path) {
@@ -87,13 +90,13 @@ bool ValueExists(HKEY key, const std::string& name) {
 // Depth first: the children of a key go before the key itself.
 LONG DeleteKeyTree(HKEY parent, const char* name, int depth) {
   if (depth > kMaxDepth) return ERROR_CANTWRITE;
-  const bool links = HasLinkKeys();
-  NtDeleteKeyFn ntDeleteKey = links ? NtDeleteKeyProc() : nullptr;
-  if (links && !ntDeleteKey) return ERROR_NOT_SUPPORTED;   // no safe way to delete: leave it all
+  NtDeleteKeyFn ntDeleteKey = NtDeleteKeyProc();
+  const TKeyDeletion way = ChooseKeyDeletion(IsNtMachine(), ntDeleteKey != nullptr);
+  if (way == TKeyDeletion::Refused) return ERROR_NOT_SUPPORTED;   // no safe way to delete: leave it all
   UniqueHKey key;
-  LONG opened = OpenKey(parent, name, key, links ? REG_OPTION_OPEN_LINK : 0);
+  LONG opened = OpenKey(parent, name, key);
   if (opened != ERROR_SUCCESS) return opened;
-  if (!links || !IsLinkKey(key.Get())) {
+  if (!IsLinkKey(key.Get())) {
     for (int i = 0; i < kMaxSubkeys; ++i) {
       char child[256];
       DWORD childLen = sizeof child;
@@ -105,7 +108,7 @@ LONG DeleteKeyTree(HKEY parent, const char* name, int depth) {
       if (DeleteKeyTree(key.Get(), child, depth + 1) != ERROR_SUCCESS) break;
     }
   }
-  if (!links) {
+  if (way == TKeyDeletion::ByName) {
     key.Reset();
     return ::RegDeleteKeyA(parent, name);
   }
@@ -118,10 +121,9 @@ LONG DeleteKeyTree(HKEY parent, const char* name, int depth) {
 uint32_t DeleteMachineTree(const char* parentPath, const std::string& name) {
   if (name.empty()) return ERROR_INVALID_NAME;   // would name the parent itself
   UniqueHKey parent;
-  const DWORD options = HasLinkKeys() ? REG_OPTION_OPEN_LINK : 0;
-  LONG opened = OpenKey(HKEY_LOCAL_MACHINE, parentPath, parent, options);
+  LONG opened = OpenKey(HKEY_LOCAL_MACHINE, parentPath, parent);
   if (opened != ERROR_SUCCESS) return GoneOrError(opened);
-  if (options != 0 && IsLinkKey(parent.Get())) return ERROR_CANT_RESOLVE_FILENAME;
+  if (IsLinkKey(parent.Get())) return ERROR_CANT_RESOLVE_FILENAME;
   return GoneOrError(DeleteKeyTree(parent.Get(), name.c_str(), 0));
 }
 
@@ -163,6 +165,15 @@ std::string ReadStringValue(HKEY key, const char* name) {
 }
 
 }  // namespace
+
+bool OpensWithoutLinkOption(bool ntMachine, long answer) {
+  return !ntMachine && answer == ERROR_INVALID_PARAMETER;
+}
+
+TKeyDeletion ChooseKeyDeletion(bool ntMachine, bool haveNtDeleteKey) {
+  if (haveNtDeleteKey) return TKeyDeletion::ThroughHandle;
+  return ntMachine ? TKeyDeletion::Refused : TKeyDeletion::ByName;
+}
 
 uint32_t DeleteRunValue(const std::string& name) {
   HKEY raw = nullptr;

@@ -14,6 +14,14 @@ std::string ReadUninstallString(const std::string& name);
 [[nodiscard]] uint32_t RemoveUsedMark(const std::string& component, const std::string& product);
 bool IsUsedByOthers(const std::string& component, const std::string& product);
 
+// Decided by what the machine has, not by the version it reports: a key is opened as itself, and
+// opened again without that option only where a machine of the 9x family (which has no links)
+// refused it; it goes through its own handle wherever the system can, by name only on the 9x
+// family, and not at all on an NT machine that lacks the call.
+bool OpensWithoutLinkOption(bool ntMachine, long answer);
+enum class TKeyDeletion { ThroughHandle, ByName, Refused };
+TKeyDeletion ChooseKeyDeletion(bool ntMachine, bool haveNtDeleteKey);
+
 // For the run's log: the records' key paths under HKEY_LOCAL_MACHINE, and whether they are there
 // now (readable counts as there).
 std::string RunKeyPath();

@@ -23,15 +23,25 @@ struct OpenFileTraits {
 using UniqueOpenFile = UniqueHandle<OpenFileTraits>;
 // Removal: 0 when it is gone or was never there ("file not found", "path not found"); otherwise the
 // Windows error code, so that a name that cannot be examined is tried again. A folder is no file
-// and a file no folder: each leaves the other alone. Nothing is removed through a link: a name whose
-// way down from `trusted` crosses one (see CrossesReparsePoint) gives kRemovalThroughLink. Where the
-// system can (Vista and later) the removal goes through a handle that does not follow a link at
-// the end, checked to lie where the name says, so that a link swapped in meanwhile cannot redirect
-// it; a handle that lies elsewhere gives kRemovalThroughLink too. A link at the end is removed as a
-// link, never its target's content.
+// and a file no folder: each leaves the other alone. "/" is a separator as "\" is.
+// Nothing of ours lies where a name can be no disk file (IsUnfitFileName): kRemovalNoFileName,
+// before any call; nor behind a link: a name whose way down from `trusted` crosses one gives
+// kRemovalThroughLink. On the NT family every part below `trusted` is checked through its handle
+// and the removal goes through the handle that was checked (sys/Nativefile.h), so that a link
+// swapped in meanwhile cannot redirect it; a place that cannot be checked gives kRemovalUnchecked
+// and nothing is done there, not even by name. A link at the end is removed as a link where the
+// system can open it as itself, never its target. The 9x family has no links: its names are
+// looked at by their attributes. A "\\.\" device name (a 9x driver's) is unloaded by name there;
+// the NT family has no such drivers and leaves it alone.
+// `folders`: the folders checked so far in this run, kept for the names below them (or none).
 constexpr uint32_t kRemovalThroughLink = 1921;   // ERROR_CANT_RESOLVE_FILENAME
-uint32_t RemoveFile(const std::string& name, const std::string& trusted = std::string());
-uint32_t RemoveFolder(const std::string& path, const std::string& trusted = std::string());
+constexpr uint32_t kRemovalNoFileName = 123;     // ERROR_INVALID_NAME
+constexpr uint32_t kRemovalUnchecked = 1920;     // ERROR_CANT_ACCESS_FILE
+class TCheckedFolders;
+uint32_t RemoveFile(const std::string& name, const std::string& trusted = std::string(),
+                    TCheckedFolders* folders = nullptr);
+uint32_t RemoveFolder(const std::string& path, const std::string& trusted = std::string(),
+                      TCheckedFolders* folders = nullptr);
 
 struct TLineEntry {
   int32_t Number;

@@ -2,9 +2,27 @@
 
 #include <windows.h>
 
+namespace {
+// The system's ANSI code page is fixed for the life of the process: its lead bytes are asked once,
+// not once per byte of every path.
+struct LeadBytes {
+  bool Lead[256];
+  LeadBytes() {
+    for (int b = 0; b < 256; ++b) Lead[b] = b >= 0x80 && ::IsDBCSLeadByte(static_cast<BYTE>(b)) != FALSE;
+  }
+};
+}  // namespace
+
 size_t CharLengthAt(const std::string& text, size_t i) {
-  const bool lead = ::IsDBCSLeadByte(static_cast<unsigned char>(text[i])) != FALSE;
+  static const LeadBytes table;
+  const bool lead = table.Lead[static_cast<unsigned char>(text[i])];
   return (lead && i + 1 < text.size()) ? 2 : 1;
+}
+
+std::string WithBackslashes(std::string path) {
+  for (size_t i = 0; i < path.size(); i += CharLengthAt(path, i))
+    if (path[i] == '/') path[i] = '\\';
+  return path;
 }
 
 size_t LastPathSeparator(const std::string& name) {

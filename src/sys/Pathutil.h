@@ -6,6 +6,8 @@
 
 // Bytes of the character that starts at index i: 2 for a lead byte with its trail, else 1.
 size_t CharLengthAt(const std::string& text, size_t i);
+// The path with every single-byte "/" written as the "\\" that the system reads it as.
+std::string WithBackslashes(std::string path);
 // Index of the last backslash or colon outside double-byte characters, or npos.
 size_t LastPathSeparator(const std::string& name);
 // True when the name holds a backslash or a colon outside double-byte characters.

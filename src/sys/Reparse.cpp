@@ -2,15 +2,12 @@
 
 #include <windows.h>
 #include "sys/Pathutil.h"
-#include "sys/Syslibrary.h"
 
 #ifndef FILE_ATTRIBUTE_REPARSE_POINT
 #define FILE_ATTRIBUTE_REPARSE_POINT 0x00000400
 #endif
 
 namespace {
-
-using GetFinalPathNameByHandleFn = DWORD(WINAPI*)(HANDLE, LPSTR, DWORD, DWORD);
 
 // Index just past the root: "C:\" or "\\server\share\"; 0 when the path has neither.
 size_t RootLength(const std::string& path) {
@@ -30,7 +27,8 @@ bool IsReparsePoint(const std::string& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
-bool CrossesReparsePoint(const std::string& path, const std::string& trusted) {
+bool CrossesReparsePoint(const std::string& given, const std::string& trustedGiven) {
+  const std::string path = WithBackslashes(given), trusted = WithBackslashes(trustedGiven);
   size_t start = RootLength(path);
   std::string base = WithoutTrailingBackslashes(trusted, 0);
   if (!base.empty() && IsBelowFolder(path, base)) start = base.size() + 1;
@@ -50,17 +48,4 @@ bool CrossesReparsePoint(const std::string& path, const std::string& trusted) {
     if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return true;
   }
   return false;
-}
-
-std::string FinalPathOfHandle(void* handle) {
-  auto finalPath =
-      GetSystemProc<GetFinalPathNameByHandleFn>(::GetModuleHandleA("kernel32.dll"), "GetFinalPathNameByHandleA");
-  if (!finalPath || handle == INVALID_HANDLE_VALUE) return std::string();
-  char buf[MAX_PATH * 2] = {};
-  DWORD n = finalPath(static_cast<HANDLE>(handle), buf, sizeof buf, 0 /* normalized, DOS volume */);
-  if (n == 0 || n >= sizeof buf) return std::string();
-  std::string path(buf, n);
-  if (path.compare(0, 8, "\\\\?\\UNC\\") == 0) return "\\\\" + path.substr(8);
-  if (path.compare(0, 4, "\\\\?\\") == 0) return path.substr(4);
-  return path;
 }

@@ -8,9 +8,7 @@ bool IsReparsePoint(const std::string& path);
 
 // True when a folder on the way from trusted down to path's last part is a reparse point, or
 // cannot be examined (every folder strictly below trusted, none above it). A path that does
-// not lie below trusted is examined from its root on.
+// not lie below trusted is examined from its root on. "/" separates as "\" does.
+// By name: an answer for the moment it is given, which a removal must not trust (see
+// sys/Nativefile.h); the restart resolves names again anyway.
 bool CrossesReparsePoint(const std::string& path, const std::string& trusted);
-
-// Where an open handle really lies, in the plain drive or share form; empty where the system
-// cannot tell (before Vista) or on failure.
-std::string FinalPathOfHandle(void* handle);

@@ -50,21 +50,46 @@ struct RealVersionInfo {   // RTL_OSVERSIONINFOW
 };
 using RtlGetVersionFn = LONG(WINAPI*)(RealVersionInfo*);
 
+// The version that no compatibility mode changes; Have is false without RtlGetVersion.
+struct RealVersion {
+  bool Have = false;
+  RealVersionInfo Info;
+};
+
+RealVersion AskRealVersion() {
+  RealVersion real;
+  ZeroMemory(&real.Info, sizeof real.Info);
+  real.Info.Size = sizeof real.Info;
+  auto rtlGetVersion = GetSystemProc<RtlGetVersionFn>(::GetModuleHandleA("ntdll.dll"), "RtlGetVersion");
+  real.Have = rtlGetVersion && rtlGetVersion(&real.Info) == 0;
+  return real;
+}
+
+const RealVersion& MachineVersion() {
+  static const RealVersion real = AskRealVersion();
+  return real;
+}
+
 bool AskIsNtMachine() {
   OSVERSIONINFOA reported;
   ZeroMemory(&reported, sizeof reported);
   reported.dwOSVersionInfoSize = sizeof reported;
   ::GetVersionExA(&reported);
-  RealVersionInfo real;
-  ZeroMemory(&real, sizeof real);
-  real.Size = sizeof real;
-  auto rtlGetVersion = GetSystemProc<RtlGetVersionFn>(::GetModuleHandleA("ntdll.dll"), "RtlGetVersion");
-  const bool haveReal = rtlGetVersion && rtlGetVersion(&real) == 0;
-  return IsNtMachineFrom(haveReal, real.PlatformId, reported.dwPlatformId);
+  const RealVersion& real = MachineVersion();
+  return IsNtMachineFrom(real.Have, real.Info.PlatformId, reported.dwPlatformId);
 }
 }  // namespace
 
 bool IsNtMachine() {
   static const bool nt = AskIsNtMachine();
   return nt;
+}
+
+bool HasReparsePointsFrom(bool haveRealVersion, uint32_t realPlatformId, uint32_t realMajor) {
+  return haveRealVersion && realPlatformId == VER_PLATFORM_WIN32_NT && realMajor >= 5;
+}
+
+bool HasReparsePoints() {
+  const RealVersion& real = MachineVersion();
+  return HasReparsePointsFrom(real.Have, real.Info.PlatformId, real.Info.Major);
 }

@@ -46,3 +46,9 @@ TWindowsVersion ResolveWindowsVersion(TWindowsVersion& cache, TWindowsVersion (*
 // by a mode; without it the reported version is the real one. Only the 9x platform counts as 9x.
 bool IsNtMachineFrom(bool haveRealVersion, uint32_t realPlatformId, uint32_t reportedPlatformId);
 bool IsNtMachine();   // process-wide
+
+// Whether the machine's file systems have links (reparse points): NT from 2000 on, told by its real
+// version, which only RtlGetVersion gives (a mode for NT 4 reports 4.0 on a system that has them).
+// Without that call the system is NT 4 or older, or the 9x family: none has them.
+bool HasReparsePointsFrom(bool haveRealVersion, uint32_t realPlatformId, uint32_t realMajor);
+bool HasReparsePoints();   // process-wide

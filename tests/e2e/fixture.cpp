@@ -17,6 +17,7 @@
 //   rename FROM TO             "renamed", or "refused ERROR"
 //   release                    ends every standin and hold
 //   exists PATH...             "present PATH" or "absent PATH" for each
+//   attributes PATH [HEX]      sets the file's attributes to HEX if given; then prints them in hex
 //   /ANY-SWITCH ...            started as someone else's program put in the uninstaller's place:
 //                              appends its command line to C:\started.txt, and does nothing else
 //
@@ -28,6 +29,7 @@
 #include <io.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -590,6 +592,12 @@ int main(int argc, char** argv) {
   if (cmd == "link-key" && argc == 4) return LinkKey(argv[2], argv[3]);
   if (cmd == "exists") {
     for (int i = 2; i < argc; ++i) std::printf("%s %s\n", Exists(WindowsPath(argv[i])) ? "present" : "absent", argv[i]);
+    return 0;
+  }
+  if (cmd == "attributes" && (argc == 3 || argc == 4)) {
+    std::string path = WindowsPath(argv[2]);
+    if (argc == 4 && !SetFileAttributesA(path.c_str(), std::strtoul(argv[3], nullptr, 16))) return Fail("cannot set " + path), 1;
+    std::printf("%lx\n", static_cast<unsigned long>(GetFileAttributesA(path.c_str())));
     return 0;
   }
   std::printf("error unknown command %s\n", cmd.c_str());

@@ -1,1 +1,1 @@
-list(APPEND scenarios hostile_link_in_folder hostile_folder_is_link hostile_dot_windows)
+list(APPEND scenarios hostile_link_in_folder hostile_folder_is_link hostile_dot_windows hostile_names)

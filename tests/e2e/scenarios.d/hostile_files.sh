@@ -96,3 +96,44 @@ scenario_hostile_dot_windows() {
   nt_complete
   survived "$win" setup.ini Files.ini Backup.log dzips32.dll
 }
+
+scenario_hostile_names() {
+  # Information files name files behind a link with "/" for the separator, devices and a name no
+  # file can have; a product file is a link whose target lies deeper than any path the program
+  # can hold; another is a link to someone else's file that a third program holds, read-only,
+  # hidden and system. None of it is removed, changed or kept for the restart, and the run is
+  # clean: nothing waits for a restart (exit 0).
+  need_uninstaller; begin
+  install --uninstaller "$E2E_UNINSTALL" "${catalogs[@]}"
+  local own shared deep i
+  own=$(unix "$installdir")
+  shared=$WINEPREFIX/drive_c/windows/system32-like
+  bystanders "$shared" keep.dll keep2.dll held.log
+  deep=$shared
+  for i in 1 2 3 4 5 6; do deep=$deep/$(printf '%0100d' "$i"); done
+  bystanders "$deep" far.exe
+  ln -s "$shared" "$own/pics"
+  rm "$own/Busprobe.exe" && ln -s "$deep/far.exe" "$own/Busprobe.exe"
+  rm "$own/Backup.log" && ln -s "$shared/held.log" "$own/Backup.log"
+  printf '[LOGO]\r\nAbout=pics/keep.dll\r\nLoading=CON\r\nMain=pics\\NUL.bmp\r\n[Help]\r\nCHM=a>b.chm\r\n' >"$own/InfoKOR.Ini"
+  printf '[LOGO]\r\nAbout=CONIN$\r\nLoading=pics/keep2.dll\r\nMain=NUL\r\n' >"$own/InfoTRK.Ini"
+  local held='C:\windows\system32-like\held.log'
+  fixture attributes "$held" 7 >/dev/null
+  hold "$held"
+  fixture check "${layout[@]}" >"$dir/before.txt"
+  complete_run
+  verify "${nt_leftovers[@]}" install/Busprobe.exe install/Backup.log dir/install
+  for n in InfoKOR.Ini InfoTRK.Ini; do
+    if [ -e "$own/$n" ]; then bad "the planted $n stayed"; else ok "the planted $n went"; fi
+  done
+  survived "$shared" keep.dll keep2.dll held.log
+  survived "$deep" far.exe
+  local attrs
+  attrs=$(fixture attributes "$held" | tr -d '\r')
+  if [[ $attrs =~ ^[0-9a-f]+$ ]] && [ $((0x$attrs & 7)) -eq 7 ]; then ok "the held file behind the link kept its attributes"; else bad "the held file behind the link lost its attributes: $attrs"; fi
+  scheduled
+  after_restart install/Busprobe.exe install/Backup.log dir/install reg/qorv/QORVDISK reg/qorv/QORVDISK/Used \
+    reg/qorv/QORVDISK/Used:Tarvolink
+  survived "$shared" keep.dll keep2.dll held.log
+  survived "$deep" far.exe
+}

@@ -1,1 +1,1 @@
-list(APPEND scenarios hung_product_linked_keys)
+list(APPEND scenarios hung_product_linked_keys win98_linked_keys)

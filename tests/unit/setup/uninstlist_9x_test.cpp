@@ -92,3 +92,24 @@ TEST(Win9x, ShortcutsComeFromTheUsersFolders) {
   EXPECT_EQ(GetUserProgramsFolder() + "\\TvEng9x\\Uninstall.LNK", list.Items[0]->Target);
   EXPECT_EQ(GetUserDesktopFolder() + "\\Tarvolink.LNK", list.Items[1]->Target);
 }
+
+// A driver whose device name is a file held open, so that its unload fails: the run goes on to
+// the driver file, and the maker's key goes once that is gone.
+TEST(Win9x, ADeviceThatStaysStillLeavesTheFileToTry) {
+  TempDir dev;
+  std::string name = dev.Path() + "\\drv";
+  WriteFile(name + ".VXD");
+  FileHolder holder;
+  ASSERT_TRUE(holder.Start(name + ".VXD"));
+  MakeKey("Software\\QORV\\" + name + "\\Used");
+  TUninstList list;
+  Recorder rec;
+  Attach(list, rec);
+  list.ProductName = "TvEng9x";
+  ASSERT_EQ(0, list.AddDriverRemoval(name));
+  EXPECT_EQ(0, list.Execute());
+  EXPECT_EQ(ExpectedPercents(list, {{0, 1, 2}, {0, 3, 1, 2}}), rec.Percents());   // device, file, key
+  EXPECT_TRUE(PathExists(name + ".VXD"));
+  holder.End();
+  DeleteTree("Software\\QORV\\" + dev.Path().substr(0, 2));
+}

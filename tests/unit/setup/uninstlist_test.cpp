@@ -92,6 +92,41 @@ TEST(FileDeletion, BareNamesLieInTheInstallFolderOfRunTime) {
   ::SetCurrentDirectoryA(old);
 }
 
+// Names that can be no file, and a place too long to be checked: one step each, nothing waits for
+// the restart (a false 3010), and the log says which is nothing of ours and which failed.
+TEST(FileDeletion, NoFileNamesAreLeftAloneAndUncheckedPlacesFailAtOnce) {
+  TempDir dir, logs;
+  WriteFile(dir / "keep.txt");
+  const std::string tooLong = dir.Path() + "\\" + std::string(600, 'x') + ".dll";
+  ASSERT_EQ(0u, RunlogOpen(logs / "run.log"));
+  TUninstList list;
+  Recorder rec;
+  Attach(list, rec);
+  list.InstallDir = dir.Path();
+  for (const std::string& n : {std::string("CON"), std::string("NUL"), std::string("CONIN$"), std::string("pics\\NUL.bmp"),
+                               std::string("a>b.txt"), tooLong})
+    ASSERT_EQ(0, list.AddFileDeletion(n));
+  ASSERT_EQ(0, list.AddFolderRemoval(dir.Path() + "/x|y"));
+  EXPECT_EQ(0, list.Execute());
+  RunlogClose();
+  EXPECT_EQ(2u * 7, rec.reports.size());
+  for (size_t i = 0; i + 2 < list.Items.size(); ++i) EXPECT_EQ(5, list.StepsDoneOf(i)) << i;
+  EXPECT_EQ(6, list.StepsDoneOf(5));   // failed: the dispatch's step beyond the weight
+  EXPECT_TRUE(list.Held().Files().empty());
+  EXPECT_TRUE(list.Held().Folders().empty());
+  EXPECT_TRUE(PathExists(dir / "keep.txt"));
+  UniqueFile f(::CreateFileA((logs / "run.log").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+  char buf[8192] = {};
+  DWORD got = 0;
+  ASSERT_TRUE(::ReadFile(f.Get(), buf, sizeof buf - 1, &got, nullptr));
+  const std::string log(buf, got);
+  for (const std::string& n : {dir / "CON", dir / "NUL", dir / "CONIN$", std::string("pics\\NUL.bmp"), dir / "a>b.txt"})
+    EXPECT_NE(std::string::npos, log.find("Delete file " + n + ": left alone, no file can have that name\r\n")) << n;
+  EXPECT_NE(std::string::npos, log.find("Delete file " + tooLong + ": failed, its place could not be checked (error 1920")) << log;
+  EXPECT_NE(std::string::npos, log.find("Remove folder " + dir.Path() + "/x|y: left alone, no file can have that name")) << log;
+  EXPECT_EQ(std::string::npos, log.find("removed")) << log;
+}
+
 // Runs as one test: scheduling, and the restart that carries it out, concern the whole prefix.
 TEST(FileDeletion, AFileInUseIsTriedFiveTimesNotedAndGoesAtTheRestartOnlyWhenScheduled) {
   TempDir keep;   // only for the bystander
@@ -277,20 +312,21 @@ TEST_F(Driver, ADriverFileThatStaysKeepsTheMakersKey) {
   holder.End();
 }
 
-TEST_F(Driver, ADeviceThatStaysStillLeavesTheFileToTry) {
-  // A driver name that makes the device name a real file, held open so that it cannot go.
+// The NT family has no 9x drivers: a device name is left alone, even one that leads to a file (the
+// unload by that name is the 9x family's own, uninstlist_9x_test). The odd driver file name that
+// such a driver name makes can be no file, and none keeps the maker's key.
+TEST_F(Driver, ADeviceNameIsNoFileOnTheNtFamily) {
   TempDir dev;
   std::string name = dev.Path() + "\\drv";
-  WriteFile(name + ".VXD");
-  FileHolder holder;
-  ASSERT_TRUE(holder.Start(name + ".VXD"));
+  WriteFile(name + ".VXD", "keep", FILE_ATTRIBUTE_READONLY);
   MakeKey("Software\\QORV\\" + name + "\\Used");
   list.Clear();
   ASSERT_EQ(0, list.AddDriverRemoval(name));
   EXPECT_EQ(0, list.Execute());
   EXPECT_EQ(ExpectedPercents(list, {{0, 1, 2}, {0, 3, 1, 2}}), rec.Percents());   // device, file, key
   EXPECT_TRUE(PathExists(name + ".VXD"));
-  holder.End();
+  EXPECT_NE(0u, ::GetFileAttributesA((name + ".VXD").c_str()) & FILE_ATTRIBUTE_READONLY);
+  EXPECT_FALSE(KeyExists("Software\\QORV\\" + name));
   DeleteTree("Software\\QORV\\" + dev.Path().substr(0, 2));
 }
 

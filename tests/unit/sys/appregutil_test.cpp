@@ -133,6 +133,20 @@ TEST_F(AppReg, LinkKeysAreRemovedAsLinksAndTheirTargetsStay) {
   EXPECT_FALSE(KeyExists(kMaker + name));
 }
 
+// What the machine has decides, never the version it reports: a key is opened as itself, again
+// without that option only on the 9x family (which has no links) and only for a refusal; it goes
+// through its handle wherever the call exists.
+TEST(KeyDecisions, FollowTheMachine) {
+  EXPECT_TRUE(OpensWithoutLinkOption(false, ERROR_INVALID_PARAMETER));
+  EXPECT_FALSE(OpensWithoutLinkOption(true, ERROR_INVALID_PARAMETER));
+  EXPECT_FALSE(OpensWithoutLinkOption(false, ERROR_ACCESS_DENIED));
+  EXPECT_FALSE(OpensWithoutLinkOption(false, ERROR_SUCCESS));
+  EXPECT_EQ(TKeyDeletion::ThroughHandle, ChooseKeyDeletion(true, true));
+  EXPECT_EQ(TKeyDeletion::ThroughHandle, ChooseKeyDeletion(false, true));   // NT in a mode for 98
+  EXPECT_EQ(TKeyDeletion::ByName, ChooseKeyDeletion(false, false));
+  EXPECT_EQ(TKeyDeletion::Refused, ChooseKeyDeletion(true, false));
+}
+
 TEST_F(AppReg, ReadUninstallStringGivesTheCommandOrNothing) {
   const std::string key = kUninstall + name;
   EXPECT_EQ("", ReadUninstallString(name));   // no key

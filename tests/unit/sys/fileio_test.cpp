@@ -138,7 +138,8 @@ TEST(FileRemove, NothingToRemoveIsSuccess) {
 }
 
 TEST(FileRemove, ANameThatCannotBeExaminedIsNoMissingFile) {
-  // Only "file not found" and "path not found" mean absent: these are tried again and scheduled.
+  // Only "file not found" and "path not found" mean absent: a name that can be no file is none of
+  // ours (nothing is asked of the system), and one whose place cannot be checked fails.
   for (const std::string& name : {std::string("fio_rm_bad?.bin"), std::string("fio_rm_*"),
                                   "C:\\" + std::string(300, 'x') + "\\x.bin"}) {
     EXPECT_NE(0u, RemoveFile(name)) << name;
@@ -146,6 +147,20 @@ TEST(FileRemove, ANameThatCannotBeExaminedIsNoMissingFile) {
   }
   EXPECT_EQ(0u, RemoveFile("fio_rm_no_folder\\x.bin"));
   EXPECT_EQ(0u, RemoveFolder("fio_rm_no_folder\\x"));
+  EXPECT_EQ(kRemovalUnchecked, RemoveFile("C:\\" + std::string(600, 'x') + "\\x.bin"));
+}
+
+TEST(FileRemove, DevicesAndForbiddenCharactersNameNothingOfOurs) {
+  Leftovers made;
+  std::string folder = made("fio_rm_names");
+  ASSERT_TRUE(::CreateDirectoryA(folder.c_str(), nullptr));
+  for (const std::string& name : {std::string("CON"), std::string("nul"), std::string("CONIN$"), std::string("LPT1.txt"),
+                                  folder + "\\NUL.bmp", folder + "/com9 .log", folder + "\\a>b.txt",
+                                  folder + "\\a|b", std::string("C:\\x:stream"), std::string("\\\\?\\C:\\x.bin")}) {
+    EXPECT_EQ(kRemovalNoFileName, RemoveFile(name)) << name;
+    EXPECT_EQ(kRemovalNoFileName, RemoveFolder(name)) << name;
+  }
+  EXPECT_TRUE(IsFolder(folder));
 }
 
 TEST(FileRemove, FileInUseStaysWithNormalAttributes) {

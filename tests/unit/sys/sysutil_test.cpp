@@ -56,4 +56,11 @@ TEST(WindowsVersion, TheMachinesFamilyIsTheRealOne) {
   EXPECT_TRUE(IsNtMachineFrom(false, 0, 2));   // NT 4
   EXPECT_TRUE(IsNtMachineFrom(false, 0, 0));   // nothing answered: as before, not the 9x family
   EXPECT_TRUE(IsNtMachine());
+  // Links come with NT 5: a mode for NT 4 reports 4.0 where they exist; only NT 4 itself and the
+  // 9x family lack RtlGetVersion, and lack links.
+  EXPECT_TRUE(HasReparsePointsFrom(true, 2, 5));
+  EXPECT_TRUE(HasReparsePointsFrom(true, 2, 10));
+  EXPECT_FALSE(HasReparsePointsFrom(true, 2, 4));
+  EXPECT_FALSE(HasReparsePointsFrom(true, 1, 5));
+  EXPECT_FALSE(HasReparsePointsFrom(false, 2, 6));
 }
