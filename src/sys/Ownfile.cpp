@@ -148,8 +148,8 @@ const char* OwnFileRefusalText(TOwnFileRefusal refusal) {
 }
 
 bool HandleLiesAt(void* file, const std::string& place) {
-  std::string where = FinalPathOfHandle(file);
-  if (!where.empty()) return SamePathText(where, place);
+  // The path below the volume and the volume itself answer on every NT version, Vista's final path
+  // included: one way for all.
   return HandleLiesBelowVolumeAt(file, place);
 }
 

@@ -42,8 +42,7 @@ bool EmptyOwnFile(TOwnFile& file);
 // Why a path was refused, in a few English words ("a link"); empty for None and Failed.
 const char* OwnFileRefusalText(TOwnFileRefusal refusal);
 
-// Whether an open file lies at the place (full path, long names): where the system tells a
-// handle's path (Vista and later); otherwise by its path below the volume and the volume's serial
-// number, as the NT family has told since NT 4.
+// Whether an open file lies at the place (full path, long names): by its path below the volume and
+// the volume's serial number, as the NT family has told since NT 4.
 bool HandleLiesAt(void* file, const std::string& place);
 bool HandleLiesBelowVolumeAt(void* file, const std::string& place);

@@ -98,7 +98,7 @@ TEST(FileDeletion, NoFileNamesAreLeftAloneAndUncheckedPlacesFailAtOnce) {
   TempDir dir, logs;
   WriteFile(dir / "keep.txt");
   const std::string tooLong = dir.Path() + "\\" + std::string(600, 'x') + ".dll";
-  ASSERT_EQ(0u, RunlogOpen(logs / "run.log"));
+  ASSERT_TRUE(RunlogOpen(logs / "run.log").Opened());
   TUninstList list;
   Recorder rec;
   Attach(list, rec);

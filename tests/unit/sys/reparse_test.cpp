@@ -79,7 +79,7 @@ TEST_F(Links, NothingBehindALinkIsRemovedOrScheduled) {
   // The steps: a name behind a link, written with either separator, or bare names in an
   // installation folder that is a link, end their item at once and untouched.
   TempDir logs;
-  ASSERT_EQ(0u, RunlogOpen(logs / "run.log"));
+  ASSERT_TRUE(RunlogOpen(logs / "run.log").Opened());
   TUninstList list;
   list.InstallDir = root + "\\linkdir";
   ASSERT_EQ(0, list.AddFileDeletion("keep.dll"));
