@@ -66,7 +66,7 @@ last_logged() {
 
 # The head of every log: program, version, time; command line; mode; Windows; language; folder.
 log_head() { # log_head MODE
-  if LC_ALL=C grep -E -q '^Tarvolink Uninstall \(Uninstall\.EXE\) version 1\.0\.0\.0, log of [0-9]{4}-[0-9]{2}-[0-9]{2} [0-9]{2}:[0-9]{2}:[0-9]{2}$' \
+  if LC_ALL=C grep -E -q "^Tarvolink Uninstall \\(Uninstall\\.EXE\\) version ${E2E_VERSION//./\\.}, log of [0-9]{4}-[0-9]{2}-[0-9]{2} [0-9]{2}:[0-9]{2}:[0-9]{2}\$" \
        <(head -n 1 "$dir/log.txt"); then
     ok "first log line: program, version, date and time"
   else
