@@ -1,6 +1,5 @@
 #include "toolkit/Form.h"
 
-#include <algorithm>
 #include <cstring>
 #include <exception>
 
@@ -31,15 +30,10 @@ LOGFONTA FormFont(int dpi) {
 }
 }
 
-UniqueFont MakeFont(const LOGFONTA& base, BYTE charset) {
-  LOGFONTA lf = base;
-  lf.lfCharSet = charset;
-  return UniqueFont(::CreateFontIndirectA(&lf));
-}
-
 // The controls are made before the window: they take the screen's DPI, and the window's own
 // once it exists.
-TForm::TForm() : dpi_(WindowDpi(nullptr)), fontInfo_(FormFont(dpi_)) {
+TForm::TForm() : TControlParent(WindowDpi(nullptr)) {
+  fontInfo_ = FormFont(dpi_);
   font_ = MakeFont(fontInfo_, DEFAULT_CHARSET);
 }
 
@@ -101,7 +95,7 @@ void TForm::ChangeDpi(int dpi) {
   dpi_ = dpi;
   fontInfo_ = FormFont(dpi);
   font_ = MakeFont(fontInfo_, DEFAULT_CHARSET);
-  for (TControl* c : controls_) c->ScaleChanged();
+  for (TControl* c : Controls()) c->ScaleChanged();
   if (handle_) ::InvalidateRect(handle_, nullptr, FALSE);
 }
 
@@ -166,18 +160,6 @@ void TForm::EndProgram() {
   if (mainHandler_) mainHandler_(mainContext_, TMainFormEvent::Ending);
 }
 
-void TForm::AddControl(TControl* control) { controls_.push_back(control); }
-
-void TForm::RemoveControl(TControl* control) {
-  controls_.erase(std::remove(controls_.begin(), controls_.end(), control), controls_.end());
-  if (captured_ == control) captured_ = nullptr;
-  if (hot_ == control) hot_ = nullptr;
-}
-
-void TForm::InvalidateArea(const RECT& area) {
-  if (handle_ && !::IsRectEmpty(&area)) ::InvalidateRect(handle_, &area, FALSE);
-}
-
 void TForm::PaintTo(HDC dc) {
   RECT client = {0, 0, ClientWidth(), ClientHeight()};
   PaintTo(dc, client);
@@ -185,7 +167,7 @@ void TForm::PaintTo(HDC dc) {
 
 void TForm::PaintTo(HDC dc, const RECT& area) {
   ::FillRect(dc, &area, ::GetSysColorBrush(COLOR_BTNFACE));
-  for (TControl* c : controls_) {
+  for (TControl* c : Controls()) {
     RECT part;
     if (!c->Visible() || !::IntersectRect(&part, &c->BoundsRect(), &area)) continue;
     int saved = ::SaveDC(dc);
@@ -236,7 +218,7 @@ void TForm::OnClose() {
 
 TControl* TForm::MouseControlAt(POINT pt) const {
   // The last drawn is on top.
-  for (auto it = controls_.rbegin(); it != controls_.rend(); ++it) {
+  for (auto it = Controls().rbegin(); it != Controls().rend(); ++it) {
     TControl* c = *it;
     if (c->Visible() && c->TakesMouse() && ::PtInRect(&c->BoundsRect(), pt)) return c;
   }
