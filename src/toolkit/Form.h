@@ -73,11 +73,24 @@ protected:
   void Destroy();
 
 private:
+  // Attaches the form to its window at WM_NCCREATE and hands each message to HandleMessage,
+  // which gives it to its handler below.
   static LRESULT CALLBACK WndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
   void OnPaint();
   void OnClose();
+  void OnKeyDown(UINT key, bool repeat);
+  void OnEnable(bool enabled);
   void OnDpiChanged(int dpi, const RECT* suggested);
+  void OnGetDpiScaledSize(int dpi, SIZE& size) const;
+  bool OnSetCursor(HWND cursorWindow, UINT hitTest);   // true: a control's cursor was set
+  void OnLButtonDown(POINT pt);
+  void OnMouseMove(POINT pt);
+  void OnMouseLeave();
+  void OnLButtonUp(POINT pt);
+  void OnCaptureChanged(HWND capture);
+  void OnDestroy();
+  void OnNcDestroy();
   RECT CentredRect() const;
   void EndProgram();
   TControl* MouseControlAt(POINT pt) const;
