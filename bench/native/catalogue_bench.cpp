@@ -83,7 +83,7 @@ class PassProbe : public TclMsgFile {
 public:
   void Time(char* block, int32_t length, double& terminate, double& count) {
     using clock = std::chrono::steady_clock;
-    Buffer = block;
+    Buffer.Reset(block);
     BufferLength = length;
     const auto a = clock::now();
     TerminateLines();

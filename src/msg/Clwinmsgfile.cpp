@@ -27,7 +27,7 @@ bool TclMsgFile::LoadFromFile(const std::string& path) {
 
 void TclMsgFile::AdoptBuffer(char* block, int32_t length) {
   ClearContent();
-  Buffer = block;
+  Buffer.Reset(block);
   BufferLength = block ? length : 0;
   ParseLines();
 }

@@ -3,8 +3,6 @@
 
 #include <cstring>
 
-#include "sys/Setupapifun.h"
-
 namespace {
 
 bool IsNumberSpace(unsigned char c) {
@@ -35,17 +33,10 @@ int32_t ReadLineNumber(const char* p) {
 
 }  // namespace
 
+// The fields would give their blocks back themselves; the table lets go of both together, as
+// everywhere else.
 TclLineTable::~TclLineTable() {
   ClearContent();
-}
-
-void TclLineTable::ClearContent() {
-  if (Entries) FreeBlock(Entries);
-  if (Buffer) FreeBlock(Buffer);
-  Entries = nullptr;
-  Buffer = nullptr;
-  EntryCount = 0;
-  BufferLength = 0;
 }
 
 // The two whole-buffer passes are written without branches on the data, so that the compiler
@@ -53,7 +44,7 @@ void TclLineTable::ClearContent() {
 // memchr count of its line ends takes.
 void TclLineTable::TerminateLines() {
   // Locals, because a byte store could otherwise alias the length and stop the widening.
-  auto* const bytes = reinterpret_cast<unsigned char*>(Buffer);
+  auto* const bytes = reinterpret_cast<unsigned char*>(Buffer.Get());
   const int32_t length = BufferLength;
   for (int32_t i = 0; i < length; ++i) {
     const unsigned char c = bytes[i];
@@ -80,7 +71,7 @@ int32_t TclLineTable::SeparatorIndex(const char* start, int32_t limit) const {
 int32_t TclLineTable::CountLines() const {
   const int32_t length = BufferLength;
   if (length <= 0) return 0;
-  const auto* const bytes = reinterpret_cast<const unsigned char*>(Buffer);
+  const auto* const bytes = reinterpret_cast<const unsigned char*>(Buffer.Get());
   int32_t count = bytes[0] != 0;
   // Byte-wide sums over stretches of at most 255 bytes cannot wrap, and take the most per step.
   int32_t i = 1;
@@ -95,9 +86,8 @@ int32_t TclLineTable::CountLines() const {
 
 void TclLineTable::ParseLines() {
   if (!Buffer) return;
-  // A second parse of the same bytes must not leak the table of the first.
-  if (Entries) FreeBlock(Entries);
-  Entries = nullptr;
+  // A second parse of the same bytes gives the table of the first back.
+  Entries.Reset();
   EntryCount = 0;
 
   TerminateLines();
@@ -105,10 +95,11 @@ void TclLineTable::ParseLines() {
   if (n <= 0) return;
   // Near 2 GiB of one-byte lines the table's size would wrap 32 bits: no rows beats a short table.
   if (static_cast<uint32_t>(n) > UINT32_MAX / sizeof(TLineEntry)) return;
-  auto* rows = static_cast<TLineEntry*>(AllocZeroed(static_cast<uint32_t>(n) * sizeof(TLineEntry)));
-  if (!rows) return;
+  Entries.Reset(static_cast<TLineEntry*>(AllocZeroed(static_cast<uint32_t>(n) * sizeof(TLineEntry))));
+  if (!Entries) return;
 
-  // Locals, so that the row stores need not reload the buffer's fields.
+  // Locals, so that the row stores need not reload the table's and the buffer's fields.
+  TLineEntry* const rows = Entries;
   char* const buffer = Buffer;
   const int32_t length = BufferLength;
   int32_t i = 0;
@@ -130,7 +121,6 @@ void TclLineTable::ParseLines() {
     }
     pos += len;
   }
-  Entries = rows;
   EntryCount = i;
 }
 

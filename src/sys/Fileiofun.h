@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "sys/Setupapifun.h"
 #include "sys/Uniquehandle.h"
 
 using FileHandle = void*;
@@ -48,6 +49,15 @@ struct TLineEntry {
   char* Text;   // points into the owner's Buffer, ends at a zero byte
 };
 
+// A block from AllocZeroed that its owner gives back with FreeBlock, and that reads as the
+// pointer it holds, as the table's fields are read.
+template <typename T>
+class TOwnedBlock : public UniqueHandle<NullEmptyTraits<T*, FreeBlock>> {
+public:
+  using UniqueHandle<NullEmptyTraits<T*, FreeBlock>>::UniqueHandle;
+  operator T*() const noexcept { return this->Get(); }
+};
+
 class TclLineTable {
 public:
   TclLineTable() = default;
@@ -55,13 +65,19 @@ public:
   TclLineTable(const TclLineTable&) = delete;
   TclLineTable& operator=(const TclLineTable&) = delete;
 
-  void ClearContent();
+  void ClearContent() noexcept {
+    Entries.Reset();
+    Buffer.Reset();
+    EntryCount = 0;
+    BufferLength = 0;
+  }
   void ParseLines();
   const char* FindText(int32_t number) const;
 
-  TLineEntry* Entries = nullptr;
+  // Each block is its field's own: replacing or clearing the field gives the old one back.
+  TOwnedBlock<TLineEntry> Entries;
   int32_t EntryCount = 0;
-  char* Buffer = nullptr;
+  TOwnedBlock<char> Buffer;
   int32_t BufferLength = 0;
 
 protected:

@@ -1,4 +1,4 @@
-// The Windows resources' owners: traits for UniqueHandle, and the DC and selection wrappers that
+// The Windows resources' owners, one line a kind, and the DC and selection wrappers that
 // remember where their handle came from.
 #pragma once
 #include <windows.h>
@@ -15,60 +15,26 @@ void FreeLocalText(char* text) noexcept;
 void DeleteMemDc(HDC dc) noexcept;
 void ReleaseWindowDc(HWND wnd, HDC dc) noexcept;
 
-struct FileHandleTraits {
+// Kernel objects whose empty value is INVALID_HANDLE_VALUE: files and finds.
+template <auto CloseFn>
+struct InvalidEmptyTraits {
   using Type = HANDLE;
   static Type Invalid() noexcept { return INVALID_HANDLE_VALUE; }
-  static void Close(Type h) noexcept { CloseKernelHandle(h); }
-};
-struct KernelHandleTraits {
-  using Type = HANDLE;
-  static Type Invalid() noexcept { return nullptr; }
-  static void Close(Type h) noexcept { CloseKernelHandle(h); }
-};
-struct RegKeyTraits {
-  using Type = HKEY;
-  static Type Invalid() noexcept { return nullptr; }
-  static void Close(Type h) noexcept { CloseRegKey(h); }
-};
-// One kind of GDI object (HFONT, HBITMAP, HBRUSH), handed to the calls that take it as it is.
-template <typename Kind>
-struct GdiObjectTraits {
-  using Type = Kind;
-  static Type Invalid() noexcept { return nullptr; }
-  static void Close(Type h) noexcept { DeleteGdiObject(h); }
-};
-struct ModuleTraits {
-  using Type = HMODULE;
-  static Type Invalid() noexcept { return nullptr; }
-  static void Close(Type h) noexcept { ReleaseModule(h); }
-};
-struct FindTraits {
-  using Type = HANDLE;
-  static Type Invalid() noexcept { return INVALID_HANDLE_VALUE; }
-  static void Close(Type h) noexcept { CloseFind(h); }
-};
-// Text that the system allocated for the caller (FORMAT_MESSAGE_ALLOCATE_BUFFER).
-struct LocalTextTraits {
-  using Type = char*;
-  static Type Invalid() noexcept { return nullptr; }
-  static void Close(Type p) noexcept { FreeLocalText(p); }
-};
-struct MemDcTraits {
-  using Type = HDC;
-  static Type Invalid() noexcept { return nullptr; }
-  static void Close(Type h) noexcept { DeleteMemDc(h); }
+  static void Close(Type h) noexcept { CloseFn(h); }
 };
 
-using UniqueFile = UniqueHandle<FileHandleTraits>;
-using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;
-using UniqueHKey = UniqueHandle<RegKeyTraits>;
-using UniqueFont = UniqueHandle<GdiObjectTraits<HFONT>>;
-using UniqueBitmap = UniqueHandle<GdiObjectTraits<HBITMAP>>;
-using UniqueBrush = UniqueHandle<GdiObjectTraits<HBRUSH>>;
-using UniqueModule = UniqueHandle<ModuleTraits>;
-using UniqueMemDc = UniqueHandle<MemDcTraits>;
-using UniqueFind = UniqueHandle<FindTraits>;
-using UniqueLocalText = UniqueHandle<LocalTextTraits>;
+using UniqueFile = UniqueHandle<InvalidEmptyTraits<CloseKernelHandle>>;
+using UniqueFind = UniqueHandle<InvalidEmptyTraits<CloseFind>>;
+using UniqueKernelHandle = UniqueHandle<NullEmptyTraits<HANDLE, CloseKernelHandle>>;
+using UniqueHKey = UniqueHandle<NullEmptyTraits<HKEY, CloseRegKey>>;
+// GDI objects of one kind each, handed to the calls that take that kind as they are.
+using UniqueFont = UniqueHandle<NullEmptyTraits<HFONT, DeleteGdiObject>>;
+using UniqueBitmap = UniqueHandle<NullEmptyTraits<HBITMAP, DeleteGdiObject>>;
+using UniqueBrush = UniqueHandle<NullEmptyTraits<HBRUSH, DeleteGdiObject>>;
+using UniqueModule = UniqueHandle<NullEmptyTraits<HMODULE, ReleaseModule>>;
+using UniqueMemDc = UniqueHandle<NullEmptyTraits<HDC, DeleteMemDc>>;
+// Text that the system allocated for the caller (FORMAT_MESSAGE_ALLOCATE_BUFFER).
+using UniqueLocalText = UniqueHandle<NullEmptyTraits<char*, FreeLocalText>>;
 
 // A DC obtained with GetDC, released to the window it came from.
 class WindowDc {

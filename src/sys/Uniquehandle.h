@@ -43,3 +43,12 @@ public:
 private:
   Type value_;
 };
+
+// The traits of the kinds whose empty value is null, so that each owner is one line, as WIL's
+// typedefs are: `using UniqueHKey = UniqueHandle<NullEmptyTraits<HKEY, CloseRegKey>>;`.
+template <typename T, auto CloseFn>
+struct NullEmptyTraits {
+  using Type = T;
+  static Type Invalid() noexcept { return nullptr; }
+  static void Close(Type value) noexcept { CloseFn(value); }
+};

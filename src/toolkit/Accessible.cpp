@@ -6,10 +6,7 @@
 #include <oleacc.h>
 
 #include "sys/Syslibrary.h"
-#include "toolkit/Form.h"
-#include "toolkit/Gauge.h"
-#include "toolkit/Speedbutton.h"
-#include "toolkit/Textcontrol.h"
+#include "toolkit/Control.h"
 
 #ifndef EVENT_OBJECT_SHOW
 #define EVENT_OBJECT_SHOW 0x8002
@@ -84,18 +81,11 @@ HRESULT ToBstr(const std::string& text, BSTR* out) {
   return ToBstr(text.data(), static_cast<int>(text.size()), out);
 }
 
-// The gauge's value as it draws it: the whole percentage and "%".
-HRESULT PercentBstr(int percent, BSTR* out) {
-  char text[8];
-  ::wsprintfA(text, "%d%%", percent);
-  return ToBstr(text, lstrlenA(text), out);
-}
-
 }  // namespace
 
 // The client area's IAccessible. Its children are simple elements (no object of their own): a
-// client names them by child id. Every call works on the form's live controls, so there is nothing
-// to keep in step; once the form is gone every call answers "not connected".
+// client names them by child id. Every call asks the window's live controls, so there is nothing
+// to keep in step; once the window is gone every call answers "not connected".
 class TAccessibleObject final : public IAccessible {
 public:
   explicit TAccessibleObject(TFormAccessibility* owner) : owner_(owner) {}
@@ -178,13 +168,8 @@ public:
     if (FAILED(hr)) return hr;
     if (!e) return Self([&](IAccessible* s) { return s->get_accName(child, name); },
                         [&] { return CaptionBstr(name); });
-    switch (e->role) {
-      case TAccessRole::Button:
-      case TAccessRole::Text: return ToBstr(e->text->Caption(), name);
-      case TAccessRole::Picture: return ToBstr(e->name, name);
-      case TAccessRole::Progress: break;
-    }
-    return S_FALSE;
+    const std::string* own = e->name.empty() ? e->control->AccessName() : &e->name;
+    return own ? ToBstr(*own, name) : S_FALSE;
   }
   HRESULT STDMETHODCALLTYPE get_accValue(VARIANT child, BSTR* value) noexcept override {
     if (!value) return E_POINTER;
@@ -194,8 +179,8 @@ public:
     if (FAILED(hr)) return hr;
     if (!e) return Self([&](IAccessible* s) { return s->get_accValue(child, value); },
                         [] { return DISP_E_MEMBERNOTFOUND; });
-    if (e->role == TAccessRole::Progress) return PercentBstr(e->gauge->Progress(), value);
-    return DISP_E_MEMBERNOTFOUND;
+    const std::string shown = e->control->AccessValue();
+    return shown.empty() ? DISP_E_MEMBERNOTFOUND : ToBstr(shown, value);
   }
   HRESULT STDMETHODCALLTYPE get_accDescription(VARIANT child, BSTR* text) noexcept override {
     return SelfOnlyText(child, text, &IAccessible::get_accDescription);
@@ -216,7 +201,7 @@ public:
     if (FAILED(hr)) return hr;
     if (!e) return Self([&](IAccessible* s) { return s->get_accRole(child, role); },
                         [&] { return I4(role, ROLE_SYSTEM_CLIENT); });
-    switch (e->role) {
+    switch (e->control->AccessRole()) {
       case TAccessRole::Button: return I4(role, ROLE_SYSTEM_PUSHBUTTON);
       case TAccessRole::Text: return I4(role, ROLE_SYSTEM_STATICTEXT);
       case TAccessRole::Progress: return I4(role, ROLE_SYSTEM_PROGRESSBAR);
@@ -235,7 +220,7 @@ public:
                         [&] { return I4(state, wnd && ::IsWindowVisible(wnd) ? 0 : STATE_SYSTEM_INVISIBLE); });
     long bits = 0;
     if (!e->control->Visible() || !wnd || !::IsWindowVisible(wnd)) bits |= STATE_SYSTEM_INVISIBLE;
-    if (e->role == TAccessRole::Button) {
+    if (e->control->AccessRole() == TAccessRole::Button) {
       if (!owner_->Available(*e)) bits |= STATE_SYSTEM_UNAVAILABLE;
       if (e->isDefault) bits |= STATE_SYSTEM_DEFAULT;
     } else {
@@ -276,7 +261,7 @@ public:
     if (FAILED(hr)) return hr;
     if (!e) return Self([&](IAccessible* s) { return s->get_accDefaultAction(child, action); },
                         [] { return DISP_E_MEMBERNOTFOUND; });
-    if (e->role != TAccessRole::Button) return DISP_E_MEMBERNOTFOUND;
+    if (e->control->AccessRole() != TAccessRole::Button) return DISP_E_MEMBERNOTFOUND;
     return ToBstr("Press", 5, action);
   }
   HRESULT STDMETHODCALLTYPE accSelect(long flags, VARIANT child) noexcept override {
@@ -294,7 +279,7 @@ public:
     const TAccessEntry* e = nullptr;
     HRESULT hr = Resolve(child, e);
     if (FAILED(hr)) return hr;
-    TForm* form = owner_->Form();
+    TControlParent* form = owner_->Form();
     RECT r = e ? e->control->BoundsRect() : RECT{0, 0, form->ClientWidth(), form->ClientHeight()};
     POINT origin = {r.left, r.top};
     if (!form->Handle() || !::ClientToScreen(form->Handle(), &origin)) return E_FAIL;
@@ -341,7 +326,7 @@ public:
     if (!hit) return E_POINTER;
     hit->vt = VT_EMPTY;
     if (!owner_) return CO_E_OBJNOTCONNECTED;
-    TForm* form = owner_->Form();
+    TControlParent* form = owner_->Form();
     POINT pt = {x, y};
     if (!form->Handle() || !::ScreenToClient(form->Handle(), &pt)) return E_FAIL;
     RECT client = {0, 0, form->ClientWidth(), form->ClientHeight()};
@@ -361,7 +346,7 @@ public:
     const TAccessEntry* e = nullptr;
     HRESULT hr = Resolve(child, e);
     if (FAILED(hr)) return hr;
-    if (!e || e->role != TAccessRole::Button) return DISP_E_MEMBERNOTFOUND;
+    if (!e || e->control->AccessRole() != TAccessRole::Button) return DISP_E_MEMBERNOTFOUND;
     HWND wnd = owner_->Form()->Handle();
     if (!wnd || !::PostMessageA(wnd, TFormAccessibility::kPressMessage, static_cast<WPARAM>(child.lVal), 0))
       return E_FAIL;
@@ -434,36 +419,27 @@ private:
 
 TFormAccessibility::~TFormAccessibility() { Detach(); }
 
-TAccessEntry& TFormAccessibility::Add(TAccessRole role, TControl* control) {
-  entries_.push_back(TAccessEntry{role, control, nullptr, nullptr, nullptr, std::string(), nullptr, false,
-                                  false, std::string(), 0});
+TAccessEntry& TFormAccessibility::Add(TControl* control) {
+  entries_.push_back(TAccessEntry{control, std::string(), nullptr, false, false, std::string(), std::string()});
   return entries_.back();
 }
 
-void TFormAccessibility::AddButton(TSpeedButton* button, const char* shortcut, bool isDefault) {
-  TAccessEntry& e = Add(TAccessRole::Button, button);
-  e.text = button;
-  e.button = button;
+void TFormAccessibility::AddButton(TControl* button, const char* shortcut, bool isDefault) {
+  TAccessEntry& e = Add(button);
   e.shortcut = shortcut;
   e.isDefault = isDefault;
 }
 
-void TFormAccessibility::AddText(const TTextControl* text) {
-  Add(TAccessRole::Text, const_cast<TTextControl*>(text)).text = text;
-}
+void TFormAccessibility::AddText(TControl* text) { Add(text); }
 
-void TFormAccessibility::AddGauge(const TCGauge* gauge) {
-  Add(TAccessRole::Progress, const_cast<TCGauge*>(gauge)).gauge = gauge;
-}
+void TFormAccessibility::AddGauge(TControl* gauge) { Add(gauge); }
 
-void TFormAccessibility::AddPicture(TControl* picture, const std::string& name) {
-  Add(TAccessRole::Picture, picture).name = name;
-}
+void TFormAccessibility::AddPicture(TControl* picture, const std::string& name) { Add(picture).name = name; }
 
 bool TFormAccessibility::Available(const TAccessEntry& entry) const {
   HWND wnd = form_->Handle();
-  return entry.role == TAccessRole::Button && entry.control->Visible() && wnd && ::IsWindowEnabled(wnd) &&
-         form_->ClickAllowed(entry.control);
+  return entry.control->AccessRole() == TAccessRole::Button && entry.control->Visible() && wnd &&
+         ::IsWindowEnabled(wnd) && form_->ClickAllowed(entry.control);
 }
 
 bool TFormAccessibility::Answer(WPARAM wp, LPARAM lp, LRESULT& result) {
@@ -487,7 +463,7 @@ void TFormAccessibility::Press(WPARAM childId) {
   if (childId < 1 || childId > entries_.size()) return;
   TAccessEntry& e = entries_[childId - 1];
   // Checked again now: the state may have changed since the client asked.
-  if (e.button && Available(e)) e.button->Click();
+  if (Available(e)) e.control->Press();
 }
 
 void TFormAccessibility::NotifyChanges() {
@@ -496,8 +472,9 @@ void TFormAccessibility::NotifyChanges() {
   for (size_t i = 0; i < entries_.size(); ++i) {
     TAccessEntry& e = entries_[i];
     const bool visible = e.control->Visible();
-    const std::string* name = e.role == TAccessRole::Text ? &e.text->Caption() : nullptr;
-    const int value = e.gauge ? e.gauge->Progress() : 0;
+    // Name changes are told for texts: theirs is what changes during a run.
+    const std::string* name = e.control->AccessRole() == TAccessRole::Text ? e.control->AccessName() : nullptr;
+    const std::string value = e.control->AccessValue();
     const LONG child = static_cast<LONG>(i + 1);
     // The first paint sets the baseline: a window that appears is announced by the system. What
     // shows or hides is told as such; name and value changes only of what stays in sight.
@@ -508,7 +485,7 @@ void TFormAccessibility::NotifyChanges() {
         // A line cleared for the next one is not worth telling.
         if (name && !name->empty() && *name != e.shownName)
           notify(EVENT_OBJECT_NAMECHANGE, wnd, OBJID_CLIENT, child);
-        if (e.gauge && value != e.shownValue)
+        if (!value.empty() && value != e.shownValue)
           notify(EVENT_OBJECT_VALUECHANGE, wnd, OBJID_CLIENT, child);
       }
     }

@@ -1,47 +1,39 @@
-// What a screen reader learns about a form whose controls are drawn, not windows: an IAccessible of
-// the client area whose children are the controls the form was told about, and change events for
-// them. oleacc, oleaut32, ole32 and NotifyWinEvent are looked up at run time; where one is missing
+// What a screen reader learns about a window whose controls are drawn, not windows: an IAccessible
+// of the client area whose children are the controls that it was told about, each describing
+// itself, and change events for them. oleacc, oleaut32, ole32 and NotifyWinEvent are looked up at run time; where one is missing
 // the form has no accessible object or sends no events, and works as before.
 #pragma once
 #include <windows.h>
 #include <string>
 #include <vector>
 
-class TForm;
 class TControl;
-class TTextControl;
-class TSpeedButton;
-class TCGauge;
+class TControlParent;
 class TAccessibleObject;
 
-enum class TAccessRole { Button, Text, Progress, Picture };
-
 struct TAccessEntry {
-  TAccessRole role;
   TControl* control;
-  const TTextControl* text;   // button or text: its caption is the name
-  TSpeedButton* button;
-  const TCGauge* gauge;
-  std::string name;           // picture
+  std::string name;           // given where the control has no name of its own (a picture)
   const char* shortcut;       // button: the key that presses it, or null
   bool isDefault;
   // What the last round of events told the listeners.
   bool shownVisible;
   std::string shownName;
-  int shownValue;
+  std::string shownValue;
 };
 
 class TFormAccessibility {
 public:
-  explicit TFormAccessibility(TForm* form) : form_(form) {}
+  explicit TFormAccessibility(TControlParent* form) : form_(form) {}
   ~TFormAccessibility();
   TFormAccessibility(const TFormAccessibility&) = delete;
   TFormAccessibility& operator=(const TFormAccessibility&) = delete;
 
-  // Children in the order a reader walks them; the child id is the position, from 1.
-  void AddButton(TSpeedButton* button, const char* shortcut = nullptr, bool isDefault = false);
-  void AddText(const TTextControl* text);
-  void AddGauge(const TCGauge* gauge);
+  // Children in the order a reader walks them; the child id is the position, from 1. What each
+  // is, the control says itself.
+  void AddButton(TControl* button, const char* shortcut = nullptr, bool isDefault = false);
+  void AddText(TControl* text);
+  void AddGauge(TControl* gauge);
   void AddPicture(TControl* picture, const std::string& name);
 
   // WM_GETOBJECT: true with the result when the client object was asked for and could be given.
@@ -53,7 +45,7 @@ public:
   // The form is going: clients that still hold the object get "not connected" from now on.
   void Detach();
 
-  TForm* Form() const { return form_; }
+  TControlParent* Form() const { return form_; }
   const std::vector<TAccessEntry>& Entries() const { return entries_; }
   // The button would act on a click now: shown, its form enabled, and the form agrees.
   bool Available(const TAccessEntry& entry) const;
@@ -63,9 +55,9 @@ public:
   static const UINT kPressMessage = WM_USER + 0x100;
 
 private:
-  TAccessEntry& Add(TAccessRole role, TControl* control);
+  TAccessEntry& Add(TControl* control);
 
-  TForm* form_;
+  TControlParent* form_;
   std::vector<TAccessEntry> entries_;
   TAccessibleObject* object_ = nullptr;   // one reference held
   bool comInitialized_ = false;

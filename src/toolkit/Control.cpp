@@ -1,9 +1,10 @@
 #include "toolkit/Control.h"
 
-#include "sys/Syslibrary.h"
-#include "toolkit/Form.h"
+#include <algorithm>
 
-TControl::TControl(TForm* parent) : parent_(parent) {
+#include "sys/Syslibrary.h"
+
+TControl::TControl(TControlParent* parent, TAccessRole role) : parent_(parent), role_(role) {
   if (parent_) parent_->AddControl(this);
 }
 
@@ -42,6 +43,24 @@ void TControl::SetVisible(bool visible) {
 
 void TControl::Invalidate() {
   if (parent_) parent_->InvalidateArea(bounds_);
+}
+
+void TControlParent::AddControl(TControl* control) { controls_.push_back(control); }
+
+void TControlParent::RemoveControl(TControl* control) {
+  controls_.erase(std::remove(controls_.begin(), controls_.end(), control), controls_.end());
+  if (captured_ == control) captured_ = nullptr;
+  if (hot_ == control) hot_ = nullptr;
+}
+
+void TControlParent::InvalidateArea(const RECT& area) {
+  if (handle_ && !::IsRectEmpty(&area)) ::InvalidateRect(handle_, &area, FALSE);
+}
+
+UniqueFont MakeFont(const LOGFONTA& base, BYTE charset) {
+  LOGFONTA lf = base;
+  lf.lfCharSet = charset;
+  return UniqueFont(::CreateFontIndirectA(&lf));
 }
 
 bool TrackMouseLeave(HWND wnd) {

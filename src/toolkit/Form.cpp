@@ -1,6 +1,5 @@
 #include "toolkit/Form.h"
 
-#include <algorithm>
 #include <cstring>
 #include <exception>
 
@@ -31,15 +30,10 @@ LOGFONTA FormFont(int dpi) {
 }
 }
 
-UniqueFont MakeFont(const LOGFONTA& base, BYTE charset) {
-  LOGFONTA lf = base;
-  lf.lfCharSet = charset;
-  return UniqueFont(::CreateFontIndirectA(&lf));
-}
-
 // The controls are made before the window: they take the screen's DPI, and the window's own
 // once it exists.
-TForm::TForm() : dpi_(WindowDpi(nullptr)), fontInfo_(FormFont(dpi_)) {
+TForm::TForm() : TControlParent(WindowDpi(nullptr)) {
+  fontInfo_ = FormFont(dpi_);
   font_ = MakeFont(fontInfo_, DEFAULT_CHARSET);
 }
 
@@ -101,7 +95,7 @@ void TForm::ChangeDpi(int dpi) {
   dpi_ = dpi;
   fontInfo_ = FormFont(dpi);
   font_ = MakeFont(fontInfo_, DEFAULT_CHARSET);
-  for (TControl* c : controls_) c->ScaleChanged();
+  for (TControl* c : Controls()) c->ScaleChanged();
   if (handle_) ::InvalidateRect(handle_, nullptr, FALSE);
 }
 
@@ -166,18 +160,6 @@ void TForm::EndProgram() {
   if (mainHandler_) mainHandler_(mainContext_, TMainFormEvent::Ending);
 }
 
-void TForm::AddControl(TControl* control) { controls_.push_back(control); }
-
-void TForm::RemoveControl(TControl* control) {
-  controls_.erase(std::remove(controls_.begin(), controls_.end(), control), controls_.end());
-  if (captured_ == control) captured_ = nullptr;
-  if (hot_ == control) hot_ = nullptr;
-}
-
-void TForm::InvalidateArea(const RECT& area) {
-  if (handle_ && !::IsRectEmpty(&area)) ::InvalidateRect(handle_, &area, FALSE);
-}
-
 void TForm::PaintTo(HDC dc) {
   RECT client = {0, 0, ClientWidth(), ClientHeight()};
   PaintTo(dc, client);
@@ -185,7 +167,7 @@ void TForm::PaintTo(HDC dc) {
 
 void TForm::PaintTo(HDC dc, const RECT& area) {
   ::FillRect(dc, &area, ::GetSysColorBrush(COLOR_BTNFACE));
-  for (TControl* c : controls_) {
+  for (TControl* c : Controls()) {
     RECT part;
     if (!c->Visible() || !::IntersectRect(&part, &c->BoundsRect(), &area)) continue;
     int saved = ::SaveDC(dc);
@@ -236,7 +218,7 @@ void TForm::OnClose() {
 
 TControl* TForm::MouseControlAt(POINT pt) const {
   // The last drawn is on top.
-  for (auto it = controls_.rbegin(); it != controls_.rend(); ++it) {
+  for (auto it = Controls().rbegin(); it != Controls().rend(); ++it) {
     TControl* c = *it;
     if (c->Visible() && c->TakesMouse() && ::PtInRect(&c->BoundsRect(), pt)) return c;
   }
@@ -250,104 +232,112 @@ void TForm::SetHot(TControl* control) {
   if (hot_ && TrackMouseLeave(handle_)) hot_->MouseEnter();
 }
 
+// Each handler below has one caller, the router, into which it goes whole.
+inline void TForm::OnKeyDown(UINT key, bool repeat) {
+  if (!repeat && ::IsWindowEnabled(handle_)) DoKeyDown(key);
+}
+
+inline void TForm::OnEnable(bool enabled) {
+  // A box that disabled the form gave the activation back to its owner, the application
+  // window, on closing: the keyboard would stay there, out of sight. Take it back.
+  HWND owner = ::GetWindow(handle_, GW_OWNER);
+  if (enabled && owner && ::GetActiveWindow() == owner && ::IsWindowVisible(handle_))
+    ::SetActiveWindow(handle_);
+}
+
+// The size for the other DPI, so that the system's rectangle holds the scaled client area
+// exactly, whatever the frame does.
+inline void TForm::OnGetDpiScaledSize(int dpi, SIZE& size) const {
+  RECT r = WindowRectForClient(ScaleForDpi(clientWidth_, dpi), ScaleForDpi(clientHeight_, dpi), kStyle,
+                               kExStyle, dpi);
+  size.cx = r.right;
+  size.cy = r.bottom;
+}
+
+inline void TForm::OnDestroy() {
+  if (mainHandler_ && !ending_) EndProgram();
+}
+
+inline void TForm::OnNcDestroy() {
+  ::SetWindowLongPtrA(handle_, GWLP_USERDATA, 0);
+  handle_ = nullptr;
+}
+
+inline void TForm::OnLButtonDown(POINT pt) {
+  if (TControl* c = MouseControlAt(pt)) {
+    captured_ = c;
+    ::SetCapture(handle_);
+    c->MouseDown(pt);
+  }
+}
+
+inline void TForm::OnMouseMove(POINT pt) {
+  if (captured_) {
+    captured_->MouseMove(pt);
+  } else {
+    SetHot(MouseControlAt(pt));
+  }
+}
+
+inline void TForm::OnMouseLeave() {
+  if (!captured_) SetHot(nullptr);
+}
+
+inline void TForm::OnLButtonUp(POINT pt) {
+  if (TControl* c = captured_) {
+    // Let go of the mouse before the click runs: it may run a long nested loop.
+    captured_ = nullptr;
+    ::ReleaseCapture();
+    c->MouseUp(pt);
+  }
+}
+
+inline void TForm::OnCaptureChanged(HWND capture) {
+  if (captured_ && capture != handle_) {
+    TControl* c = captured_;
+    captured_ = nullptr;
+    c->MouseLeave();
+  }
+}
+
+inline bool TForm::OnSetCursor(HWND cursorWindow, UINT hitTest) {
+  if (hitTest != HTCLIENT || cursorWindow != handle_) return false;
+  POINT cur;
+  ::GetCursorPos(&cur);
+  ::ScreenToClient(handle_, &cur);
+  TControl* c = captured_ ? captured_ : MouseControlAt(cur);
+  if (!c || !c->Cursor()) return false;
+  ::SetCursor(c->Cursor());
+  return true;
+}
+
 LRESULT TForm::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
-  POINT pt = {static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
+  const POINT pt = {static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
+  LRESULT result = 0;
   switch (msg) {
-    case WM_PAINT:
-      OnPaint();
-      return 0;
-    case WM_ERASEBKGND:
-      return 1;
-    case WM_CLOSE:
-      OnClose();
-      return 0;
-    case WM_KEYDOWN:
-      if (!(HIWORD(lp) & KF_REPEAT) && ::IsWindowEnabled(handle_)) DoKeyDown(static_cast<UINT>(wp));
-      return 0;
-    case WM_ENABLE: {
-      // A box that disabled the form gave the activation back to its owner, the application
-      // window, on closing: the keyboard would stay there, out of sight. Take it back.
-      HWND owner = ::GetWindow(handle_, GW_OWNER);
-      if (wp && owner && ::GetActiveWindow() == owner && ::IsWindowVisible(handle_))
-        ::SetActiveWindow(handle_);
-      break;
-    }
-    case kDpiChanged:
-      OnDpiChanged(HIWORD(wp), reinterpret_cast<const RECT*>(lp));
-      return 0;
-    case kGetDpiScaledSize: {
-      // The size for the other DPI, so that the system's rectangle holds the scaled client area
-      // exactly, whatever the frame does.
-      const int dpi = static_cast<int>(wp);
-      RECT r = WindowRectForClient(ScaleForDpi(clientWidth_, dpi), ScaleForDpi(clientHeight_, dpi), kStyle,
-                                   kExStyle, dpi);
-      auto* size = reinterpret_cast<SIZE*>(lp);
-      size->cx = r.right;
-      size->cy = r.bottom;
-      return TRUE;
-    }
-    case WM_GETOBJECT: {
-      LRESULT result = 0;
+    case WM_PAINT: OnPaint(); return 0;
+    case WM_ERASEBKGND: return 1;   // PaintTo covers the whole area
+    case WM_CLOSE: OnClose(); return 0;
+    case WM_KEYDOWN: OnKeyDown(static_cast<UINT>(wp), (HIWORD(lp) & KF_REPEAT) != 0); return 0;
+    case WM_ENABLE: OnEnable(wp != FALSE); break;
+    case kDpiChanged: OnDpiChanged(HIWORD(wp), reinterpret_cast<const RECT*>(lp)); return 0;
+    case kGetDpiScaledSize: OnGetDpiScaledSize(static_cast<int>(wp), *reinterpret_cast<SIZE*>(lp)); return TRUE;
+    case WM_GETOBJECT:
       if (accessibility_.Answer(wp, lp, result)) return result;
       break;
-    }
-    case TFormAccessibility::kPressMessage:
-      accessibility_.Press(wp);
-      return 0;
+    case TFormAccessibility::kPressMessage: accessibility_.Press(wp); return 0;
     case WM_SETCURSOR:
-      if (LOWORD(lp) == HTCLIENT && reinterpret_cast<HWND>(wp) == handle_) {
-        POINT cur;
-        ::GetCursorPos(&cur);
-        ::ScreenToClient(handle_, &cur);
-        TControl* c = captured_ ? captured_ : MouseControlAt(cur);
-        if (c && c->Cursor()) {
-          ::SetCursor(c->Cursor());
-          return TRUE;
-        }
-      }
+      if (OnSetCursor(reinterpret_cast<HWND>(wp), LOWORD(lp))) return TRUE;
       break;
     case WM_LBUTTONDOWN:
-    case WM_LBUTTONDBLCLK:
-      if (TControl* c = MouseControlAt(pt)) {
-        captured_ = c;
-        ::SetCapture(handle_);
-        c->MouseDown(pt);
-      }
-      return 0;
-    case WM_MOUSEMOVE:
-      if (captured_) {
-        captured_->MouseMove(pt);
-      } else {
-        SetHot(MouseControlAt(pt));
-      }
-      return 0;
-    case WM_MOUSELEAVE:
-      if (!captured_) SetHot(nullptr);
-      return 0;
-    case WM_LBUTTONUP:
-      if (TControl* c = captured_) {
-        // Let go of the mouse before the click runs: it may run a long nested loop.
-        captured_ = nullptr;
-        ::ReleaseCapture();
-        c->MouseUp(pt);
-      }
-      return 0;
-    case WM_CAPTURECHANGED:
-      if (captured_ && reinterpret_cast<HWND>(lp) != handle_) {
-        TControl* c = captured_;
-        captured_ = nullptr;
-        c->MouseLeave();
-      }
-      return 0;
-    case WM_DESTROY:
-      if (mainHandler_ && !ending_) EndProgram();
-      break;
-    case WM_NCDESTROY:
-      ::SetWindowLongPtrA(handle_, GWLP_USERDATA, 0);
-      handle_ = nullptr;
-      break;
-    default:
-      break;
+    case WM_LBUTTONDBLCLK: OnLButtonDown(pt); return 0;
+    case WM_MOUSEMOVE: OnMouseMove(pt); return 0;
+    case WM_MOUSELEAVE: OnMouseLeave(); return 0;
+    case WM_LBUTTONUP: OnLButtonUp(pt); return 0;
+    case WM_CAPTURECHANGED: OnCaptureChanged(reinterpret_cast<HWND>(lp)); return 0;
+    case WM_DESTROY: OnDestroy(); break;
+    case WM_NCDESTROY: OnNcDestroy(); break;
+    default: break;
   }
   return ::DefWindowProcA(handle_, msg, wp, lp);
 }

@@ -4,13 +4,10 @@
 #pragma once
 #include <windows.h>
 #include <string>
-#include <vector>
 
 #include "sys/Handle.h"
 #include "toolkit/Accessible.h"
-#include "toolkit/Dpi.h"
-
-class TControl;
+#include "toolkit/Control.h"
 
 enum TCloseAction { caNone, caHide, caFree, caMinimize };
 
@@ -19,7 +16,7 @@ enum TCloseAction { caNone, caHide, caFree, caMinimize };
 enum class TMainFormEvent { Ending, Destroyed };
 using TMainFormHandler = void (*)(void* context, TMainFormEvent event);
 
-class TForm {
+class TForm : public TControlParent {
 public:
   TForm();
   virtual ~TForm();
@@ -29,7 +26,6 @@ public:
   // The owner is the window that carries the taskbar entry (null: none). The client size is the
   // layout's, at 96 DPI.
   bool CreateHandle(const char* className, int clientWidth, int clientHeight, HWND owner);
-  HWND Handle() const { return handle_; }
   void SetCaption(const std::string& caption);
   std::string Caption() const;
   void SetIcon(HICON icon);
@@ -47,34 +43,20 @@ public:
   // outlive the loop that it was meant for.
   void ProgramEnding() { ending_ = true; }
 
-  // The DPI the form is laid out for, and a number of the layout at that DPI.
-  int Dpi() const { return dpi_; }
-  int Scale(int value) const { return ScaleForDpi(value, dpi_); }
   // Lays the form out again for another DPI: fonts, controls, pictures (WM_DPICHANGED does this).
   void ChangeDpi(int dpi);
 
-  // The form's font: "MS Sans Serif", 13 pixels, DEFAULT_CHARSET; above 96 DPI the TrueType
-  // "Arial" at the scaled height. Controls copy it and may change the character set of their copy.
-  const LOGFONTA& FontInfo() const { return fontInfo_; }
+  // The form's font, made from FontInfo(): "MS Sans Serif", 13 pixels, DEFAULT_CHARSET; above
+  // 96 DPI the TrueType "Arial" at the scaled height.
   HFONT Font() const { return font_.Get(); }
   COLORREF Color() const { return ::GetSysColor(COLOR_BTNFACE); }
 
-  void AddControl(TControl* control);
-  void RemoveControl(TControl* control);
-  const std::vector<TControl*>& Controls() const { return controls_; }
   // The controls that screen readers see, and what they are; none until the form adds them.
   TFormAccessibility& Accessibility() { return accessibility_; }
-  // Whether a click on the control would act now (it is not asked for the mouse, which clicks
-  // whatever it is over); readers show the others as unavailable.
-  virtual bool ClickAllowed(const TControl* /*control*/) const { return true; }
-  void InvalidateArea(const RECT& area);
   // Paints the background and every visible control, in creation order, into dc. Used by
   // WM_PAINT through a memory bitmap, and by tests.
   void PaintTo(HDC dc);                      // the whole client area
   void PaintTo(HDC dc, const RECT& area);    // only what lies in area
-  // In pixels at the form's DPI.
-  int ClientWidth() const { return Scale(clientWidth_); }
-  int ClientHeight() const { return Scale(clientHeight_); }
 
 protected:
   virtual void DoCreate() {}
@@ -91,31 +73,33 @@ protected:
   void Destroy();
 
 private:
+  // Attaches the form to its window at WM_NCCREATE and hands each message to HandleMessage,
+  // which gives it to its handler below.
   static LRESULT CALLBACK WndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
   void OnPaint();
   void OnClose();
+  void OnKeyDown(UINT key, bool repeat);
+  void OnEnable(bool enabled);
   void OnDpiChanged(int dpi, const RECT* suggested);
+  void OnGetDpiScaledSize(int dpi, SIZE& size) const;
+  bool OnSetCursor(HWND cursorWindow, UINT hitTest);   // true: a control's cursor was set
+  void OnLButtonDown(POINT pt);
+  void OnMouseMove(POINT pt);
+  void OnMouseLeave();
+  void OnLButtonUp(POINT pt);
+  void OnCaptureChanged(HWND capture);
+  void OnDestroy();
+  void OnNcDestroy();
   RECT CentredRect() const;
   void EndProgram();
   TControl* MouseControlAt(POINT pt) const;
   void SetHot(TControl* control);
 
-  HWND handle_ = nullptr;
-  int dpi_;
-  LOGFONTA fontInfo_;
   UniqueFont font_;
-  std::vector<TControl*> controls_;
-  TControl* captured_ = nullptr;
-  TControl* hot_ = nullptr;
   bool destroyed_ = false;
   TMainFormHandler mainHandler_ = nullptr;
   void* mainContext_ = nullptr;
   bool ending_ = false;
-  int clientWidth_ = 0;
-  int clientHeight_ = 0;
   TFormAccessibility accessibility_{this};
 };
-
-// A font made from base with the given character set.
-UniqueFont MakeFont(const LOGFONTA& base, BYTE charset);

@@ -1,6 +1,13 @@
 #include "toolkit/Gauge.h"
 
-#include "toolkit/Form.h"
+namespace {
+// The whole percentage and "%". User32's formatter: the C library's would bring its
+// floating-point printf into the exe.
+struct PercentText {
+  explicit PercentText(int percent) { ::wsprintfA(text, "%d%%", percent); }
+  char text[8];
+};
+}  // namespace
 
 void PaintGauge(HDC dc, const RECT& bounds, int percent, COLORREF fill, HFONT font, int line) {
   if (percent < 0) percent = 0;
@@ -24,9 +31,7 @@ void PaintGauge(HDC dc, const RECT& bounds, int percent, COLORREF fill, HFONT fo
 
   // The text goes white on black into a bitmap of its own, then onto the bar with XOR: white
   // pixels invert what is beneath, black ones leave it.
-  // user32's formatter: the C library's would bring its floating-point printf into the exe.
-  char text[8];
-  ::wsprintfA(text, "%d%%", percent);
+  const PercentText label(percent);
   UniqueMemDc mem(::CreateCompatibleDC(dc));
   UniqueBitmap bmp(::CreateCompatibleBitmap(dc, width, height));
   if (!mem || !bmp) return;
@@ -36,11 +41,11 @@ void PaintGauge(HDC dc, const RECT& bounds, int percent, COLORREF fill, HFONT fo
   SelectedObject selFont(mem.Get(), font ? static_cast<HGDIOBJ>(font) : ::GetStockObject(DEFAULT_GUI_FONT));
   ::SetBkMode(mem.Get(), TRANSPARENT);
   ::SetTextColor(mem.Get(), RGB(255, 255, 255));
-  ::DrawTextA(mem.Get(), text, -1, &local, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+  ::DrawTextA(mem.Get(), label.text, -1, &local, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
   ::BitBlt(dc, inner.left, inner.top, width, height, mem.Get(), 0, 0, SRCINVERT);
 }
 
-TCGauge::TCGauge(TForm* parent) : TControl(parent) { MakeFont(); }
+TCGauge::TCGauge(TControlParent* parent) : TControl(parent, TAccessRole::Progress) { MakeFont(); }
 
 void TCGauge::MakeFont() {
   // Smoothing would leave grey pixels, which invert to odd colours.
@@ -66,6 +71,8 @@ void TCGauge::SetForeColor(TColor color) {
   foreColor_ = color;
   Invalidate();
 }
+
+std::string TCGauge::AccessValue() const { return PercentText(progress_).text; }
 
 void TCGauge::Paint(HDC dc) {
   PaintGauge(dc, BoundsRect(), progress_, ColorToRGB(foreColor_), font_.Get(), Scale(1));

@@ -12,7 +12,7 @@ void PaintGauge(HDC dc, const RECT& bounds, int percent, COLORREF fill, HFONT fo
 
 class TCGauge : public TControl {
 public:
-  explicit TCGauge(TForm* parent);
+  explicit TCGauge(TControlParent* parent);
   // Clamped to 0..100; nothing is repainted when the whole percentage stays the same.
   void SetProgress(int value);
   int Progress() const { return progress_; }
@@ -20,6 +20,7 @@ public:
   TColor ForeColor() const { return foreColor_; }
   void Paint(HDC dc) override;
   void ScaleChanged() override;
+  std::string AccessValue() const override;   // as drawn
 
 private:
   void MakeFont();

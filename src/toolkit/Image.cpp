@@ -1,7 +1,5 @@
 #include "toolkit/Image.h"
 
-#include "toolkit/Form.h"
-
 bool TImage::SetBitmap(HBITMAP bitmap) {
   bitmap_.Reset(bitmap);
   if (!bitmap) return false;

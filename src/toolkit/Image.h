@@ -6,7 +6,7 @@
 
 class TImage : public TControl {
 public:
-  explicit TImage(TForm* parent) : TControl(parent) {}
+  explicit TImage(TControlParent* parent) : TControl(parent, TAccessRole::Picture) {}
   // Takes ownership of the bitmap; false when there is none.
   bool SetBitmap(HBITMAP bitmap);
   // The picture for the form's DPI, and for each DPI the form takes later. The source's names

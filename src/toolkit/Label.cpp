@@ -1,7 +1,5 @@
 #include "toolkit/Label.h"
 
-#include "toolkit/Form.h"
-
 namespace {
 const UINT kDrawFlags = DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX;
 }

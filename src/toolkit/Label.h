@@ -5,7 +5,7 @@
 
 class TLabel : public TTextControl {
 public:
-  explicit TLabel(TForm* parent) : TTextControl(parent) {}
+  explicit TLabel(TControlParent* parent) : TTextControl(parent) {}
   void Paint(HDC dc) override;
 
 protected:

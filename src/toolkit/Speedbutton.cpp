@@ -1,7 +1,5 @@
 #include "toolkit/Speedbutton.h"
 
-#include "toolkit/Form.h"
-
 #ifndef IDC_HAND
 #define IDC_HAND MAKEINTRESOURCE(32649)
 #endif

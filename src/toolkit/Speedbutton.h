@@ -9,7 +9,7 @@ class TSpeedButton : public TTextControl {
 public:
   using ClickHandler = void (*)(void* context);
 
-  explicit TSpeedButton(TForm* parent) : TTextControl(parent) {}
+  explicit TSpeedButton(TControlParent* parent) : TTextControl(parent, TAccessRole::Button) {}
   void SetOnClick(ClickHandler handler, void* context) {
     onClick_ = handler;
     context_ = context;
@@ -24,6 +24,7 @@ public:
   void MouseUp(POINT pt) override;
   void MouseEnter() override;
   void MouseLeave() override;
+  void Press() override { Click(); }
 
   static const int kCaptionMargin = 2;
 

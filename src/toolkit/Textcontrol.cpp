@@ -1,9 +1,7 @@
 #include "toolkit/Textcontrol.h"
 
-#include "toolkit/Form.h"
-
-TTextControl::TTextControl(TForm* parent)
-    : TControl(parent), charset_(parent->FontInfo().lfCharSet) {
+TTextControl::TTextControl(TControlParent* parent, TAccessRole role)
+    : TControl(parent, role), charset_(parent->FontInfo().lfCharSet) {
   font_ = MakeFont(parent->FontInfo(), charset_);
 }
 

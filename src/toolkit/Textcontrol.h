@@ -8,13 +8,14 @@
 
 class TTextControl : public TControl {
 public:
-  explicit TTextControl(TForm* parent);
+  explicit TTextControl(TControlParent* parent, TAccessRole role = TAccessRole::Text);
   void SetCaption(const std::string& caption);
   const std::string& Caption() const { return caption_; }
   void SetCharset(BYTE charset);
   BYTE Charset() const { return charset_; }
   HFONT Font() const { return font_.Get(); }
   void ScaleChanged() override;
+  const std::string* AccessName() const override { return &caption_; }
 
 protected:
   // The caption or the font changed: a label takes its new size, a button only repaints.
