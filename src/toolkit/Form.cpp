@@ -336,7 +336,13 @@ LRESULT TForm::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_LBUTTONUP: OnLButtonUp(pt); return 0;
     case WM_CAPTURECHANGED: OnCaptureChanged(reinterpret_cast<HWND>(lp)); return 0;
     case WM_DESTROY: OnDestroy(); break;
-    case WM_NCDESTROY: OnNcDestroy(); break;
+    case WM_NCDESTROY: {
+      // The last message: the window's own data is freed by the default handling, which needs the
+      // window the form lets go of here.
+      HWND wnd = handle_;
+      OnNcDestroy();
+      return ::DefWindowProcA(wnd, msg, wp, lp);
+    }
     default: break;
   }
   return ::DefWindowProcA(handle_, msg, wp, lp);
