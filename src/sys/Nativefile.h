@@ -66,8 +66,23 @@ private:
   std::string lastTrusted_, lastTrustedFull_;   // the last trusted folder's full path, for the next name
 };
 
+// A last question about a file before it is deleted: asked with the checked handle, which may also
+// read the file's data and is shared with nobody who writes; false leaves the file, answering
+// `Refusal`. A file held by someone else is then left as it is, attributes and all.
+struct TRemovalCheck {
+  bool (*Accept)(void* context, HANDLE file);
+  void* Context;
+  uint32_t Refusal;
+  const char* Where;   // the removal's site, for the fault walk
+};
+
 // Removes the file (or the empty folder) through a checked handle, by the given calls. Answers as
 // RemoveFile and RemoveFolder do (sys/Fileiofun.h); kRemovalUnchecked when the calls are incomplete,
 // the name has no full path, or a folder on the way cannot be opened or examined.
 uint32_t RemoveThroughCheckedHandle(const TNativeCalls& calls, const std::string& name, const std::string& trusted,
-                                    bool folder, TCheckedFolders* folders);
+                                    bool folder, TCheckedFolders* folders, const TRemovalCheck* check = nullptr);
+
+// Moves a file open with the right to delete it to `to` (a full path on its volume, where a file
+// that is not open gives way); 0 or the Windows error. What moves is the file of the handle,
+// whatever its name has come to mean.
+uint32_t MoveOpenFile(const TNativeCalls& calls, HANDLE file, const std::string& to);

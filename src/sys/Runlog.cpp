@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "sys/Faultpoint.h"
 #include "sys/Handle.h"
 #include "sys/Pathutil.h"
 
@@ -24,7 +25,8 @@ void Write(const std::string& text) {
   }
   // No buffer of our own: what WriteFile took survives the end of the process, however it ends.
   DWORD written = 0;
-  ::WriteFile(log.File.File.Get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+  SYS_ZERO("the log's writes", WriteFile, (log.File.File.Get(), text.data(), static_cast<DWORD>(text.size()), &written,
+                                         nullptr));
 }
 
 bool IsControlByte(char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; }
@@ -36,6 +38,8 @@ const char* OutcomeWord(TLogOutcome outcome) {
     case TLogOutcome::Failed: return "failed";
     case TLogOutcome::Scheduled: return "scheduled";
     case TLogOutcome::LeftAlone: return "left alone";
+    case TLogOutcome::HandedOver: return "handed to a copy of the uninstaller, which deletes it once this program has ended";
+    case TLogOutcome::NotHandedOver: return "not handed to a copy of the uninstaller";
   }
   return "";
 }

@@ -8,7 +8,7 @@
 #include <string>
 #include "sys/Ownfile.h"
 
-enum class TLogOutcome { Removed, Absent, Failed, Scheduled, LeftAlone };
+enum class TLogOutcome { Removed, Absent, Failed, Scheduled, LeftAlone, HandedOver, NotHandedOver };
 
 // Creates the file, or takes the one that is there, refusing what sys/Ownfile.h refuses. A new file
 // is written from the first line; an old one stays whole until RunlogReplace, and what is written

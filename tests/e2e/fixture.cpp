@@ -17,6 +17,7 @@
 //   rename FROM TO             "renamed", or "refused ERROR"
 //   release                    ends every standin and hold
 //   exists PATH...             "present PATH" or "absent PATH" for each
+//   running                    the program file of every process, one a line
 //   attributes PATH [HEX]      sets the file's attributes to HEX if given; then prints them in hex
 //   /ANY-SWITCH ...            started as someone else's program put in the uninstaller's place:
 //                              appends its command line to C:\started.txt, and does nothing else
@@ -24,6 +25,7 @@
 // Unix paths (starting with a slash) are taken through drive Z:.
 #include <windows.h>
 #include <shlobj.h>
+#include <tlhelp32.h>
 #include <objbase.h>
 #include <fcntl.h>
 #include <io.h>
@@ -531,6 +533,26 @@ int RecordStart() {
   return 0;
 }
 
+int Running() {
+  using QueryImageFn = BOOL(WINAPI*)(HANDLE, DWORD, LPSTR, PDWORD);   // Vista and later
+  auto query = reinterpret_cast<QueryImageFn>(
+      reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "QueryFullProcessImageNameA")));
+  if (!query) return Fail("no QueryFullProcessImageNameA"), 1;
+  HANDLE all = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (all == INVALID_HANDLE_VALUE) return Fail("no process list"), 1;
+  PROCESSENTRY32 entry = {};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = Process32First(all, &entry); more; more = Process32Next(all, &entry)) {
+    HANDLE p = OpenProcess(0x1000 /* PROCESS_QUERY_LIMITED_INFORMATION */, FALSE, entry.th32ProcessID);
+    char image[MAX_PATH * 2] = {};
+    DWORD size = sizeof image;
+    if (p && query(p, 0, image, &size)) std::printf("%s\n", image);
+    if (p) CloseHandle(p);
+  }
+  CloseHandle(all);
+  return 0;
+}
+
 int Release() {
   HANDLE e = OpenEventA(EVENT_MODIFY_STATE, FALSE, kReleaseEvent);
   if (!e) return 0;
@@ -589,6 +611,7 @@ int main(int argc, char** argv) {
   if (cmd == "hold" && (argc == 3 || argc == 4)) return Hold(argv[2], argc == 4 ? argv[3] : "");
   if (cmd == "rename" && argc == 4) return Rename(WindowsPath(argv[2]), WindowsPath(argv[3]));
   if (cmd == "release") return Release();
+  if (cmd == "running") return Running();
   if (cmd == "link-key" && argc == 4) return LinkKey(argv[2], argv[3]);
   if (cmd == "exists") {
     for (int i = 2; i < argc; ++i) std::printf("%s %s\n", Exists(WindowsPath(argv[i])) ? "present" : "absent", argv[i]);
