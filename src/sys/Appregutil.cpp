@@ -144,9 +144,10 @@ LONG NextChild(const TWideRegistry& wide, const TKeyFrame& parent, TKeyFrame& ch
   return listed;
 }
 
+// A child that is listed yet does not open by its name is no missing key: the tree keeps it.
 void Stays(TKeyFrame& key, LONG why) {
   ++key.Stayed;
-  if (key.Failure == ERROR_SUCCESS) key.Failure = why;
+  if (key.Failure == ERROR_SUCCESS) key.Failure = why == ERROR_FILE_NOT_FOUND ? ERROR_BADKEY : why;
 }
 
 // Depth first, the children of a key before the key itself, on a stack of its own rather than

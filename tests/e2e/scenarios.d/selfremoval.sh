@@ -31,8 +31,8 @@ install_gone() {
 }
 
 scenario_self_complete() {
-  # While the completion box is up the copy already waits, without a window of its own; once the
-  # box is answered the program that was started ends with the run's code, and its file and folder
+  # While the completion box is up the copy already waits, listed for the restart, without a window
+  # of its own; once the box is answered the program that was started ends with the run's code, and its file and folder
   # go without a restart; only the copy waits for the restart, which takes it too.
   need_uninstaller; begin
   install --uninstaller "$E2E_UNINSTALL" "${catalogs[@]}"
@@ -44,6 +44,9 @@ scenario_self_complete() {
     bad "no copy in a private temporary folder: $(copies)"
   fi
   [ -f "$(unix_path "$installdir")/Uninstall.EXE" ] && ok "the program stays while it runs" || bad "the program went while running"
+  # Listed for the restart as soon as it was made: a copy ended from here on still goes then.
+  fixture pending >"$dir/pending.txt"
+  copy_scheduled 2
   WINEDEBUG=-all wine "$E2E_DRIVER" attach count answer ok exit </dev/null >"$dir/driver.txt" 2>"$dir/driver.err"
   sed 's/^/  driver: /' "$dir/driver.txt"
   saw "app-count 1"
@@ -208,4 +211,33 @@ scenario_self_unheld() {
   verify "${nt_leftovers[@]}" install/Uninstall.EXE dir/install
   scheduled "delete $installdir\\Uninstall.EXE" "delete $installdir"
   after_restart "${nt_leftovers[@]}"
+}
+
+scenario_self_job() {
+  # A deployment tool runs the uninstaller in a job that refuses breakaway and ends whatever it
+  # still holds once the uninstaller has ended: a copy started there would die before its work, so
+  # none is started. The program's own file moves into the copy's private temporary folder, which
+  # is listed for the restart from the start, and the installation folder goes at once (3010); a new
+  # installation before the restart is left whole by it.
+  need_uninstaller; begin
+  install --uninstaller "$E2E_UNINSTALL" "${catalogs[@]}"
+  use_log 'C:\tarvo.log'
+  driver job run "$(uninstaller)" "/S /LOG=$logwin"
+  saw "run-exit 3010"
+  saw "job closed 0"
+  install_gone
+  verify "${nt_leftovers[@]}"
+  scheduled
+  copy_scheduled 2
+  read_log
+  logged_start "Delete file $installdir\\Uninstall.EXE: not handed to a copy of the uninstaller, the job that runs the uninstaller would end the copy with it (error 5: "
+  logged "Delete file $installdir\\Uninstall.EXE: scheduled, moved into the copy's place in the temporary folder"
+  logged "Remove folder $installdir: removed"
+  last_logged "Exit code 3010: completed, files wait for the next restart of Windows"
+  install --uninstaller "$E2E_UNINSTALL" "${catalogs[@]}"
+  restart_prefix
+  fixture check >"$dir/restarted.txt"
+  if cmp -s "$dir/before.txt" "$dir/restarted.txt"; then ok "after the restart the new installation is whole"
+  else bad "the restart changed the new installation:"; diff "$dir/before.txt" "$dir/restarted.txt" | sed 's/^/  /'; fi
+  [ -z "$(copies any)" ] && ok "the restart took the moved program and its folder" || bad "left in TEMP: $(copies any)"
 }
