@@ -42,16 +42,15 @@ NtDeleteKeyFn NtDeleteKeyProc() {
   return GetSystemProc<NtDeleteKeyFn>(::GetModuleHandleA("ntdll.dll"), "NtDeleteKey");
 }
 
-// The names below a key are anyone's, in any script: on the NT family they are enumerated and
-// opened in UTF-16, which the ANSI calls would turn into '?' outside the code page. Looked up at
-// run time: the 9x family has these only as stubs, and keeps its ANSI names.
+// The names below a key are anyone's, in any script: where keys go through their handles (the NT
+// family) they are enumerated and opened in UTF-16, which the ANSI calls would turn into '?' outside
+// the code page. Looked up at run time: the 9x family has these only as stubs.
 struct TWideRegistry {
   using OpenFn = LONG(WINAPI*)(HKEY, LPCWSTR, DWORD, REGSAM, PHKEY);
   using EnumFn = LONG(WINAPI*)(HKEY, DWORD, LPWSTR, LPDWORD, LPDWORD, LPWSTR, LPDWORD, PFILETIME);
   OpenFn Open = nullptr;
   EnumFn Enum = nullptr;
   TWideRegistry() {
-    if (!IsNtMachine()) return;
     HMODULE advapi = ::GetModuleHandleA("advapi32.dll");
     Open = GetSystemProc<OpenFn>(advapi, "RegOpenKeyExW");
     Enum = GetSystemProc<EnumFn>(advapi, "RegEnumKeyExW");
@@ -114,11 +113,11 @@ bool ValueExists(HKEY key, const std::string& name) {
                                                                 nullptr)) == ERROR_SUCCESS;
 }
 
-// One key of the tree on the way down: its handle, its name below its parent (for a deletion by
-// name), the children enumerated past because they stayed, and the first reason why.
+// One key of the tree on the way down: its handle, the children enumerated past because they
+// stayed, and the first reason why.
 struct TKeyFrame {
   UniqueHKey Key;
-  std::string Name;
+  bool Link = false;   // never descended into
   DWORD Stayed = 0;
   LONG Failure = ERROR_SUCCESS;
 };
@@ -126,21 +125,11 @@ struct TKeyFrame {
 // The next child of the key that has not stayed: ERROR_NO_MORE_ITEMS when there is none, else
 // the enumeration's error; `opened` is then the child's own open.
 LONG NextChild(const TWideRegistry& wide, const TKeyFrame& parent, TKeyFrame& child, LONG& opened) {
-  if (wide.Usable()) {
-    wchar_t name[256];
-    DWORD length = sizeof name / sizeof name[0];
-    LONG listed = SYS_REG_P(kTreeDeletion, "RegEnumKeyExW",
-                            wide.Enum(parent.Key.Get(), parent.Stayed, name, &length, nullptr, nullptr, nullptr, nullptr));
-    if (listed == ERROR_SUCCESS) opened = OpenWideKey(wide, parent.Key.Get(), name, child.Key);
-    return listed;
-  }
-  char name[256];
-  DWORD length = sizeof name;
-  LONG listed = SYS_REG(kTreeDeletion, RegEnumKeyExA,
-                        (parent.Key.Get(), parent.Stayed, name, &length, nullptr, nullptr, nullptr, nullptr));
-  if (listed != ERROR_SUCCESS) return listed;
-  child.Name.assign(name, length);
-  opened = OpenKey(parent.Key.Get(), child.Name.c_str(), child.Key, kTreeDeletion);
+  wchar_t name[256];
+  DWORD length = sizeof name / sizeof name[0];
+  LONG listed = SYS_REG_P(kTreeDeletion, "RegEnumKeyExW",
+                          wide.Enum(parent.Key.Get(), parent.Stayed, name, &length, nullptr, nullptr, nullptr, nullptr));
+  if (listed == ERROR_SUCCESS) opened = OpenWideKey(wide, parent.Key.Get(), name, child.Key);
   return listed;
 }
 
@@ -152,26 +141,30 @@ void Stays(TKeyFrame& key, LONG why) {
 
 // Depth first, the children of a key before the key itself, on a stack of its own rather than
 // the program's: the registry allows trees 512 levels deep. A child that will not go is passed
-// by, its siblings still go, and the keys above it stay and answer with its error.
+// by, its siblings still go, and the keys above it stay and answer with its error. The 9x family
+// has no links and no names outside its code page, and its own deletion takes the subkeys too.
 LONG DeleteKeyTree(HKEY root, const std::string& name) {
   NtDeleteKeyFn ntDeleteKey = NtDeleteKeyProc();
   const TKeyDeletion way = ChooseKeyDeletion(IsNtMachine(), ntDeleteKey != nullptr);
-  if (way == TKeyDeletion::Refused) return ERROR_NOT_SUPPORTED;   // no safe way to delete: leave it all
+  if (way == TKeyDeletion::ByName) return SYS_REG(kTreeDeletion, RegDeleteKeyA, (root, name.c_str()));
   const TWideRegistry wide;
+  // No safe way to delete: leave it all.
+  if (way == TKeyDeletion::Refused || !wide.Usable()) return ERROR_NOT_SUPPORTED;
   // The whole way down at once, from the heap: the program's stack stays as small as ever.
   std::unique_ptr<TKeyFrame[]> stack(SYS_NEW(kTreeDeletion, TKeyFrame[kMaxDepth + 1]));
   if (!stack) return ERROR_NOT_ENOUGH_MEMORY;
   size_t depth = 0;   // of the key looked at, the tree's own key being 0
-  stack[0].Name = name;
   LONG opened = OpenKey(root, name.c_str(), stack[0].Key, kTreeDeletion);
   if (opened != ERROR_SUCCESS) return opened;
+  stack[0].Link = IsLinkKey(stack[0].Key.Get());
   for (int step = 0; step < kMaxSteps; ++step) {
     TKeyFrame& top = stack[depth];
-    if (!IsLinkKey(top.Key.Get())) {
+    if (!top.Link) {
       TKeyFrame& child = stack[depth < kMaxDepth ? depth + 1 : depth];
       LONG childOpened = ERROR_SUCCESS;
       LONG listed = depth < kMaxDepth ? NextChild(wide, top, child, childOpened) : ERROR_CANTWRITE;
       if (listed == ERROR_SUCCESS && childOpened == ERROR_SUCCESS) {
+        child.Link = IsLinkKey(child.Key.Get());
         ++depth;
         continue;
       }
@@ -184,13 +177,8 @@ LONG DeleteKeyTree(HKEY root, const std::string& name) {
     }
     LONG result = top.Failure;
     if (result == ERROR_SUCCESS) {
-      if (way == TKeyDeletion::ByName) {
-        top.Key.Reset();
-        result = SYS_REG(kTreeDeletion, RegDeleteKeyA, (depth ? stack[depth - 1].Key.Get() : root, top.Name.c_str()));
-      } else {
-        LONG status = SYS_NT(kTreeDeletion, "NtDeleteKey", ntDeleteKey(top.Key.Get()));
-        result = status == 0 ? ERROR_SUCCESS : NtStatusError(status);
-      }
+      LONG status = SYS_NT(kTreeDeletion, "NtDeleteKey", ntDeleteKey(top.Key.Get()));
+      result = status == 0 ? ERROR_SUCCESS : NtStatusError(status);
     }
     top.Key.Reset();
     top.Stayed = 0;

@@ -56,9 +56,13 @@ bool ImageIsFile(HANDLE file) {
 }  // namespace
 
 std::string ExeFileName() {
+  // The name the program was started by does not change while it runs: asked once.
+  static std::string name;
+  if (!name.empty()) return name;
   char path[MAX_PATH + 1] = {};
   DWORD n = SYS_ZERO(kOwnFile, GetModuleFileNameA, (nullptr, path, MAX_PATH));
-  return n > 0 && n < MAX_PATH ? std::string(path, n) : std::string();
+  if (n > 0 && n < MAX_PATH) name.assign(path, n);
+  return name;
 }
 
 bool TFileIdentity::operator==(const TFileIdentity& o) const {

@@ -19,6 +19,7 @@
 
 namespace {
 
+const char kWhere[] = "a checked removal";
 constexpr LONG kSuccess = 0;
 constexpr LONG kBufferOverflow = static_cast<LONG>(0x80000005);
 constexpr LONG kInfoLengthMismatch = static_cast<LONG>(0xC0000004);
@@ -226,9 +227,7 @@ class TCheckedWalk {
 public:
   TCheckedWalk(const TNativeCalls& nt, TCheckedFolders& folders, const TRemovalCheck* check)
       : nt_(nt), folders_(folders), check_(check) {
-    if (!check_) return;
-    where_ = check_->Where;
-    share_ = FILE_SHARE_READ | FILE_SHARE_DELETE;
+    if (check_) share_ = FILE_SHARE_READ | FILE_SHARE_DELETE;
   }
   uint32_t Remove(const std::string& name, const std::string& trusted, bool folder);
 
@@ -253,7 +252,6 @@ private:
   const TNativeCalls& nt_;
   TCheckedFolders& folders_;
   const TRemovalCheck* check_;
-  const char* where_ = "a checked removal";
   ULONG share_ = kShareAll;
 };
 
@@ -288,7 +286,7 @@ LONG TCheckedWalk::Open(HANDLE root, std::wstring& name, ACCESS_MASK access, ULO
   if (!MakeUnicode(name, text)) return kNameInvalid;   // longer than any name can be
   ObjectAttributes attributes = {sizeof attributes, root, &text, kCaseInsensitive, nullptr, nullptr};
   IoStatus io = {};
-  return SYS_NT(where_, "NtOpenFile",
+  return SYS_NT(kWhere, "NtOpenFile",
                 nt_.OpenFile(out.Put(), access | SYNCHRONIZE, &attributes, &io, share_, options | kSynchronousIo));
 }
 
@@ -296,7 +294,7 @@ LONG TCheckedWalk::What(HANDLE handle, Look& look) const {
   // Only the fixed part is read: a long name does not matter here.
   ULONGLONG all[(offsetof(AllInformation, Name) + 64 * sizeof(WCHAR)) / sizeof(ULONGLONG) + 1];
   IoStatus io = {};
-  LONG status = SYS_NT(where_, "NtQueryInformationFile",
+  LONG status = SYS_NT(kWhere, "NtQueryInformationFile",
                        nt_.QueryInformation(handle, &io, all, sizeof all, kFileAllInformation));
   if (status != kSuccess && status != kBufferOverflow) return status;
   const AllInformation* info = reinterpret_cast<const AllInformation*>(all);
@@ -310,7 +308,7 @@ LONG TCheckedWalk::What(HANDLE handle, Look& look) const {
 LONG TCheckedWalk::Where(HANDLE handle, size_t expectedChars, std::wstring& where) const {
   std::vector<ULONGLONG> buffer((sizeof(ObjectName) + (expectedChars + 2) * sizeof(WCHAR)) / sizeof(ULONGLONG) + 1);
   ULONG returned = 0;
-  LONG status = SYS_NT(where_, "NtQueryObject",
+  LONG status = SYS_NT(kWhere, "NtQueryObject",
                        nt_.QueryObject(handle, kObjectNameInformation, buffer.data(),
                                        static_cast<ULONG>(buffer.size() * sizeof(ULONGLONG)), &returned));
   if (status == kInfoLengthMismatch || status == kBufferTooSmall) return kBufferOverflow;
@@ -323,7 +321,7 @@ LONG TCheckedWalk::Where(HANDLE handle, size_t expectedChars, std::wstring& wher
 LONG TCheckedWalk::Dispose(HANDLE handle) const {
   BOOLEAN deleteIt = TRUE;
   IoStatus io = {};
-  return SYS_NT(where_, "NtSetInformationFile",
+  return SYS_NT(kWhere, "NtSetInformationFile",
                 nt_.SetInformation(handle, &io, &deleteIt, sizeof deleteIt, kFileDispositionInformation));
 }
 
@@ -343,7 +341,7 @@ LONG TCheckedWalk::SetAttributes(HANDLE handle, ULONG attributes) const {
   BasicInformation basic = {};
   basic.FileAttributes = attributes;
   IoStatus io = {};
-  return SYS_NT(where_, "NtSetInformationFile", nt_.SetInformation(handle, &io, &basic, sizeof basic, kFileBasicInformation));
+  return SYS_NT(kWhere, "NtSetInformationFile", nt_.SetInformation(handle, &io, &basic, sizeof basic, kFileBasicInformation));
 }
 
 // The trusted folder as the system finds it, every link above and at it followed.
@@ -410,7 +408,8 @@ uint32_t TCheckedWalk::RemoveLast(const Entry& parent, const std::string& part, 
   if (status != kSuccess) return kRemovalUnchecked;
   // A link at the end, opened as itself, is removed as the link; one that was followed is refused.
   if (!SameName(expected, where)) return kRemovalThroughLink;
-  if (check_ && !folder && !check_->Accept(check_->Context, handle.Get())) return check_->Refusal;
+  if (check_ && !folder)
+    if (uint32_t refusal = check_->Check(check_->Context, handle.Get())) return refusal;
   status = Dispose(handle.Get());
   // Only a read-only file refuses to go; any other attribute goes with the file. The attributes
   // of a file with other names are theirs too: put back, even once it is going.

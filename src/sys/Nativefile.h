@@ -67,13 +67,11 @@ private:
 };
 
 // A last question about a file before it is deleted: asked with the checked handle, which may also
-// read the file's data and is shared with nobody who writes; false leaves the file, answering
-// `Refusal`. A file held by someone else is then left as it is, attributes and all.
+// read the file's data and is shared with nobody who writes; anything but 0 leaves the file and is
+// the removal's answer. A file held by someone else is then left as it is, attributes and all.
 struct TRemovalCheck {
-  bool (*Accept)(void* context, HANDLE file);
+  uint32_t (*Check)(void* context, HANDLE file);
   void* Context;
-  uint32_t Refusal;
-  const char* Where;   // the removal's site, for the fault walk
 };
 
 // Removes the file (or the empty folder) through a checked handle, by the given calls. Answers as

@@ -3,7 +3,6 @@
 #include <windows.h>
 #include <vector>
 #include "sys/Canonicalpath.h"
-#include "sys/Exename.h"
 #include "sys/Faultpoint.h"
 #include "sys/Handle.h"
 #include "sys/Pathutil.h"
@@ -188,8 +187,10 @@ bool MayBeScheduled(const std::string& full, const std::string& trusted, uint32_
   return false;
 }
 
-bool Refused(uint32_t* out, uint32_t error) {
+// A request the system refused, or that could not even be made: logged with its error.
+bool Refused(uint32_t* out, uint32_t error, const std::string& full) {
   if (out) *out = error;
+  if (error) RunlogAction(kScheduleAction, full, TLogOutcome::Failed, error);
   return false;
 }
 
@@ -199,38 +200,36 @@ bool ScheduleFileRemoval(const std::string& path, const std::string& trusted, ui
                          bool forTheProduct) {
   if (error) *error = 0;
   std::string full = FullPath(path);
-  if (full.empty()) return Refused(error, ERROR_INVALID_NAME);
+  if (full.empty()) return Refused(error, ERROR_INVALID_NAME, path);
   uint32_t why = 0;
-  if (!MayBeScheduled(full, trusted, why)) return Refused(error, why);
+  if (!MayBeScheduled(full, trusted, why)) return Refused(error, why, full);
   bool ok = !IsNtMachine() ? ScheduleIn9xWininit(full)
                          : SYS_ZERO(kScheduleWhere, MoveFileExA, (full.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) != FALSE;
   DWORD failure = ok ? 0 : ::GetLastError();
-  if (!ok && failure == 0) failure = ERROR_WRITE_FAULT;
-  RunlogAction(kScheduleAction, full, ok ? TLogOutcome::Scheduled : TLogOutcome::Failed, failure);
-  if (!ok) return Refused(error, failure);
+  if (!ok) return Refused(error, failure ? failure : static_cast<DWORD>(ERROR_WRITE_FAULT), full);
+  RunlogAction(kScheduleAction, full, TLogOutcome::Scheduled);
   Remember(full);
-  if (forTheProduct && !IsThisProgram(full)) OthersScheduled() = true;
+  // Whatever of the product waits, the uninstaller's own program too, needs the restart.
+  if (forTheProduct) OthersScheduled() = true;
   return true;
 }
 
 bool ScheduleFolderRemoval(const std::string& path, const std::string& trusted, uint32_t* error) {
   if (error) *error = 0;
-  // WININIT.INI cannot remove folders.
-  if (!IsNtMachine()) return false;
   std::string full = FullPath(path);
-  if (full.empty()) return Refused(error, ERROR_INVALID_NAME);
+  if (full.empty()) return Refused(error, ERROR_INVALID_NAME, path);
   uint32_t why = 0;
-  if (!MayBeScheduled(full, trusted, why)) return Refused(error, why);
+  if (!MayBeScheduled(full, trusted, why)) return Refused(error, why, full);
   DWORD attributes = SYS_ONES(kScheduleWhere, GetFileAttributesA, (full.c_str()));
   if (attributes == INVALID_FILE_ATTRIBUTES) {
     DWORD failure = ::GetLastError();
-    return Refused(error, failure == ERROR_FILE_NOT_FOUND || failure == ERROR_PATH_NOT_FOUND ? 0 : failure);
+    return Refused(error, failure == ERROR_FILE_NOT_FOUND || failure == ERROR_PATH_NOT_FOUND ? 0 : failure, full);
   }
   if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
 
   WIN32_FIND_DATAA data;
   UniqueFind find(SYS_INVALID(kScheduleWhere, FindFirstFileA, ((full + "\\*").c_str(), &data)));
-  if (!find) return Refused(error, ::GetLastError());
+  if (!find) return Refused(error, ::GetLastError(), full);
   bool allScheduled = true;
   do {
     std::string name = data.cFileName;
@@ -239,13 +238,14 @@ bool ScheduleFolderRemoval(const std::string& path, const std::string& trusted, 
   } while (allScheduled && SYS_ZERO(kScheduleWhere, FindNextFileA, (find.Get(), &data)));
   // Something that is not going keeps the folder, on purpose; a list that broke off tells nothing.
   if (!allScheduled) return false;
-  if (::GetLastError() != ERROR_NO_MORE_FILES) return Refused(error, ::GetLastError());
+  if (::GetLastError() != ERROR_NO_MORE_FILES) return Refused(error, ::GetLastError(), full);
+  // Emptied by the restart, yet WININIT.INI cannot remove a folder: it would stay.
+  if (!IsNtMachine()) return Refused(error, ERROR_NOT_SUPPORTED, full);
 
   // Queued after its content, so the restart empties it first.
   if (!SYS_ZERO(kScheduleWhere, MoveFileExA, (full.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT))) {
     DWORD failure = ::GetLastError();
-    RunlogAction(kScheduleAction, full, TLogOutcome::Failed, failure);
-    return Refused(error, failure ? failure : ERROR_WRITE_FAULT);
+    return Refused(error, failure ? failure : static_cast<DWORD>(ERROR_WRITE_FAULT), full);
   }
   RunlogAction(kScheduleAction, full, TLogOutcome::Scheduled);
   Remember(full);

@@ -14,8 +14,9 @@
 // (the hand-over copy), which makes no restart needed (RestartNeeded).
 bool ScheduleFileRemoval(const std::string& path, const std::string& trusted = std::string(),
                          uint32_t* error = nullptr, bool forTheProduct = true);
-// Schedules an existing folder's removal, only on the NT family and only when everything it still
-// holds was scheduled by this process.
+// Schedules an existing folder's removal when everything it still holds was scheduled by this
+// process (or goes elsewhere); on the 9x family, whose WININIT.INI cannot remove a folder, such a
+// folder answers ERROR_NOT_SUPPORTED.
 bool ScheduleFolderRemoval(const std::string& path, const std::string& trusted = std::string(),
                            uint32_t* error = nullptr);
 // True when this process scheduled the path (full path, compared as SamePathText does).
@@ -27,8 +28,9 @@ void NoteRemovalElsewhere(const std::string& path);
 // Replaces the file's content by a whole new one without a moment where neither the old nor the
 // new content is on disk under some name: written beside it first, then swapped in.
 bool ReplaceFileContent(const std::string& name, const std::string& content);
-// True when this process scheduled a file other than its own program for the next restart: what
-// a restart must finish. A folder is scheduled only when all it holds was, so files tell it all.
+// True when this process scheduled a file of the product for the next restart (the uninstaller's
+// own program too): what a restart must finish. A folder is scheduled only when all it holds was,
+// so files tell it all.
 bool RestartNeeded();
 
 // The WININIT.INI text with "NUL=<shortPath>" added to its [rename] section (made when missing).

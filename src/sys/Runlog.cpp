@@ -187,12 +187,11 @@ void RunlogAction(const char* action, const std::string& target, TLogOutcome out
 }
 
 void RunlogRemoval(const char* action, const std::string& target, bool before, bool after, uint32_t error) {
-  if (!before) {
-    RunlogAction(action, target, TLogOutcome::Absent);
-  } else if (after) {
-    RunlogAction(action, target, TLogOutcome::Failed, error, "still there");
+  // A removal that answered with an error failed, whatever a look before it could see.
+  if (error || (before && after)) {
+    RunlogAction(action, target, TLogOutcome::Failed, error, after ? "still there" : nullptr);
   } else {
-    RunlogAction(action, target, TLogOutcome::Removed);
+    RunlogAction(action, target, before ? TLogOutcome::Removed : TLogOutcome::Absent);
   }
 }
 

@@ -40,7 +40,8 @@ void RunlogJoin(std::initializer_list<TLogText> pieces);
 // One action with what came of it: "<action> <target>: <outcome>[, <why>][ (error N: text)]".
 void RunlogAction(const char* action, const std::string& target, TLogOutcome outcome, uint32_t error = 0,
                   const char* why = nullptr);
-// A removal judged by what was there before and after it; a failure names the removal's error.
+// A removal judged by its error and by what was there before and after it; a failure names the
+// removal's error.
 void RunlogRemoval(const char* action, const std::string& target, bool before, bool after, uint32_t error = 0);
 
 // A number in decimal (std::to_string would bring a printf of its own into the exe).

@@ -26,32 +26,43 @@ const char kSwitch[] = "/TVSELFREMOVE";
 const int kFieldCount = 9;
 const char kMaking[] = "the hand-over copy";
 const char kChecking[] = "the copy's removal of the original";
+const DWORD kChunk = 1024 * 1024;   // the program in a call or two
 
 bool OnNt() { return IsNtMachine(); }
 
 // FILE_SHARE_DELETE is refused by the 9x family.
 DWORD ShareAll() { return FILE_SHARE_READ | FILE_SHARE_WRITE | (OnNt() ? FILE_SHARE_DELETE : 0); }
 
+// The folder that holds the installation folder, trusted as the system finds it ("C:\\" for a
+// folder at a drive's root).
+std::string FolderAbove(const std::string& folder) {
+  std::string above = ParentFolder(folder);
+  if (!above.empty() && above[above.size() - 1] == ':') above += "\\";
+  return above;
+}
+
 uint32_t LastErrorOr(uint32_t fallback) {
   DWORD error = ::GetLastError();
   return error ? error : fallback;
 }
 
-bool SameBytes(HANDLE a, HANDLE b) {
+// 0 when both files hold the same bytes, kProgramFileReplaced when they do not, or the error that
+// kept them from being read.
+uint32_t SameBytes(HANDLE a, HANDLE b) {
   DWORD highA = 0, highB = 0;
   DWORD sizeA = SYS_ONES(kChecking, GetFileSize, (a, &highA)), sizeB = SYS_ONES(kChecking, GetFileSize, (b, &highB));
-  if (sizeA == INVALID_FILE_SIZE || sizeA != sizeB || highA != highB || highA != 0) return false;
-  std::vector<char> bufA(32768), bufB(32768);
+  if (sizeA == INVALID_FILE_SIZE || sizeB == INVALID_FILE_SIZE) return LastErrorOr(ERROR_READ_FAULT);
+  if (sizeA != sizeB || highA != highB || highA != 0) return kProgramFileReplaced;
+  std::vector<char> bufA(kChunk), bufB(kChunk);
   for (DWORD done = 0; done < sizeA;) {
     DWORD gotA = 0, gotB = 0;
     if (!SYS_ZERO(kChecking, ReadFile, (a, bufA.data(), static_cast<DWORD>(bufA.size()), &gotA, nullptr)) ||
-        !SYS_ZERO(kChecking, ReadFile, (b, bufB.data(), static_cast<DWORD>(bufB.size()), &gotB, nullptr)) ||
-        gotA != gotB || gotA == 0)
-      return false;
-    if (std::memcmp(bufA.data(), bufB.data(), gotA) != 0) return false;
+        !SYS_ZERO(kChecking, ReadFile, (b, bufB.data(), static_cast<DWORD>(bufB.size()), &gotB, nullptr)))
+      return LastErrorOr(ERROR_READ_FAULT);
+    if (gotA != gotB || gotA == 0 || std::memcmp(bufA.data(), bufB.data(), gotA) != 0) return kProgramFileReplaced;
     done += gotA;
   }
-  return true;
+  return 0;
 }
 
 bool IsPlain(DWORD attributes, bool folder) {
@@ -108,7 +119,10 @@ DWORD StartCopy(const std::string& copy, const std::string& arguments, bool& job
   jobRefused = false;
   DWORD error = 0;
   // The ANSI call reads the line into a wide copy of its own: it does not write into it.
-  std::string line = "\"" + copy + "\" " + arguments;
+  std::string line = "\"";
+  line += copy;
+  line += "\" ";
+  line += arguments;
   const std::string folder = ParentFolder(copy);
   for (DWORD flags : {static_cast<DWORD>(CREATE_BREAKAWAY_FROM_JOB), static_cast<DWORD>(0)}) {
     STARTUPINFOA si = {};
@@ -138,7 +152,7 @@ DWORD CopyHeldFile(HANDLE held, const std::string& copy) {
   UniqueFile out(SYS_INVALID(kMaking, CreateFileA, (copy.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                                     FILE_ATTRIBUTE_NORMAL, nullptr)));
   if (!out) return LastErrorOr(ERROR_CANNOT_MAKE);
-  std::vector<char> buf(65536);
+  std::vector<char> buf(kChunk);
   for (DWORD done = 0; done < size;) {
     DWORD got = 0, written = 0;
     if (!SYS_ZERO(kMaking, ReadFile, (held, buf.data(), static_cast<DWORD>(buf.size()), &got, nullptr)))
@@ -157,12 +171,16 @@ struct TOriginal {
   HANDLE Self;
 };
 
-bool IsTheOriginal(void* context, HANDLE file) {
+// 0 for the very file that the copy was made from; what could not be looked at answers its error,
+// so that it is tried again.
+uint32_t IsTheOriginal(void* context, HANDLE file) {
   const TOriginal* o = static_cast<const TOriginal*>(context);
   TFileIdentity now;
-  return FileIdentityOf(file, now) && now == o->Order->Identity &&
-         SYS_ONES(kChecking, SetFilePointer, (o->Self, 0, nullptr, FILE_BEGIN)) != INVALID_SET_FILE_POINTER &&
-         SameBytes(file, o->Self);
+  if (!FileIdentityOf(file, now)) return LastErrorOr(ERROR_READ_FAULT);
+  if (!(now == o->Order->Identity)) return kProgramFileReplaced;
+  if (SYS_ONES(kChecking, SetFilePointer, (o->Self, 0, nullptr, FILE_BEGIN)) == INVALID_SET_FILE_POINTER)
+    return LastErrorOr(ERROR_SEEK);
+  return SameBytes(file, o->Self);
 }
 
 // The 9x family has no links and no handle to delete through: by name, the file held open from
@@ -176,7 +194,7 @@ uint32_t RemoveOriginalByName(const TSelfRemovalOrder& order, HANDLE self, const
                                                        OPEN_EXISTING, 0, nullptr)));
   if (!file) return LastErrorOr(ERROR_SHARING_VIOLATION);
   TOriginal original = {&order, self};
-  if (!IsTheOriginal(&original, file.Get())) return kProgramFileReplaced;
+  if (uint32_t refusal = IsTheOriginal(&original, file.Get())) return refusal;
   SYS_ZERO(kChecking, SetFileAttributesA, (path.c_str(), FILE_ATTRIBUTE_NORMAL));
   file.Reset();
   if (!SYS_ZERO(kChecking, DeleteFileA, (path.c_str()))) return LastErrorOr(ERROR_ACCESS_DENIED);
@@ -296,12 +314,14 @@ uint32_t THandOver::MakeCopy(TSelfRemovalOrder& order) {
   if (OnNt()) {
     folder_ = MakePrivateFolder(temp);
     if (folder_.empty()) return LastErrorOr(ERROR_CANNOT_MAKE);
-    copy_ = folder_ + original_.substr(sep);
+    copy_ = folder_;
+    copy_.append(original_, sep, std::string::npos);
     error = CopyHeldFile(held, copy_);
   }
   TFreshNames names;
   for (int attempt = 0; attempt < 64 && (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS); ++attempt) {
-    copy_ = temp + names.Next();
+    copy_ = temp;
+    copy_ += names.Next();
     error = CopyHeldFile(held, copy_ += ".EXE");
   }
   if (error) return error;
@@ -345,10 +365,9 @@ uint32_t RemoveOriginalProgram(const TSelfRemovalOrder& order, const std::string
   if (!OnNt()) return RemoveOriginalByName(order, mine.Get(), folder);
   // Checked and deleted through one handle, from the folder that holds the installation folder: a
   // link swapped in on the way, or another file put at the path, is never what goes.
-  std::string trusted = ParentFolder(folder);
-  if (!trusted.empty() && trusted[trusted.size() - 1] == ':') trusted += "\\";
+  const std::string trusted = FolderAbove(folder);
   TOriginal original = {&order, mine.Get()};
-  const TRemovalCheck check = {&IsTheOriginal, &original, kProgramFileReplaced, kChecking};
+  const TRemovalCheck check = {&IsTheOriginal, &original};
   uint32_t error = RemoveThroughCheckedHandle(SystemNativeCalls(), path, trusted, false, nullptr, &check);
   if (error != 0) return error;
   // Only an empty folder goes.
@@ -362,19 +381,33 @@ bool HandlesSelfRemoval(const char* commandLine) {
   TSelfRemovalOrder order;
   if (!ParseSelfRemovalOrder(arguments, order)) return true;
   UniqueKernelHandle original(reinterpret_cast<HANDLE>(order.Process)), go(reinterpret_cast<HANDLE>(order.Go));
-  DWORD waited = SYS_ONES("the copy's wait", WaitForSingleObject, (original.Get(), INFINITE));
+  // No handle from an original: not started by one, so nothing to do. A wait that the system
+  // refused once is asked again.
+  DWORD waited = WAIT_FAILED;
+  for (int attempt = 0; attempt < 3 && waited == WAIT_FAILED; ++attempt)
+    waited = SYS_ONES("the copy's wait", WaitForSingleObject, (original.Get(), INFINITE));
   original.Reset();
-  // No handle from an original: not started by one, so nothing to do.
   if (waited != WAIT_OBJECT_0) return true;
   // Told only once the uninstall entry was gone: until then the program must stay for a later run.
-  if (SYS_ONES("the copy's wait", WaitForSingleObject, (go.Get(), 0)) != WAIT_OBJECT_0) return true;
+  DWORD told = WAIT_FAILED;
+  for (int attempt = 0; attempt < 3 && told == WAIT_FAILED; ++attempt)
+    told = SYS_ONES("the copy's wait", WaitForSingleObject, (go.Get(), 0));
+  if (told != WAIT_OBJECT_0) return true;
   std::string self = ExeFileName();
   // The system may let go of an ended program's file a moment after the process ends; anything
   // else would not change by waiting.
+  uint32_t error = 0;
   for (int attempt = 0; attempt < 50; ++attempt) {
-    uint32_t error = RemoveOriginalProgram(order, self);
+    error = RemoveOriginalProgram(order, self);
     if (error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED) break;
     ::Sleep(100);
   }
+  // The run has ended and promised that nothing is left: what of the program and its folder did
+  // not go now goes at the restart. Not what is no longer the program, nor a place behind a link.
+  const std::string folder = ParentFolder(order.Original);
+  const std::string trusted = FolderAbove(folder);
+  if (error != 0 && error != kProgramFileReplaced && error != kRemovalThroughLink && error != kRemovalUnchecked)
+    ScheduleFileRemoval(order.Original, trusted);
+  if (!IsRootPath(folder)) ScheduleFolderRemoval(folder, trusted);
   return true;
 }

@@ -23,6 +23,8 @@
 //                      (the star marks the default button)
 //   answer ok|cancel   answer the box and wait until it is gone
 //   exit               wait for the process to end -> "exit CODE" (on a timeout it is ended)
+//   close-if-open      unless the process ends within 3 s by itself: the form must answer (5 s)
+//                      -> "form answers", and is closed as the close box does
 //   kill               end the process at once, as End Task or a crash does -> "killed"
 //   second PATH        start another copy, wait for its end -> "second-exit CODE"
 //   run PATH ARGS      start a copy with that command line and watch it to its end: every
@@ -472,6 +474,16 @@ bool Label() {
   return true;
 }
 
+bool CloseIfOpen() {
+  if (!process) return Fail("no process");
+  if (WaitForSingleObject(process, 3000) == WAIT_OBJECT_0) return true;
+  DWORD_PTR result = 0;
+  if (!EnsureForm() || !SendMessageTimeoutA(form, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &result))
+    return Fail("the form does not answer");
+  Out("form", "answers");
+  return PostMessageA(form, WM_CLOSE, 0, 0) || Fail("the form cannot be closed");
+}
+
 bool WaitExit() {
   if (!process) return Fail("no process to wait for");
   if (WaitForSingleObject(process, waitLimitMs) != WAIT_OBJECT_0) {
@@ -630,6 +642,8 @@ bool Run(int argc, char** argv) {
       ok = arg(a) && Answer(a);
     } else if (cmd == "exit") {
       ok = WaitExit();
+    } else if (cmd == "close-if-open") {
+      ok = CloseIfOpen();
     } else if (cmd == "kill") {
       ok = Kill();
     } else if (cmd == "second") {
