@@ -166,6 +166,15 @@ int32_t TclTarvolinkUninstall::FinishRun() {
   // own file and folder can be left by a failure.
   THandOver handOver;
   const uint32_t prepared = own.empty() ? 0 : handOver.Prepare();
+  // Without a copy the program can only wait for the restart where it is, and the 9x family's
+  // restart removes no folder: its folder would stay without an entry. The entry stays instead,
+  // for a run again.
+  if (prepared != 0 && !handOver.JobRefused() && !IsNtMachine()) {
+    RunlogAction(kDeleteFile, own, TLogOutcome::NotHandedOver, prepared, WhyNotHandedOver(handOver, prepared));
+    RunlogAction("Remove registry key", "HKLM\\" + UninstallKeyPath(name), TLogOutcome::LeftAlone, 0,
+                 "the uninstaller could not be handed over: the entry keeps it, to be run again");
+    return static_cast<int32_t>(prepared);
+  }
   if (const uint32_t entry = RemoveMachineKeyLogged(UninstallKeyPath(name), &DeleteUninstallKey, name))
     return static_cast<int32_t>(entry);
   if (own.empty()) return 0;
@@ -181,9 +190,10 @@ int32_t TclTarvolinkUninstall::HandOverOwnProgram(THandOver& handOver, const std
   OwnProgram = handedOver ? TOwnProgram::Goes : fate == TOwnFileFate::Stays ? TOwnProgram::Stays
                                                                               : TOwnProgram::WaitsForRestart;
   uint32_t error = fate == TOwnFileFate::Stays ? why : 0;
-  if (fate == TOwnFileFate::MovedAside) {
-    RunlogAction(kDeleteFile, own, TLogOutcome::Scheduled, 0, "moved into the copy's place in the temporary folder");
-    // The installation folder goes now, or with the rest that waits for the restart.
+  if (fate == TOwnFileFate::MovedAside || handOver.MovedBesideCopy()) {
+    if (fate == TOwnFileFate::MovedAside)
+      RunlogAction(kDeleteFile, own, TLogOutcome::Scheduled, 0, "moved into the copy's place in the temporary folder");
+    // No longer in the installation folder: that goes now, or with the rest that waits for the restart.
     if (List->RemoveFolderAgain(ParentFolder(own)) != 0) error = List->Held().ScheduleFolderOf(own, false);
   } else if (fate != TOwnFileFate::Stays) {
     error = List->Held().ScheduleFolderOf(own, handedOver);

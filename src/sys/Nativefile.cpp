@@ -190,19 +190,19 @@ bool TNativeCalls::Complete() const {
 }
 
 const TNativeCalls& SystemNativeCalls() {
-  static const TNativeCalls calls = [] {
-    TNativeCalls c;
-    HMODULE ntdll = ::GetModuleHandleA("ntdll.dll");
-    c.OpenFile = GetSystemProc<TNativeCalls::OpenFileFn>(ntdll, "NtOpenFile");
-    c.QueryInformation = GetSystemProc<TNativeCalls::QueryInformationFileFn>(ntdll, "NtQueryInformationFile");
-    c.QueryObject = GetSystemProc<TNativeCalls::QueryObjectFn>(ntdll, "NtQueryObject");
-    c.SetInformation = GetSystemProc<TNativeCalls::SetInformationFileFn>(ntdll, "NtSetInformationFile");
-    c.Close = GetSystemProc<TNativeCalls::CloseFn>(ntdll, "NtClose");
-    c.StatusToError = GetSystemProc<TNativeCalls::StatusToErrorFn>(ntdll, "RtlNtStatusToDosError");
-    c.EqualNames = GetSystemProc<TNativeCalls::EqualNamesFn>(ntdll, "RtlEqualUnicodeString");
-    c.OpenLinksAsThemselves = HasReparsePoints();
-    return c;
-  }();
+  // Asked again while incomplete: a lookup that failed once must not leave every later removal
+  // unchecked.
+  static TNativeCalls calls;
+  if (calls.Complete()) return calls;
+  HMODULE ntdll = ::GetModuleHandleA("ntdll.dll");
+  calls.OpenFile = GetSystemProc<TNativeCalls::OpenFileFn>(ntdll, "NtOpenFile");
+  calls.QueryInformation = GetSystemProc<TNativeCalls::QueryInformationFileFn>(ntdll, "NtQueryInformationFile");
+  calls.QueryObject = GetSystemProc<TNativeCalls::QueryObjectFn>(ntdll, "NtQueryObject");
+  calls.SetInformation = GetSystemProc<TNativeCalls::SetInformationFileFn>(ntdll, "NtSetInformationFile");
+  calls.Close = GetSystemProc<TNativeCalls::CloseFn>(ntdll, "NtClose");
+  calls.StatusToError = GetSystemProc<TNativeCalls::StatusToErrorFn>(ntdll, "RtlNtStatusToDosError");
+  calls.EqualNames = GetSystemProc<TNativeCalls::EqualNamesFn>(ntdll, "RtlEqualUnicodeString");
+  calls.OpenLinksAsThemselves = HasReparsePoints();
   return calls;
 }
 

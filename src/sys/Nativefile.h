@@ -44,7 +44,7 @@ struct TNativeCalls {
   bool Complete() const;
 };
 
-// The calls of this system, looked up once.
+// The calls of this system, looked up until all are there.
 const TNativeCalls& SystemNativeCalls();
 
 // Folders checked on the way down, kept open for the removals below them, so that the names of a

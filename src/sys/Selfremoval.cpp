@@ -7,6 +7,7 @@
 #include "sys/Faultpoint.h"
 #include "sys/Fileiofun.h"
 #include "sys/Nativefile.h"
+#include "sys/Ownfile.h"
 #include "sys/Pathutil.h"
 #include "sys/Pendingremoval.h"
 #include "sys/Privatefolder.h"
@@ -29,6 +30,21 @@ const char kChecking[] = "the copy's removal of the original";
 const DWORD kChunk = 1024 * 1024;   // the program in a call or two
 
 bool OnNt() { return IsNtMachine(); }
+
+// Whether a removal of the original that answered so may come out otherwise a moment later.
+bool MayAnswerAgain(uint32_t error) {
+  switch (error) {
+    case 0:
+    case kProgramFileReplaced:
+    case kRemovalThroughLink:
+    case kRemovalNoFileName:
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+      return false;
+    default:
+      return true;
+  }
+}
 
 // FILE_SHARE_DELETE is refused by the 9x family.
 DWORD ShareAll() { return FILE_SHARE_READ | FILE_SHARE_WRITE | (OnNt() ? FILE_SHARE_DELETE : 0); }
@@ -334,13 +350,37 @@ uint32_t THandOver::MakeCopy(TSelfRemovalOrder& order) {
   return 0;
 }
 
+std::string MovedOriginalName(const std::string& copy) { return copy + ".ORIGINAL"; }
+
+// The program's own file out of the installation folder into the copy's private folder, listed
+// for the restart like the copy and that folder again after it: from here on, whatever becomes of
+// the copy after this process has ended, nothing of the program waits anywhere but there. Only the
+// file that still lies where the program was started from; otherwise the copy decides, as ever.
+bool THandOver::MoveBesideCopy() {
+  HANDLE held = static_cast<HANDLE>(HeldProgramFile());
+  if (!held || folder_.empty() || !HandleLiesAt(held, original_)) return false;
+  // Wine moves an open file by the name it was opened with: that must still name this very file.
+  TFileIdentity mine, named;
+  if (!FileIdentityOf(held, mine) || !ReadFileIdentity(original_, named) || !(mine == named)) return false;
+  const std::string moved = MovedOriginalName(copy_);
+  if (MoveOpenFile(SystemNativeCalls(), held, moved) != 0) return false;
+  uint32_t why = 0;
+  if (ScheduleFileRemoval(moved, std::string(), &why, false) && ScheduleFolderRemoval(folder_, std::string(), &why))
+    return true;
+  // Not listed: back where the copy looks for it first. If even that fails, the copy finds it here.
+  return MoveOpenFile(SystemNativeCalls(), held, original_) != 0;
+}
+
 TOwnFileFate THandOver::Commit(uint32_t& why) {
   if (started_) {
+    movedBesideCopy_ = OnNt() && MoveBesideCopy();
     if (SYS_ZERO("the copy's go", SetEvent, (go_.Get()))) {
       why = 0;
       return TOwnFileFate::HandedOver;
     }
     why = LastErrorOr(ERROR_INVALID_HANDLE);
+    // Beside the copy, and listed: it waits there for the restart.
+    if (movedBesideCopy_) return TOwnFileFate::MovedAside;
   } else {
     why = prepared_;
   }
@@ -394,14 +434,22 @@ bool HandlesSelfRemoval(const char* commandLine) {
     told = SYS_ONES("the copy's wait", WaitForSingleObject, (go.Get(), 0));
   if (told != WAIT_OBJECT_0) return true;
   std::string self = ExeFileName();
-  // The system may let go of an ended program's file a moment after the process ends; anything
-  // else would not change by waiting.
+  // Moved beside this copy by the original: already listed for the restart with this folder.
+  TSelfRemovalOrder beside = order;
+  beside.Original = MovedOriginalName(self);
+  const bool moved = OnNt() && !self.empty() &&
+                     SYS_ONES("the copy's removal of the original", GetFileAttributesA, (beside.Original.c_str())) !=
+                         INVALID_FILE_ATTRIBUTES;
+  // The system may let go of an ended program's file a moment after the process ends, and a place
+  // that could not be looked at once may answer the next time; what is no longer the program, or
+  // lies behind a link, would not change by waiting.
   uint32_t error = 0;
   for (int attempt = 0; attempt < 50; ++attempt) {
-    error = RemoveOriginalProgram(order, self);
-    if (error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED) break;
+    error = RemoveOriginalProgram(moved ? beside : order, self);
+    if (!MayAnswerAgain(error)) break;
     ::Sleep(100);
   }
+  if (moved) return true;
   // The run has ended and promised that nothing is left: what of the program and its folder did
   // not go now goes at the restart. Not what is no longer the program, nor a place behind a link.
   const std::string folder = ParentFolder(order.Original);

@@ -53,18 +53,27 @@ public:
   // it is. `why` gets the error that kept the copy from doing it (0 when it does).
   TOwnFileFate Commit(uint32_t& why);
   const std::string& CopyPath() const { return copy_; }
+  // Handed over from beside the copy (NT family): the installation folder no longer holds it.
+  bool MovedBesideCopy() const { return movedBesideCopy_; }
 
 private:
   uint32_t MakeCopy(TSelfRemovalOrder& order);
+  bool MoveBesideCopy();
 
   std::string original_, copy_, folder_;   // folder_: the private one, none on the 9x family
   UniqueKernelHandle go_;
   uint32_t prepared_ = ERROR_INVALID_FUNCTION;   // Prepare's answer: not called yet
   bool started_ = false;
   bool jobRefused_ = false;
+  bool movedBesideCopy_ = false;
 };
 
-// The copy's side, whole: waits for the original and, once told, removes it. For the entry point,
+// Where the original's file waits beside the copy once moved there (the copy's own name and a
+// fixed ending).
+std::string MovedOriginalName(const std::string& copy);
+
+// The copy's side, whole: waits for the original and, once told, removes it (from beside itself
+// when the original moved it there). For the entry point,
 // before anything else; true when the command line was the copy's (the program then ends).
 bool HandlesSelfRemoval(const char* commandLine);
 

@@ -14,7 +14,8 @@ copies() {
   find "$WINEPREFIX/drive_c" -maxdepth 6 "${kinds[@]}" -regex '.*/[Tt]emp/TVU[0-9A-F]*\(\.EXE\)?' 2>/dev/null
 }
 
-# copy_scheduled N: exactly N deletions of the copy wait for the restart, all in a temporary folder.
+# copy_scheduled N: exactly N deletions of the copy (and of the program moved beside it) wait for
+# the restart, all in a temporary folder.
 copy_scheduled() {
   local lines
   lines=$(grep -i -E "$copy_pattern" "$dir/pending.txt")
@@ -43,10 +44,12 @@ scenario_self_complete() {
   else
     bad "no copy in a private temporary folder: $(copies)"
   fi
-  [ -f "$(unix_path "$installdir")/Uninstall.EXE" ] && ok "the program stays while it runs" || bad "the program went while running"
+  # Moved out of the installation folder beside the copy, and listed there too, once the entry went.
+  [ -f "$(copies)/Uninstall.EXE.ORIGINAL" ] && [ ! -e "$(unix_path "$installdir")" ] \
+    && ok "the running program waits beside the copy, its folder gone" || bad "the program did not move beside the copy: $(ls "$(unix_path "$installdir")" 2>&1)"
   # Listed for the restart as soon as it was made: a copy ended from here on still goes then.
   fixture pending >"$dir/pending.txt"
-  copy_scheduled 2
+  copy_scheduled 4
   WINEDEBUG=-all wine "$E2E_DRIVER" attach count answer ok exit </dev/null >"$dir/driver.txt" 2>"$dir/driver.err"
   sed 's/^/  driver: /' "$dir/driver.txt"
   saw "app-count 1"
@@ -55,7 +58,7 @@ scenario_self_complete() {
   install_gone
   verify "${nt_leftovers[@]}"
   scheduled
-  copy_scheduled 2
+  copy_scheduled 4
   after_restart "${nt_leftovers[@]}"
   [ -z "$(copies)" ] && ok "the restart took the copy and its folder" || bad "the copy stayed: $(copies)"
   fixture pending >"$dir/pending.txt"

@@ -151,9 +151,10 @@ scenario_silent_full() {
   logged_start "Delete file $installdir\\Uninstall.EXE: failed, at every attempt (error 32: "
   logged "Delete file $installdir\\Uninstall.EXE: handed to a copy of the uninstaller, which deletes it once this program has ended"
   logged_start "Remove folder $installdir: left alone, something is still in it (error 145: "
-  # Only the copy waits for the restart, listed as soon as it was made (its file and its folder).
-  if [ "$(grep -c "^Delete at the next restart .*: scheduled\$" "$dir/log.txt")" -eq 2 ] &&
-     ! grep "^Delete at the next restart " "$dir/log.txt" | grep -v -q -E '\\TVU[0-9A-F]{8}(\\Uninstall\.EXE)?: scheduled$'; then
+  # Only the copy waits for the restart, listed as soon as it was made (its file and its folder), and
+  # the program moved beside it once the entry was gone (with the folder again after it).
+  if [ "$(grep -c "^Delete at the next restart .*: scheduled\$" "$dir/log.txt")" -eq 4 ] &&
+     ! grep "^Delete at the next restart " "$dir/log.txt" | grep -v -q -E '\\TVU[0-9A-F]{8}(\\Uninstall\.EXE(\.ORIGINAL)?)?: scheduled$'; then
     ok "only the copy is listed for the restart"
   else
     bad "listed for the restart: $(grep "^Delete at the next restart " "$dir/log.txt")"
