@@ -194,7 +194,11 @@ int32_t TclTarvolinkUninstall::HandOverOwnProgram(THandOver& handOver, const std
     if (fate == TOwnFileFate::MovedAside)
       RunlogAction(kDeleteFile, own, TLogOutcome::Scheduled, 0, "moved into the copy's place in the temporary folder");
     // No longer in the installation folder: that goes now, or with the rest that waits for the restart.
-    if (List->RemoveFolderAgain(ParentFolder(own)) != 0) error = List->Held().ScheduleFolderOf(own, false);
+    const std::string folder = ParentFolder(own);
+    if (List->RemoveFolderAgain(folder) != 0) {
+      error = List->Held().ScheduleFolderOf(own, false);
+      if (error == 0 && IsScheduledForRemoval(folder)) OwnProgram = TOwnProgram::WaitsForRestart;
+    }
   } else if (fate != TOwnFileFate::Stays) {
     error = List->Held().ScheduleFolderOf(own, handedOver);
   }

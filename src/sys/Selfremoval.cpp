@@ -162,7 +162,8 @@ DWORD StartCopy(const std::string& copy, const std::string& arguments, bool& job
 DWORD CopyHeldFile(HANDLE held, const std::string& copy) {
   DWORD high = 0;
   DWORD size = SYS_ONES(kMaking, GetFileSize, (held, &high));
-  if (size == INVALID_FILE_SIZE || high != 0) return ERROR_FILE_INVALID;
+  if (size == INVALID_FILE_SIZE) return LastErrorOr(ERROR_FILE_INVALID);
+  if (high != 0) return ERROR_FILE_INVALID;
   if (SYS_ONES(kMaking, SetFilePointer, (held, 0, nullptr, FILE_BEGIN)) == INVALID_SET_FILE_POINTER)
     return LastErrorOr(ERROR_SEEK);
   UniqueFile out(SYS_INVALID(kMaking, CreateFileA, (copy.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,

@@ -163,6 +163,11 @@ judge() {
       # After the run's end only the copy can answer for it: what it could not remove waits then.
       narrow=1
       exceptions+=("$tag: the hand-over copy could not remove the program after the run had ended: it waits for the restart")
+    elif [ "$role" = copy ] && [ "$family" = 9x ] && [ "$pmode" = persistent ]; then
+      # Windows 98 can neither move a running program out of its folder nor remove a folder at the
+      # restart: a copy that fails for good after the run has ended leaves both, and nothing else.
+      narrow=1
+      exceptions+=("$tag: on Windows 98 the hand-over copy failed for good after the run had ended: only the program and its folder are left")
     fi
   fi
   case $code in
