@@ -1,10 +1,15 @@
-# tarvo_unit_test(name SOURCES a.cpp... [ENV VAR=value...] [WINVER win98] [GUI] [LABELS l...])
+# tarvo_unit_test(name SOURCES a.cpp... [ENV VAR=value...] [WINVER win98] [GUI] [FAULTS] [LABELS l...])
 # One GoogleTest exe per call, run by CTest through Wine. WINVER makes Wine report that Windows
 # version to this exe alone (AppDefaults by exe name), set by a fixture test before it runs.
+# FAULTS links the layers built with their fault point (sys/Faultpoint.h), which the test may plan.
 function(tarvo_unit_test name)
-  cmake_parse_arguments(T "GUI" "WINVER;TIMEOUT" "SOURCES;ENV;LABELS;LIBS" ${ARGN})
+  cmake_parse_arguments(T "GUI;FAULTS" "WINVER;TIMEOUT" "SOURCES;ENV;LABELS;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
-  target_link_libraries(${name} PRIVATE tarvo tarvo_strings gtest gtest_main ${T_LIBS})
+  set(layers tarvo)
+  if(T_FAULTS)
+    set(layers tarvo_faults)
+  endif()
+  target_link_libraries(${name} PRIVATE ${layers} tarvo_strings gtest gtest_main ${T_LIBS})
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR}/tests)
   add_test(NAME ${name} COMMAND ${name})
   set(env "WINEDEBUG=-all" ${T_ENV})

@@ -8,6 +8,7 @@
 #include "msg/Msgids.h"
 #include "product/Tarvolinkuninstall.h"
 #include "res/Resource.h"
+#include "sys/Faultpoint.h"
 #include "sys/Pendingremoval.h"
 #include "sys/Runlog.h"
 #include "sys/Scopeguard.h"
@@ -39,7 +40,7 @@ void LogRunEnd(int32_t result) {
 }  // namespace
 
 TFormUninstall::TFormUninstall()
-    : TFormUninstall(std::unique_ptr<TclTarvolinkUninstall>(new (std::nothrow) TclTarvolinkUninstall())) {}
+    : TFormUninstall(std::unique_ptr<TclTarvolinkUninstall>(SYS_NEW("the uninstall driver", TclTarvolinkUninstall()))) {}
 
 TFormUninstall::TFormUninstall(std::unique_ptr<TclTarvolinkUninstall> uninstaller)
     : Image1(this), CGaugeSetup(this), LabelMsg(this), BtnClose(this), BtnUninstall(this) {

@@ -14,6 +14,7 @@
 #include "res/Resource.h"
 #include "sys/Appwindowclass.h"
 #include "sys/Exename.h"
+#include "sys/Faultpoint.h"
 #include "sys/Mitigation.h"
 #include "sys/Runlog.h"
 #include "sys/Selfremoval.h"
@@ -118,7 +119,7 @@ int RunUninstaller(HINSTANCE instance, const TCommandLine& line) {
   try {
     if (!app.Initialize(instance)) return kExitFailed;
     app.SetTitle(kAppTitle);
-    std::unique_ptr<TFormUninstall> form(new (std::nothrow) TFormUninstall());
+    std::unique_ptr<TFormUninstall> form(SYS_NEW("the window", TFormUninstall()));
     if (!form) return kExitFailed;
     form->SetSilent(line.Silent);
     FormUninstall = form.get();

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <vector>
 #include "sys/Exename.h"
+#include "sys/Faultpoint.h"
 #include "sys/Pathutil.h"
 
 namespace {
@@ -12,7 +13,8 @@ std::string ReadIniString(const std::string& path, const char* section, const ch
   if (path.empty()) return std::string();
   for (DWORD size = 1024; size <= 65536; size *= 4) {
     std::vector<char> buf(size, '\0');
-    DWORD n = ::GetPrivateProfileStringA(section, key, "", buf.data(), size, path.c_str());
+    DWORD n = SYS_ZERO("an information file's read", GetPrivateProfileStringA,
+                       (section, key, "", buf.data(), size, path.c_str()));
     if (n < size - 1) return std::string(buf.data(), n);
   }
   return std::string();

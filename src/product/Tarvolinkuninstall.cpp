@@ -8,9 +8,11 @@
 #include "setup/Uninstlist.h"
 #include "sys/Appregutil.h"
 #include "sys/Exename.h"
+#include "sys/Faultpoint.h"
 #include "sys/Pendingremoval.h"
 #include "sys/Runlog.h"
 #include "sys/Selfremoval.h"
+#include "sys/Pathutil.h"
 #include "sys/Sysutil.h"
 
 namespace {
@@ -19,6 +21,7 @@ const char kProductName[] = "Tarvolink";
 const char kProductWindowTitle[] = "Tarvo Link";
 const char kDriverName[] = "QORVDISK";
 const char kInfoFile[] = "Info.ini";
+const char kDeleteFile[] = "Delete file";
 const char* const kLanguageCodes[] = {"CHT", "CHS", "JPN", "KOR", "FRA", "ESN",
                                       "DEU", "ITA", "PTG", "TRK", "ENG"};
 // The archive libraries that the window asks for after the plan. Planned before the installation
@@ -26,39 +29,24 @@ const char* const kLanguageCodes[] = {"CHT", "CHS", "JPN", "KOR", "FRA", "ESN",
 const char* const kArchiveLibraries[] = {"dzips32.dll", "dunzips32.dll"};
 
 // Why the program's own file was not handed to a copy, for the log.
-const char* WhyNotHandedOver(uint32_t error) {
+const char* WhyNotHandedOver(const THandOver& handOver, uint32_t error) {
   if (error == kProgramFileReplaced) return "the file at its path is not the program that runs";
   if (!HeldProgramFile()) return "its own file could not be held open since its start";
-  return "the copy could not be made or started";
+  if (handOver.JobRefused()) return "the job that runs the uninstaller would end the copy with it";
+  return "the copy could not be made, started or told";
 }
 
-// Only once the keys are gone may anything wait for the next restart: until then the uninstall
-// entry must go on naming a program that works, whatever ends the run. The running program's own
-// file is handed to a copy of it, which removes it as soon as this process has ended; it stays for
-// the restart only when no copy could be started. Tells what becomes of the program's own file.
-TOwnProgram ScheduleHeldRemovals(const THeldRemovals& held) {
-  std::string handedOver, stays;
+// The held file that is the running program's own: how it goes is decided apart, once the
+// uninstall entry is gone.
+std::string OwnProgramAmong(const THeldRemovals& held) {
   for (const auto& file : held.Files())
-    if (IsThisProgram(file)) {
-      if (uint32_t error = HandOverSelfRemoval()) {
-        stays = file;
-        RunlogJoin({"Delete file ", file, ": not handed to a copy of the uninstaller, ", WhyNotHandedOver(error),
-                    " (error ", DecimalText(error), ": ", RunlogErrorText(error), ")"});
-      } else {
-        handedOver = file;
-        RunlogJoin({"Delete file ", file, ": handed to a copy of the uninstaller, which deletes it once this "
-                    "program has ended"});
-      }
-      break;
-    }
-  held.Schedule(handedOver);
-  if (stays.empty()) return TOwnProgram::Goes;
-  return IsScheduledForRemoval(stays) ? TOwnProgram::WaitsForRestart : TOwnProgram::Stays;
+    if (IsThisProgram(file)) return file;
+  return std::string();
 }
 
 }  // namespace
 
-TclTarvolinkUninstall::TclTarvolinkUninstall() : List(new (std::nothrow) TUninstList) {}
+TclTarvolinkUninstall::TclTarvolinkUninstall() : List(SYS_NEW("the uninstall list", TUninstList)) {}
 
 TclTarvolinkUninstall::~TclTarvolinkUninstall() = default;
 
@@ -146,25 +134,87 @@ int32_t TclTarvolinkUninstall::ExecutePlan() {
   // A close refused at the last action's own report ends no step, so the list finishes; the
   // removal it refused did not happen, and the keys must stay for a later run.
   if (Cancelled) return msgCancel;
-  RemoveProductKeys();
-  OwnProgram = ScheduleHeldRemovals(List->Held());
+  FAULT_PHASE("the end of the run");
+  return FinishRun();
+}
+
+std::string TclTarvolinkUninstall::KeyName() const {
+  // The list's name is the product's own; a blank one must never reach the maker's branch.
+  return (List && !List->ProductName.empty()) ? List->ProductName : std::string(kProductName);
+}
+
+// The run went through every item. What it could not remove waits for the next restart, and the
+// product's own key goes, as ever; the uninstall entry goes only when nothing else of the product
+// is left that the restart does not take, and only then is the program's own file handed over.
+// Otherwise the entry stays, naming a program that works, so that the uninstall can be run again,
+// and the run answers with the first failure's Windows error.
+int32_t TclTarvolinkUninstall::FinishRun() {
+  const THeldRemovals& held = List->Held();
+  const std::string own = OwnProgramAmong(held);
+  uint32_t failure = List->Failure();
+  const uint32_t unscheduled = held.ScheduleAllBut(own);
+  if (failure == 0) failure = unscheduled;
+  const std::string name = KeyName();
+  const uint32_t key = RemoveMachineKeyLogged(ProductKeyPath(name), &DeleteProductKey, name);
+  if (failure == 0) failure = key;
+  if (failure != 0) {
+    RunlogAction("Remove registry key", "HKLM\\" + UninstallKeyPath(name), TLogOutcome::LeftAlone, 0,
+                 "what failed is still there: the entry keeps its uninstaller, to be run again");
+    return static_cast<int32_t>(failure);
+  }
+  // Made and started before the entry goes, told to go on once it has: after that, nothing but the
+  // own file and folder can be left by a failure.
+  THandOver handOver;
+  const uint32_t prepared = own.empty() ? 0 : handOver.Prepare();
+  // Without a copy the program can only wait for the restart where it is, and the 9x family's
+  // restart removes no folder: its folder would stay without an entry. The entry stays instead,
+  // for a run again.
+  if (prepared != 0 && !handOver.JobRefused() && !IsNtMachine()) {
+    RunlogAction(kDeleteFile, own, TLogOutcome::NotHandedOver, prepared, WhyNotHandedOver(handOver, prepared));
+    RunlogAction("Remove registry key", "HKLM\\" + UninstallKeyPath(name), TLogOutcome::LeftAlone, 0,
+                 "the uninstaller could not be handed over: the entry keeps it, to be run again");
+    return static_cast<int32_t>(prepared);
+  }
+  if (const uint32_t entry = RemoveMachineKeyLogged(UninstallKeyPath(name), &DeleteUninstallKey, name))
+    return static_cast<int32_t>(entry);
+  if (own.empty()) return 0;
+  return HandOverOwnProgram(handOver, own, prepared);
+}
+
+int32_t TclTarvolinkUninstall::HandOverOwnProgram(THandOver& handOver, const std::string& own, uint32_t prepared) {
+  uint32_t why = prepared;
+  const TOwnFileFate fate = handOver.Commit(why);
+  const bool handedOver = fate == TOwnFileFate::HandedOver;
+  RunlogAction(kDeleteFile, own, handedOver ? TLogOutcome::HandedOver : TLogOutcome::NotHandedOver, why,
+               handedOver ? nullptr : WhyNotHandedOver(handOver, why));
+  OwnProgram = handedOver ? TOwnProgram::Goes : fate == TOwnFileFate::Stays ? TOwnProgram::Stays
+                                                                              : TOwnProgram::WaitsForRestart;
+  uint32_t error = fate == TOwnFileFate::Stays ? why : 0;
+  if (fate == TOwnFileFate::MovedAside || handOver.MovedBesideCopy()) {
+    if (fate == TOwnFileFate::MovedAside)
+      RunlogAction(kDeleteFile, own, TLogOutcome::Scheduled, 0, "moved into the copy's place in the temporary folder");
+    // No longer in the installation folder: that goes now, or with the rest that waits for the restart.
+    const std::string folder = ParentFolder(own);
+    if (List->RemoveFolderAgain(folder) != 0) {
+      error = List->Held().ScheduleFolderOf(own, false);
+      if (error == 0 && IsScheduledForRemoval(folder)) OwnProgram = TOwnProgram::WaitsForRestart;
+    }
+  } else if (fate != TOwnFileFate::Stays) {
+    error = List->Held().ScheduleFolderOf(own, handedOver);
+  }
+  if (fate == TOwnFileFate::Stays || error != 0) {
+    // The entry is gone: nothing but the program and its folder can be left, for the user to take.
+    RunlogAction(kDeleteFile, own, TLogOutcome::LeftAlone, 0, "the uninstall entry is gone: delete it and its folder by hand");
+    return static_cast<int32_t>(error ? error : static_cast<uint32_t>(ERROR_GEN_FAILURE));
+  }
   return 0;
 }
 
-int32_t TclTarvolinkUninstall::RemoveProductKeys() {
-  // The list's name is the product's own; a blank one must never reach the maker's branch.
-  std::string name = (List && !List->ProductName.empty()) ? List->ProductName : std::string(kProductName);
-  // Both are tried whatever the first gave; a key that stays is in the log, and the removal
-  // counts as done.
-  static_cast<void>(RemoveMachineKeyLogged(ProductKeyPath(name), &DeleteProductKey, name));
-  static_cast<void>(RemoveMachineKeyLogged(UninstallKeyPath(name), &DeleteUninstallKey, name));
-  return 0;
-}
 
 int32_t TclTarvolinkUninstall::AddInfoFileRemoval(const std::string& name) {
   if (!List) return msgAllocFail;
   std::string path = List->ResolveFilePath(name);
-  DWORD attributes = ::GetFileAttributesA(path.c_str());
+  DWORD attributes = SYS_ONES("an information file's test", GetFileAttributesA, (path.c_str()));
   if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return 0;
 
   const std::string named[] = {AboutImageName(path), LoadingImageName(path), MainImageName(path),

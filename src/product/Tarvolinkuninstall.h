@@ -9,6 +9,7 @@
 class TUninstList;
 class TSetupList;
 class TclTarvolinkUninstall;
+class THandOver;
 
 // What becomes of the running program's own file after a complete run: it goes (handed to a copy
 // of it, or it was no file of the product), it waits for the next restart, or it stays.
@@ -31,12 +32,13 @@ public:
   int32_t BuildPlan();
   int32_t AddFile(const std::string& name);
   int32_t ExecutePlan();
-  int32_t RemoveProductKeys();
   int32_t AddInfoFileRemoval(const std::string& name);
   int32_t AddLanguageRemoval(const std::string& code);
   int32_t AddDiskDriverRemoval();
   static void HandleListProgress(void* context, TSetupList* sender, int32_t percent,
                                  const std::string& text, bool& cancel);
+  // After a run through every item: the restart schedule, the keys and the own file's hand-over.
+  int32_t FinishRun();
 
   TUninstallNotify OnProgress = nullptr;
   void* ProgressContext = nullptr;
@@ -48,4 +50,8 @@ public:
   int32_t Percent = 0;
   std::string StatusText;
   TOwnProgram OwnProgram = TOwnProgram::Goes;
+
+private:
+  std::string KeyName() const;
+  int32_t HandOverOwnProgram(THandOver& handOver, const std::string& own, uint32_t prepared);
 };

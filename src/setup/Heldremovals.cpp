@@ -3,21 +3,6 @@
 #include "sys/Pathutil.h"
 #include "sys/Pendingremoval.h"
 
-namespace {
-
-std::string ParentFolder(const std::string& path) {
-  size_t sep = LastPathSeparator(path);
-  return sep == std::string::npos ? std::string() : path.substr(0, sep);
-}
-
-bool HoldsAny(const std::string& folder, const std::vector<std::string>& paths) {
-  for (const auto& p : paths)
-    if (SameFolder(ParentFolder(p), folder)) return true;
-  return false;
-}
-
-}  // namespace
-
 void THeldRemovals::Clear() {
   files_.clear();
   folders_.clear();
@@ -35,17 +20,34 @@ void THeldRemovals::AddFolder(const std::string& path, const std::string& truste
   folderTrusted_.push_back(trusted);
 }
 
-void THeldRemovals::Schedule(const std::string& handedOver) const {
-  std::vector<std::string> scheduled;
+uint32_t THeldRemovals::ScheduleAllBut(const std::string& own) const {
+  uint32_t failure = 0, why = 0;
   for (size_t i = 0; i < files_.size(); ++i) {
-    const std::string& f = files_[i];
-    if (f != handedOver && ScheduleFileRemoval(f, fileTrusted_[i])) scheduled.push_back(f);
+    if (files_[i] == own) continue;
+    if (!ScheduleFileRemoval(files_[i], fileTrusted_[i], &why) && failure == 0) failure = why;
   }
-  if (!handedOver.empty()) NoteRemovalElsewhere(handedOver);
+  const std::string ownFolder = own.empty() ? std::string() : ParentFolder(own);
   for (size_t i = 0; i < folders_.size(); ++i) {
-    const std::string& d = folders_[i];
-    // Emptied by the other process right after this one ends: a restart has nothing to do there.
-    if (!handedOver.empty() && SameFolder(ParentFolder(handedOver), d) && !HoldsAny(d, scheduled)) continue;
-    if (ScheduleFolderRemoval(d, folderTrusted_[i])) scheduled.push_back(d);
+    if (!ownFolder.empty() && SameFolder(ownFolder, folders_[i])) continue;
+    if (!ScheduleFolderRemoval(folders_[i], folderTrusted_[i], &why) && failure == 0) failure = why;
   }
+  return failure;
+}
+
+uint32_t THeldRemovals::ScheduleFolderOf(const std::string& own, bool elsewhere) const {
+  const std::string folder = ParentFolder(own);
+  for (size_t i = 0; i < folders_.size(); ++i) {
+    if (!SameFolder(folder, folders_[i])) continue;
+    if (elsewhere) {
+      NoteRemovalElsewhere(own);
+      // Emptied by the other process right after this one ends: a restart has nothing to do there.
+      bool waits = false;
+      for (const auto& f : files_)
+        if (f != own && SameFolder(ParentFolder(f), folder) && IsScheduledForRemoval(f)) waits = true;
+      if (!waits) return 0;
+    }
+    uint32_t why = 0;
+    return ScheduleFolderRemoval(folders_[i], folderTrusted_[i], &why) ? 0 : why;
+  }
+  return 0;
 }

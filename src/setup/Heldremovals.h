@@ -2,6 +2,7 @@
 // content. Nothing of it is scheduled while the run goes on, so a run that ends early (a cancel, a
 // crash, a power cut) leaves every remaining file in place, the uninstaller above all.
 #pragma once
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -14,10 +15,14 @@ public:
   const std::vector<std::string>& Files() const { return files_; }
   const std::vector<std::string>& Folders() const { return folders_; }
 
-  // For a complete run: every file for the next restart except `handedOver` (a file that another
-  // process removes, or empty), then each folder whose remaining content all goes. The folder of
-  // `handedOver` is scheduled only when it also waits for something scheduled here.
-  void Schedule(const std::string& handedOver) const;
+  // For a run that went through every item: every file for the next restart but `own` (the
+  // running program's, whose way is decided apart; or empty), then each folder whose remaining
+  // content all goes, except the one that holds `own`. 0, or the Windows error of the first that
+  // the system refused; a link in the way and a folder that keeps what is not going are no failure.
+  uint32_t ScheduleAllBut(const std::string& own) const;
+  // Afterwards, the folder that holds `own`, if it stayed in the run: once `own` is scheduled too,
+  // or (`elsewhere`) goes by another process, where the folder also waits for a file scheduled here.
+  uint32_t ScheduleFolderOf(const std::string& own, bool elsewhere) const;
 
 private:
   std::vector<std::string> files_;

@@ -10,6 +10,7 @@
 #include "sys/Appregutil.h"
 #include "sys/Appwindowclass.h"
 #include "sys/Canonicalpath.h"
+#include "sys/Faultpoint.h"
 #include "sys/Pathutil.h"
 #include "sys/Reparse.h"
 #include "sys/Runlog.h"
@@ -79,13 +80,13 @@ void RequestClose(const TSetupList& list, HWND wnd) {
 
 std::string SystemDirectory() {
   char buf[MAX_PATH + 1] = {};
-  UINT n = ::GetSystemDirectoryA(buf, MAX_PATH);
+  UINT n = SYS_ZERO("the system's own folders", GetSystemDirectoryA, (buf, MAX_PATH));
   return (n > 0 && n < MAX_PATH) ? std::string(buf, n) : std::string();
 }
 
 std::string EnvironmentValue(const char* name) {
   char buf[MAX_PATH * 2] = {};
-  DWORD n = ::GetEnvironmentVariableA(name, buf, sizeof buf);
+  DWORD n = SYS_ZERO("the system's own folders", GetEnvironmentVariableA, (name, buf, sizeof buf));
   return (n > 0 && n < sizeof buf) ? std::string(buf, n) : std::string();
 }
 
@@ -192,7 +193,7 @@ void TSetupList::Clear() {
 
 bool TSetupList::LoadMessageFile(const std::string& fileName) {
   if (!Messages) {
-    Messages.reset(new (std::nothrow) TclMsgFile);
+    Messages.reset(SYS_NEW("the catalogue", TclMsgFile));
     if (!Messages) return false;
   }
   return Messages->LoadFromFile(fileName);
@@ -214,7 +215,7 @@ bool TSetupList::AddItem(std::unique_ptr<TSetupItem> item) {
 }
 
 int32_t TSetupList::AddNewItem(TItemKind kind, const std::string& target, int32_t weight) {
-  std::unique_ptr<TSetupItem> item(new (std::nothrow) TSetupItem);
+  std::unique_ptr<TSetupItem> item(SYS_NEW("a plan's item", TSetupItem));
   if (!item) return msgAllocFail;
   item->Kind = kind;
   item->Target = target;

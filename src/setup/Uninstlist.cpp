@@ -5,6 +5,7 @@
 #include <windows.h>
 #include "msg/Msgids.h"
 #include "sys/Appregutil.h"
+#include "sys/Faultpoint.h"
 #include "sys/Fileiofun.h"
 #include "sys/Runlog.h"
 #include "sys/Systemfolder.h"
@@ -43,11 +44,17 @@ const char* NothingOursBecause(uint32_t error) {
 }
 const char kUnchecked[] = "its place could not be checked";
 
+bool IsCurrentFolder(const std::string& folder) {
+  char current[MAX_PATH + 1] = {};
+  DWORD n = ::GetCurrentDirectoryA(MAX_PATH, current);
+  return n > 0 && n < MAX_PATH && SameFolder(std::string(current, n), folder);
+}
+
 // For the log: whether there is a file (or a folder) of that name to remove. Without a log nobody
 // reads the answer, and asking costs a round trip to the file system per removal.
 bool Present(const std::string& path, bool folder) {
   if (!RunlogActive()) return false;
-  DWORD attributes = ::GetFileAttributesA(path.c_str());
+  DWORD attributes = SYS_ONES("a removal's look for the log", GetFileAttributesA, (path.c_str()));
   return attributes != INVALID_FILE_ATTRIBUTES && ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) == folder;
 }
 
@@ -151,11 +158,15 @@ TRemovalAction ActionOf(TItemKind kind) {
 }
 }  // namespace
 
+void TUninstList::NoteFailure(uint32_t error) {
+  if (failure_ == 0) failure_ = error ? error : static_cast<uint32_t>(ERROR_GEN_FAILURE);
+}
+
 int32_t TUninstList::Execute() {
+  failure_ = 0;
   int32_t result = TSetupList::Execute();
   checked_.Clear();
-  programsKnown_ = desktopKnown_ = false;   // the next plan asks again
-  trustedRoots_.clear();
+  ForgetFolders();
   return result;
 }
 
@@ -194,6 +205,7 @@ int32_t TUninstList::DeleteFileStep(TSetupItem& item) {
   // goes by name) would check no better.
   if (error == kRemovalUnchecked) {
     RunlogAction(kDeleteFile, path, TLogOutcome::Failed, error, kUnchecked);
+    NoteFailure(error);
     item.StepsDone = item.Weight;
     return static_cast<int32_t>(error);
   }
@@ -225,15 +237,37 @@ int32_t TUninstList::RemoveFolderStep(TSetupItem& item) {
     return 0;
   }
   if (error != 0) {
-    const bool notEmpty = error == ERROR_DIR_NOT_EMPTY;
-    RunlogAction(kRemoveFolder, item.Target, notEmpty ? TLogOutcome::LeftAlone : TLogOutcome::Failed, error,
-                 notEmpty ? "something is still in it" : error == kRemovalUnchecked ? kUnchecked : nullptr);
-    if (notEmpty) held_.AddFolder(item.Target, trusted);
+    // This program's own current folder (where it was started from its folder) goes with the
+    // program, as a folder that something is still in does.
+    const bool ownFolder = error == ERROR_SHARING_VIOLATION && IsCurrentFolder(item.Target);
+    const bool held = error == ERROR_DIR_NOT_EMPTY || ownFolder;
+    RunlogAction(kRemoveFolder, item.Target, held ? TLogOutcome::LeftAlone : TLogOutcome::Failed, error,
+                 ownFolder ? "it is this program's current folder" : held ? "something is still in it"
+                 : error == kRemovalUnchecked ? kUnchecked : nullptr);
+    if (held) held_.AddFolder(item.Target, trusted);
+    else NoteFailure(error);
     return static_cast<int32_t>(error);
   }
   RunlogAction(kRemoveFolder, item.Target, Outcome(existed, 0));
   item.StepsDone = item.Weight;
   return 0;
+}
+
+void TUninstList::ForgetFolders() {
+  programsKnown_ = desktopKnown_ = false;   // the next plan asks again
+  trustedRoots_.clear();
+}
+
+uint32_t TUninstList::RemoveFolderAgain(const std::string& path) {
+  std::string trusted = TrustedFolder(path, TrustedRoots());
+  const bool existed = Present(path, true);
+  uint32_t error = RemoveFolder(path, trusted);
+  ForgetFolders();
+  if (NothingOursBecause(error)) return 0;
+  const bool notEmpty = error == ERROR_DIR_NOT_EMPTY;
+  RunlogAction(kRemoveFolder, path, notEmpty ? TLogOutcome::LeftAlone : Outcome(existed, error), error,
+               notEmpty ? "something is still in it" : nullptr);
+  return error;
 }
 
 int32_t TUninstList::RemoveRunEntryStep(TSetupItem& item) {
@@ -246,6 +280,7 @@ int32_t TUninstList::RemoveRunEntryStep(TSetupItem& item) {
   const uint32_t error = DeleteRunValue(ProductName);
   RunlogRemoval("Remove start-up entry", ValueName(RunKeyPath(), ProductName), before,
                 ValueThere(RunKeyPath(), ProductName), error);
+  if (error) NoteFailure(error);
   item.StepsDone = item.Weight;
   return 0;
 }
@@ -273,11 +308,12 @@ int32_t TUninstList::RemoveVxdStep(TSetupItem& item) {
     case kVxdDropMark: {
       const std::string used = UsedKeyPath(driver);
       const bool before = ValueThere(used, ProductName);
-      // A mark that stays only keeps the shared driver installed, the safe side: it is logged
-      // with its error and the item ends.
+      // A mark that stays keeps the shared driver installed, the safe side, but it is the
+      // product's own: logged with its error, and the item ends.
       const uint32_t error = RemoveUsedMark(driver, ProductName);
       RunlogRemoval("Remove driver use mark", ValueName(used, ProductName), before,
                     ValueThere(used, ProductName), error);
+      if (error) NoteFailure(error);
       item.StepsDone = item.Weight;
       return 0;
     }
@@ -304,13 +340,15 @@ int32_t TUninstList::RemoveVxdStep(TSetupItem& item) {
       if (error) {
         RunlogAction("Remove registry key", MachineName(ProductKeyPath(driver)), TLogOutcome::LeftAlone, 0,
                      "the driver file stayed");
+        // What a link leads to is not the product's; the driver file of its own that stays is.
+        if (!why) NoteFailure(error);
       }
       return static_cast<int32_t>(error);
     }
     case kVxdKey:
       item.StepsDone = item.Weight;
       // The driver and its file are gone; a key that stays is logged and ends nothing.
-      static_cast<void>(RemoveMachineKeyLogged(ProductKeyPath(driver), &DeleteProductKey, driver));
+      if (uint32_t error = RemoveMachineKeyLogged(ProductKeyPath(driver), &DeleteProductKey, driver)) NoteFailure(error);
       return 0;
     default:
       item.StepsDone = item.Weight;

@@ -38,6 +38,13 @@ public:
   // What the run's removals left in place, for the next restart once the run is complete.
   const THeldRemovals& Held() const { return held_; }
   void ClearHeld() { held_.Clear(); }
+  // The Windows error of the run's first removal that failed and left something of the product
+  // that no restart takes (a file in use is not that: it is held); 0 while none has. What stays
+  // on purpose is no failure: what a link leads to, what is someone else's, a shared driver.
+  uint32_t Failure() const { return failure_; }
+  void NoteFailure(uint32_t error);
+  // A folder of the plan once more, after the run: logged as the run logs it; 0 or its error.
+  uint32_t RemoveFolderAgain(const std::string& path);
 
 private:
   // Where the plan's paths start from, trusted as the system finds them: the installation
@@ -48,8 +55,10 @@ private:
   // answer costs the shell a registry walk.
   const std::string& ProgramsFolder();
   const std::string& DesktopFolder();
+  void ForgetFolders();
 
   THeldRemovals held_;
+  uint32_t failure_ = 0;
   TCheckedFolders checked_;
   std::vector<std::string> trustedRoots_;
   std::string rootsFor_;   // the InstallDir that trustedRoots_ was made for

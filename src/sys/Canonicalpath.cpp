@@ -2,6 +2,7 @@
 
 #include <windows.h>
 #include <vector>
+#include "sys/Faultpoint.h"
 #include "sys/Folderchoice.h"
 #include "sys/Handle.h"
 #include "sys/Pathutil.h"
@@ -59,7 +60,7 @@ bool IsAdministrativeShare(const std::string& share) {
 
 std::string LongNameOfPart(const std::string& folder, const std::string& part) {
   WIN32_FIND_DATAA data;
-  UniqueFind find(::FindFirstFileA((folder + "\\" + part).c_str(), &data));
+  UniqueFind find(SYS_INVALID("a short name's long form", FindFirstFileA, ((folder + "\\" + part).c_str(), &data)));
   return find ? std::string(data.cFileName) : std::string();
 }
 
@@ -113,7 +114,7 @@ std::string ExpandShortNames(const std::string& path) {
   auto getLong = GetSystemProc<GetLongPathNameFn>(::GetModuleHandleA("kernel32.dll"), "GetLongPathNameA");
   if (getLong) {
     char buf[MAX_PATH * 2] = {};
-    DWORD n = getLong(path.c_str(), buf, sizeof buf);
+    DWORD n = SYS_ZERO_P("a short name's long form", "GetLongPathNameA", getLong(path.c_str(), buf, sizeof buf));
     if (n > 0 && n < sizeof buf) return std::string(buf, n);
   }
   // Windows 95 and NT 4, or a path whose end does not exist: part by part, as far as they exist.
@@ -145,7 +146,7 @@ std::string CanonicalPath(const std::string& path) {
 std::string FullPathName(const std::string& name) {
   if (name.empty()) return std::string();
   char buf[MAX_PATH * 2] = {};
-  DWORD n = ::GetFullPathNameA(name.c_str(), sizeof buf, buf, nullptr);
+  DWORD n = SYS_ZERO("a name's full path", GetFullPathNameA, (name.c_str(), sizeof buf, buf, nullptr));
   if (n == 0 || n >= sizeof buf) return std::string();
   return std::string(buf, n);
 }

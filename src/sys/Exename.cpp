@@ -2,6 +2,7 @@
 
 #include <windows.h>
 #include "sys/Canonicalpath.h"
+#include "sys/Faultpoint.h"
 #include "sys/Handle.h"
 #include "sys/Pathutil.h"
 #include "sys/Syslibrary.h"
@@ -29,6 +30,7 @@ using NtQueryObjectFn = LONG(WINAPI*)(HANDLE, int, void*, ULONG, ULONG*);
 using NtQueryVirtualMemoryFn = LONG(WINAPI*)(HANDLE, void*, int, void*, SIZE_T, SIZE_T*);
 const int kObjectNameInformation = 1;
 const int kMemoryMappedFilenameInformation = 2;
+const char kOwnFile[] = "the program's own file";
 
 // Whether the held file is the program's image, by the names that the system gives both now, in
 // its own form ("\\Device\\HarddiskVolume2\\..."): a file renamed after the start keeps its image's
@@ -41,9 +43,12 @@ bool ImageIsFile(HANDLE file) {
   static TNtName image, held;
   SIZE_T got = 0;
   ULONG length = 0;
-  const bool haveImage = queryMemory && queryMemory(::GetCurrentProcess(), ::GetModuleHandleA(nullptr),
-                                                    kMemoryMappedFilenameInformation, &image, sizeof image, &got) >= 0;
-  const bool haveHeld = queryObject && queryObject(file, kObjectNameInformation, &held, sizeof held, &length) >= 0;
+  const bool haveImage = queryMemory && SYS_NT(kOwnFile, "NtQueryVirtualMemory",
+                                               queryMemory(::GetCurrentProcess(), ::GetModuleHandleA(nullptr),
+                                                           kMemoryMappedFilenameInformation, &image, sizeof image,
+                                                           &got)) >= 0;
+  const bool haveHeld = queryObject && SYS_NT(kOwnFile, "NtQueryObject", queryObject(file, kObjectNameInformation, &held,
+                                                                                    sizeof held, &length)) >= 0;
   return SameObjectName(image.Buffer, haveImage ? image.Length / sizeof(wchar_t) : 0, held.Buffer,
                         haveHeld ? held.Length / sizeof(wchar_t) : 0);
 }
@@ -51,9 +56,13 @@ bool ImageIsFile(HANDLE file) {
 }  // namespace
 
 std::string ExeFileName() {
+  // The name the program was started by does not change while it runs: asked once.
+  static std::string name;
+  if (!name.empty()) return name;
   char path[MAX_PATH + 1] = {};
-  DWORD n = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-  return n > 0 && n < MAX_PATH ? std::string(path, n) : std::string();
+  DWORD n = SYS_ZERO(kOwnFile, GetModuleFileNameA, (nullptr, path, MAX_PATH));
+  if (n > 0 && n < MAX_PATH) name.assign(path, n);
+  return name;
 }
 
 bool TFileIdentity::operator==(const TFileIdentity& o) const {
@@ -63,7 +72,7 @@ bool TFileIdentity::operator==(const TFileIdentity& o) const {
 
 bool FileIdentityOf(void* file, TFileIdentity& id) {
   BY_HANDLE_FILE_INFORMATION info;
-  if (!::GetFileInformationByHandle(static_cast<HANDLE>(file), &info)) return false;
+  if (!SYS_ZERO("a file's identity", GetFileInformationByHandle, (static_cast<HANDLE>(file), &info))) return false;
   id.Volume = info.dwVolumeSerialNumber;
   id.IndexHigh = info.nFileIndexHigh;
   id.IndexLow = info.nFileIndexLow;
@@ -77,7 +86,7 @@ bool FileIdentityOf(void* file, TFileIdentity& id) {
 bool ReadFileIdentity(const std::string& path, TFileIdentity& identity) {
   // FILE_SHARE_DELETE is refused by the 9x family.
   DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | (IsNtMachine() ? FILE_SHARE_DELETE : 0);
-  UniqueFile file(::CreateFileA(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr));
+  UniqueFile file(SYS_INVALID("a file's identity", CreateFileA, (path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr)));
   return file && FileIdentityOf(file.Get(), identity);
 }
 
@@ -98,9 +107,12 @@ uint32_t HoldProgramFile() {
   THeldProgram& held = Held();
   if (held.File) return 0;
   const std::string self = ExeFileName();
+  // On the NT family also with the right to move it, which nobody else then has: where no copy may
+  // remove it, the program moves its own file out of the installation folder (sys/Selfremoval.h).
+  const DWORD access = GENERIC_READ | (IsNtMachine() ? DELETE : 0);
   held.File.Reset(self.empty() ? INVALID_HANDLE_VALUE
-                               : ::CreateFileA(self.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                               0, nullptr));
+                               : SYS_INVALID(kOwnFile, CreateFileA, (self.c_str(), access, FILE_SHARE_READ, nullptr,
+                                                                      OPEN_EXISTING, 0, nullptr)));
   if (!held.File) {
     held.Error = self.empty() ? static_cast<uint32_t>(ERROR_FILENAME_EXCED_RANGE) : ::GetLastError();
     return held.Error;

@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <string>
 
-// Full name of the running program; empty when it does not fit MAX_PATH, since a cut path names
-// some other file.
+// Full name of the running program, asked once; empty when it does not fit MAX_PATH, since a cut
+// path names some other file.
 std::string ExeFileName();
 
 // Which file a path names: it stays the same however the path is written, and changes when the

@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include "sys/Canonicalpath.h"
+#include "sys/Faultpoint.h"
 #include "sys/Fileiofun.h"
 #include "sys/Handle.h"
 #include "sys/Nativefile.h"
@@ -16,16 +17,17 @@ bool IsDeviceName(const std::string& name) { return name.compare(0, 4, "\\\\.\\"
 
 // The 9x family: no links exist there, and a name is looked at by its attributes.
 uint32_t RemoveByName(const std::string& name, bool folder) {
-  DWORD attrs = ::GetFileAttributesA(name.c_str());
+  const char where[] = "a removal by name";
+  DWORD attrs = SYS_ONES(where, GetFileAttributesA, (name.c_str()));
   if (attrs == INVALID_FILE_ATTRIBUTES) {
     DWORD error = ::GetLastError();
     return MeansAbsent(error) ? 0 : error;
   }
   if (((attrs & FILE_ATTRIBUTE_DIRECTORY) != 0) != folder) return 0;
-  if (folder) return ::RemoveDirectoryA(name.c_str()) ? 0 : ::GetLastError();
+  if (folder) return SYS_ZERO(where, RemoveDirectoryA, (name.c_str())) ? 0 : ::GetLastError();
   // Read-only, hidden and system would make the delete fail; they are not put back if it fails.
-  ::SetFileAttributesA(name.c_str(), FILE_ATTRIBUTE_NORMAL);
-  if (::DeleteFileA(name.c_str())) return 0;
+  SYS_ZERO(where, SetFileAttributesA, (name.c_str(), FILE_ATTRIBUTE_NORMAL));
+  if (SYS_ZERO(where, DeleteFileA, (name.c_str()))) return 0;
   return ::GetLastError();
 }
 
@@ -46,14 +48,14 @@ uint32_t Remove(const std::string& name, const std::string& trusted, bool folder
 FileHandle OpenFileForRead(const std::string& name) {
   // No sharing: while the catalogue is read nobody else may open it, and a file that someone holds
   // cannot be read.
-  return ::CreateFileA(name.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  return SYS_INVALID("the catalogue's read", CreateFileA, (name.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
 }
 
 uint64_t GetOpenFileSize(FileHandle handle) {
   if (handle == kInvalidFileHandle) return 0;
   DWORD high = 0;
   ::SetLastError(NO_ERROR);  // a low half of all ones is a true size unless an error says otherwise
-  DWORD low = ::GetFileSize(handle, &high);
+  DWORD low = SYS_ONES("the catalogue's read", GetFileSize, (handle, &high));
   if (low == INVALID_FILE_SIZE && ::GetLastError() != NO_ERROR) return 0;
   return (static_cast<uint64_t>(high) << 32) | low;
 }
@@ -63,10 +65,10 @@ uint32_t ReadFileAt(FileHandle handle, uint32_t offsetLow, uint32_t offsetHigh, 
   if (handle == kInvalidFileHandle) return 0;
   LONG high = static_cast<LONG>(offsetHigh);
   ::SetLastError(NO_ERROR);
-  DWORD pos = ::SetFilePointer(handle, static_cast<LONG>(offsetLow), &high, FILE_BEGIN);
+  DWORD pos = SYS_ONES("the catalogue's read", SetFilePointer, (handle, static_cast<LONG>(offsetLow), &high, FILE_BEGIN));
   if (pos == INVALID_SET_FILE_POINTER && ::GetLastError() != NO_ERROR) return 0;
   DWORD got = 0;
-  if (!::ReadFile(handle, buffer, count, &got, nullptr)) return 0;
+  if (!SYS_ZERO("the catalogue's read", ReadFile, (handle, buffer, count, &got, nullptr))) return 0;
   return got;
 }
 

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <new>
 
+#include "sys/Faultpoint.h"
 #include "sys/Sysutil.h"
 
 std::string WindowsFolderFromCall(unsigned result, const char* buffer) {
@@ -93,7 +94,7 @@ std::string ComposeSystemFolder(const std::string& windowsUpper) {
 std::string TUpperCache::Get(const std::function<std::string()>& compute) {
   if (text_) return std::string(text_.get(), size_);
   std::string upper = UpperAscii(compute());
-  char* copy = new (std::nothrow) char[upper.size() + 1];
+  char* copy = SYS_NEW("a folder's upper-case copy", char[upper.size() + 1]);
   if (copy) {
     std::memcpy(copy, upper.c_str(), upper.size() + 1);
     text_.reset(copy);

@@ -1,8 +1,10 @@
 #include "sys/Nativefile.h"
 
+#include <algorithm>
 #include <cstddef>
 
 #include "sys/Canonicalpath.h"
+#include "sys/Faultpoint.h"
 #include "sys/Fileiofun.h"
 #include "sys/Pathutil.h"
 #include "sys/Syslibrary.h"
@@ -17,6 +19,7 @@
 
 namespace {
 
+const char kWhere[] = "a checked removal";
 constexpr LONG kSuccess = 0;
 constexpr LONG kBufferOverflow = static_cast<LONG>(0x80000005);
 constexpr LONG kInfoLengthMismatch = static_cast<LONG>(0xC0000004);
@@ -187,19 +190,19 @@ bool TNativeCalls::Complete() const {
 }
 
 const TNativeCalls& SystemNativeCalls() {
-  static const TNativeCalls calls = [] {
-    TNativeCalls c;
-    HMODULE ntdll = ::GetModuleHandleA("ntdll.dll");
-    c.OpenFile = GetSystemProc<TNativeCalls::OpenFileFn>(ntdll, "NtOpenFile");
-    c.QueryInformation = GetSystemProc<TNativeCalls::QueryInformationFileFn>(ntdll, "NtQueryInformationFile");
-    c.QueryObject = GetSystemProc<TNativeCalls::QueryObjectFn>(ntdll, "NtQueryObject");
-    c.SetInformation = GetSystemProc<TNativeCalls::SetInformationFileFn>(ntdll, "NtSetInformationFile");
-    c.Close = GetSystemProc<TNativeCalls::CloseFn>(ntdll, "NtClose");
-    c.StatusToError = GetSystemProc<TNativeCalls::StatusToErrorFn>(ntdll, "RtlNtStatusToDosError");
-    c.EqualNames = GetSystemProc<TNativeCalls::EqualNamesFn>(ntdll, "RtlEqualUnicodeString");
-    c.OpenLinksAsThemselves = HasReparsePoints();
-    return c;
-  }();
+  // Asked again while incomplete: a lookup that failed once must not leave every later removal
+  // unchecked.
+  static TNativeCalls calls;
+  if (calls.Complete()) return calls;
+  HMODULE ntdll = ::GetModuleHandleA("ntdll.dll");
+  calls.OpenFile = GetSystemProc<TNativeCalls::OpenFileFn>(ntdll, "NtOpenFile");
+  calls.QueryInformation = GetSystemProc<TNativeCalls::QueryInformationFileFn>(ntdll, "NtQueryInformationFile");
+  calls.QueryObject = GetSystemProc<TNativeCalls::QueryObjectFn>(ntdll, "NtQueryObject");
+  calls.SetInformation = GetSystemProc<TNativeCalls::SetInformationFileFn>(ntdll, "NtSetInformationFile");
+  calls.Close = GetSystemProc<TNativeCalls::CloseFn>(ntdll, "NtClose");
+  calls.StatusToError = GetSystemProc<TNativeCalls::StatusToErrorFn>(ntdll, "RtlNtStatusToDosError");
+  calls.EqualNames = GetSystemProc<TNativeCalls::EqualNamesFn>(ntdll, "RtlEqualUnicodeString");
+  calls.OpenLinksAsThemselves = HasReparsePoints();
   return calls;
 }
 
@@ -222,7 +225,10 @@ void TCheckedFolders::Clear() {
 
 class TCheckedWalk {
 public:
-  TCheckedWalk(const TNativeCalls& nt, TCheckedFolders& folders) : nt_(nt), folders_(folders) {}
+  TCheckedWalk(const TNativeCalls& nt, TCheckedFolders& folders, const TRemovalCheck* check)
+      : nt_(nt), folders_(folders), check_(check) {
+    if (check_) share_ = FILE_SHARE_READ | FILE_SHARE_DELETE;
+  }
   uint32_t Remove(const std::string& name, const std::string& trusted, bool folder);
 
 private:
@@ -245,6 +251,8 @@ private:
 
   const TNativeCalls& nt_;
   TCheckedFolders& folders_;
+  const TRemovalCheck* check_;
+  ULONG share_ = kShareAll;
 };
 
 std::string TCheckedWalk::BaseOf(const std::string& full, const std::string& trusted) {
@@ -278,14 +286,16 @@ LONG TCheckedWalk::Open(HANDLE root, std::wstring& name, ACCESS_MASK access, ULO
   if (!MakeUnicode(name, text)) return kNameInvalid;   // longer than any name can be
   ObjectAttributes attributes = {sizeof attributes, root, &text, kCaseInsensitive, nullptr, nullptr};
   IoStatus io = {};
-  return nt_.OpenFile(out.Put(), access | SYNCHRONIZE, &attributes, &io, kShareAll, options | kSynchronousIo);
+  return SYS_NT(kWhere, "NtOpenFile",
+                nt_.OpenFile(out.Put(), access | SYNCHRONIZE, &attributes, &io, share_, options | kSynchronousIo));
 }
 
 LONG TCheckedWalk::What(HANDLE handle, Look& look) const {
   // Only the fixed part is read: a long name does not matter here.
   ULONGLONG all[(offsetof(AllInformation, Name) + 64 * sizeof(WCHAR)) / sizeof(ULONGLONG) + 1];
   IoStatus io = {};
-  LONG status = nt_.QueryInformation(handle, &io, all, sizeof all, kFileAllInformation);
+  LONG status = SYS_NT(kWhere, "NtQueryInformationFile",
+                       nt_.QueryInformation(handle, &io, all, sizeof all, kFileAllInformation));
   if (status != kSuccess && status != kBufferOverflow) return status;
   const AllInformation* info = reinterpret_cast<const AllInformation*>(all);
   look.Attributes = info->Basic.FileAttributes;
@@ -298,8 +308,9 @@ LONG TCheckedWalk::What(HANDLE handle, Look& look) const {
 LONG TCheckedWalk::Where(HANDLE handle, size_t expectedChars, std::wstring& where) const {
   std::vector<ULONGLONG> buffer((sizeof(ObjectName) + (expectedChars + 2) * sizeof(WCHAR)) / sizeof(ULONGLONG) + 1);
   ULONG returned = 0;
-  LONG status = nt_.QueryObject(handle, kObjectNameInformation, buffer.data(),
-                                static_cast<ULONG>(buffer.size() * sizeof(ULONGLONG)), &returned);
+  LONG status = SYS_NT(kWhere, "NtQueryObject",
+                       nt_.QueryObject(handle, kObjectNameInformation, buffer.data(),
+                                       static_cast<ULONG>(buffer.size() * sizeof(ULONGLONG)), &returned));
   if (status == kInfoLengthMismatch || status == kBufferTooSmall) return kBufferOverflow;
   if (status != kSuccess) return status;
   const TNtUnicodeString& name = reinterpret_cast<const ObjectName*>(buffer.data())->Name;
@@ -310,7 +321,8 @@ LONG TCheckedWalk::Where(HANDLE handle, size_t expectedChars, std::wstring& wher
 LONG TCheckedWalk::Dispose(HANDLE handle) const {
   BOOLEAN deleteIt = TRUE;
   IoStatus io = {};
-  return nt_.SetInformation(handle, &io, &deleteIt, sizeof deleteIt, kFileDispositionInformation);
+  return SYS_NT(kWhere, "NtSetInformationFile",
+                nt_.SetInformation(handle, &io, &deleteIt, sizeof deleteIt, kFileDispositionInformation));
 }
 
 bool TCheckedWalk::SameName(const std::wstring& expected, const std::wstring& actual) const {
@@ -329,7 +341,7 @@ LONG TCheckedWalk::SetAttributes(HANDLE handle, ULONG attributes) const {
   BasicInformation basic = {};
   basic.FileAttributes = attributes;
   IoStatus io = {};
-  return nt_.SetInformation(handle, &io, &basic, sizeof basic, kFileBasicInformation);
+  return SYS_NT(kWhere, "NtSetInformationFile", nt_.SetInformation(handle, &io, &basic, sizeof basic, kFileBasicInformation));
 }
 
 // The trusted folder as the system finds it, every link above and at it followed.
@@ -379,7 +391,8 @@ uint32_t TCheckedWalk::RemoveLast(const Entry& parent, const std::string& part, 
   std::wstring wide;
   if (!ToWide(part, wide)) return kRemovalUnchecked;
   NativeHandle handle(nt_.Close);
-  const ACCESS_MASK access = DELETE | FILE_READ_ATTRIBUTES | (folder ? 0 : FILE_WRITE_ATTRIBUTES);
+  const ACCESS_MASK access = DELETE | FILE_READ_ATTRIBUTES | (folder ? 0 : FILE_WRITE_ATTRIBUTES) |
+                             (check_ && !folder ? FILE_READ_DATA : 0);
   const ULONG options = (folder ? kDirectoryFile : kNonDirectoryFile) | LinkOption();
   LONG status = Open(parent.Handle.Get(), wide, access, options, handle);
   if (status != kSuccess) {
@@ -395,6 +408,8 @@ uint32_t TCheckedWalk::RemoveLast(const Entry& parent, const std::string& part, 
   if (status != kSuccess) return kRemovalUnchecked;
   // A link at the end, opened as itself, is removed as the link; one that was followed is refused.
   if (!SameName(expected, where)) return kRemovalThroughLink;
+  if (check_ && !folder)
+    if (uint32_t refusal = check_->Check(check_->Context, handle.Get())) return refusal;
   status = Dispose(handle.Get());
   // Only a read-only file refuses to go; any other attribute goes with the file. The attributes
   // of a file with other names are theirs too: put back, even once it is going.
@@ -411,6 +426,7 @@ uint32_t TCheckedWalk::RemoveLast(const Entry& parent, const std::string& part, 
 // Held by someone else: its attributes are reset all the same, as the plain way does, through a
 // handle that asks only for them (no share mode stands against it) and once it is checked.
 uint32_t TCheckedWalk::HeldFile(const Entry& parent, std::wstring& part) {
+  if (check_) return ERROR_SHARING_VIOLATION;
   NativeHandle handle(nt_.Close);
   LONG status = Open(parent.Handle.Get(), part, FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
                      kNonDirectoryFile | LinkOption(), handle);
@@ -465,8 +481,32 @@ uint32_t TCheckedWalk::Remove(const std::string& name, const std::string& truste
 }
 
 uint32_t RemoveThroughCheckedHandle(const TNativeCalls& calls, const std::string& name, const std::string& trusted,
-                                    bool folder, TCheckedFolders* folders) {
+                                    bool folder, TCheckedFolders* folders, const TRemovalCheck* check) {
   TCheckedFolders local;
-  TCheckedWalk walk(calls, folders ? *folders : local);
+  TCheckedWalk walk(calls, folders ? *folders : local, check);
   return walk.Remove(name, trusted, folder);
+}
+
+uint32_t MoveOpenFile(const TNativeCalls& calls, HANDLE file, const std::string& to) {
+  std::wstring name;
+  if (!calls.Complete() || !NtPathOf(to, name)) return kRemovalUnchecked;
+  // FILE_RENAME_INFORMATION: replace, the folder the name is relative to (none), the name.
+  struct Rename {
+    BOOLEAN Replace;
+    HANDLE Root;
+    ULONG Length;
+    WCHAR Name[1];
+  };
+  std::vector<ULONGLONG> buffer((offsetof(Rename, Name) + (name.size() + 1) * sizeof(WCHAR)) / sizeof(ULONGLONG) + 1);
+  Rename* rename = reinterpret_cast<Rename*>(buffer.data());
+  rename->Replace = TRUE;
+  rename->Root = nullptr;
+  rename->Length = static_cast<ULONG>(name.size() * sizeof(WCHAR));
+  std::copy(name.begin(), name.end(), rename->Name);
+  IoStatus io = {};
+  const int kFileRenameInformation = 10;
+  LONG status = SYS_NT("the program's own move", "NtSetInformationFile",
+                       calls.SetInformation(file, &io, rename, static_cast<ULONG>(buffer.size() * sizeof(ULONGLONG)),
+                                            kFileRenameInformation));
+  return status == kSuccess ? 0 : calls.StatusToError(status);
 }

@@ -44,7 +44,7 @@ struct TNativeCalls {
   bool Complete() const;
 };
 
-// The calls of this system, looked up once.
+// The calls of this system, looked up until all are there.
 const TNativeCalls& SystemNativeCalls();
 
 // Folders checked on the way down, kept open for the removals below them, so that the names of a
@@ -66,8 +66,21 @@ private:
   std::string lastTrusted_, lastTrustedFull_;   // the last trusted folder's full path, for the next name
 };
 
+// A last question about a file before it is deleted: asked with the checked handle, which may also
+// read the file's data and is shared with nobody who writes; anything but 0 leaves the file and is
+// the removal's answer. A file held by someone else is then left as it is, attributes and all.
+struct TRemovalCheck {
+  uint32_t (*Check)(void* context, HANDLE file);
+  void* Context;
+};
+
 // Removes the file (or the empty folder) through a checked handle, by the given calls. Answers as
 // RemoveFile and RemoveFolder do (sys/Fileiofun.h); kRemovalUnchecked when the calls are incomplete,
 // the name has no full path, or a folder on the way cannot be opened or examined.
 uint32_t RemoveThroughCheckedHandle(const TNativeCalls& calls, const std::string& name, const std::string& trusted,
-                                    bool folder, TCheckedFolders* folders);
+                                    bool folder, TCheckedFolders* folders, const TRemovalCheck* check = nullptr);
+
+// Moves a file open with the right to delete it to `to` (a full path on its volume, where a file
+// that is not open gives way); 0 or the Windows error. What moves is the file of the handle,
+// whatever its name has come to mean.
+uint32_t MoveOpenFile(const TNativeCalls& calls, HANDLE file, const std::string& to);

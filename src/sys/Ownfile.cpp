@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <vector>
 #include "sys/Canonicalpath.h"
+#include "sys/Faultpoint.h"
 #include "sys/Pathutil.h"
 #include "sys/Reparse.h"
 #include "sys/Syslibrary.h"
@@ -16,6 +17,8 @@
 #endif
 
 namespace {
+
+const char kWhere[] = "the log's file";
 
 struct TIoStatus {
   union {
@@ -37,7 +40,7 @@ wchar_t FoldAscii(wchar_t c) { return c >= L'a' && c <= L'z' ? static_cast<wchar
 bool OnAnotherComputer(const std::string& full) {
   if (full.size() < 3 || full[1] != ':') return true;
   const char root[] = {full[0], ':', '\\', '\0'};
-  return ::GetDriveTypeA(root) == DRIVE_REMOTE;
+  return SYS_ZERO(kWhere, GetDriveTypeA, (root)) == DRIVE_REMOTE;
 }
 
 // A file that this call made and then refused: it must not stay wherever it came to lie. Through
@@ -47,19 +50,19 @@ void DeleteMadeFile(TOwnFile& f, const std::string& full) {
     BOOLEAN remove = TRUE;
     TIoStatus io = {};
     if (NtFileInformationFn set = NtFileCall("NtSetInformationFile"))
-      set(f.File.Get(), &io, &remove, sizeof remove, kFileDispositionInformation);
+      SYS_NT(kWhere, "NtSetInformationFile", set(f.File.Get(), &io, &remove, sizeof remove, kFileDispositionInformation));
     f.File.Reset();
   } else {
     f.File.Reset();
-    ::DeleteFileA(full.c_str());
+    SYS_ZERO(kWhere, DeleteFileA, (full.c_str()));
   }
 }
 
 // What the open handle is; None when it is an ordinary disk file with one name where place says.
 TOwnFileRefusal Examine(HANDLE h, const std::string& place, uint32_t& error) {
-  if (::GetFileType(h) != FILE_TYPE_DISK) return TOwnFileRefusal::Device;
+  if (SYS_ZERO(kWhere, GetFileType, (h)) != FILE_TYPE_DISK) return TOwnFileRefusal::Device;
   BY_HANDLE_FILE_INFORMATION info;
-  if (!::GetFileInformationByHandle(h, &info)) {
+  if (!SYS_ZERO(kWhere, GetFileInformationByHandle, (h, &info))) {
     error = ::GetLastError();
     return TOwnFileRefusal::Failed;
   }
@@ -90,22 +93,22 @@ TOwnFile OpenOwnFile(const std::string& path) {
   const DWORD access = GENERIC_READ | GENERIC_WRITE;
   // A name that comes and goes between the two opens is tried again, a few times.
   for (int attempt = 0; attempt < 3 && !f.File; ++attempt) {
-    f.File.Reset(::CreateFileA(full.c_str(), access, FILE_SHARE_READ, nullptr, OPEN_EXISTING, flags, nullptr));
+    f.File.Reset(SYS_INVALID(kWhere, CreateFileA, (full.c_str(), access, FILE_SHARE_READ, nullptr, OPEN_EXISTING, flags, nullptr)));
     if (f.File) {
       f.Existed = true;
       break;
     }
     DWORD error = ::GetLastError();
     if (error != ERROR_FILE_NOT_FOUND) {
-      DWORD attributes = ::GetFileAttributesA(full.c_str());
+      DWORD attributes = SYS_ONES(kWhere, GetFileAttributesA, (full.c_str()));
       if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
         return refuse(TOwnFileRefusal::Folder, 0);
       return refuse(TOwnFileRefusal::Failed, error);
     }
     // Only a name that stands for nothing at all: never made through a link that leads nowhere.
     // With the right to delete it, should it turn out to lie elsewhere.
-    f.File.Reset(::CreateFileA(full.c_str(), access | (IsNtMachine() ? DELETE : 0), FILE_SHARE_READ, nullptr,
-                               CREATE_NEW, flags, nullptr));
+    f.File.Reset(SYS_INVALID(kWhere, CreateFileA, (full.c_str(), access | (IsNtMachine() ? DELETE : 0), FILE_SHARE_READ,
+                                                   nullptr, CREATE_NEW, flags, nullptr)));
     error = ::GetLastError();
     if (!f.File && error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS)
       return refuse(TOwnFileRefusal::Failed, error);
@@ -127,8 +130,8 @@ TOwnFile OpenOwnFile(const std::string& path) {
 
 bool EmptyOwnFile(TOwnFile& file) {
   if (!file.File) return false;
-  if (::SetFilePointer(file.File.Get(), 0, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER) return false;
-  if (!::SetEndOfFile(file.File.Get())) return false;
+  if (SYS_ONES(kWhere, SetFilePointer, (file.File.Get(), 0, nullptr, FILE_BEGIN)) == INVALID_SET_FILE_POINTER) return false;
+  if (!SYS_ZERO(kWhere, SetEndOfFile, (file.File.Get()))) return false;
   file.Existed = false;
   return true;
 }
@@ -160,7 +163,8 @@ bool HandleLiesBelowVolumeAt(void* file, const std::string& place) {
   // FILE_NAME_INFORMATION: the name's length in bytes, then the name below the volume.
   std::vector<ULONG> answer(1 + MAX_PATH * 2);
   TIoStatus io = {};
-  if (query(file, &io, answer.data(), static_cast<ULONG>(answer.size() * sizeof(ULONG)), kFileNameInformation) < 0)
+  if (SYS_NT(kWhere, "NtQueryInformationFile",
+             query(file, &io, answer.data(), static_cast<ULONG>(answer.size() * sizeof(ULONG)), kFileNameInformation)) < 0)
     return false;
   const size_t length = answer[0] / sizeof(wchar_t);
   if (length > (answer.size() - 1) * sizeof(ULONG) / sizeof(wchar_t)) return false;
@@ -178,7 +182,7 @@ bool HandleLiesBelowVolumeAt(void* file, const std::string& place) {
   BY_HANDLE_FILE_INFORMATION info;
   DWORD serial = 0;
   const char root[] = {place[0], ':', '\\', '\0'};
-  return ::GetFileInformationByHandle(static_cast<HANDLE>(file), &info) &&
-         ::GetVolumeInformationA(root, nullptr, 0, &serial, nullptr, nullptr, nullptr, 0) &&
+  return SYS_ZERO(kWhere, GetFileInformationByHandle, (static_cast<HANDLE>(file), &info)) &&
+         SYS_ZERO(kWhere, GetVolumeInformationA, (root, nullptr, 0, &serial, nullptr, nullptr, nullptr, 0)) &&
          serial == info.dwVolumeSerialNumber;
 }

@@ -32,6 +32,11 @@ size_t LastPathSeparator(const std::string& name) {
   return found;
 }
 
+std::string ParentFolder(const std::string& path) {
+  size_t sep = LastPathSeparator(path);
+  return sep == std::string::npos ? std::string() : path.substr(0, sep);
+}
+
 bool HasFolderPart(const std::string& name) { return LastPathSeparator(name) != std::string::npos; }
 
 bool EndsWithBackslash(const std::string& path) {

@@ -10,6 +10,9 @@ size_t CharLengthAt(const std::string& text, size_t i);
 std::string WithBackslashes(std::string path);
 // Index of the last backslash or colon outside double-byte characters, or npos.
 size_t LastPathSeparator(const std::string& name);
+// What comes before the last separator (LastPathSeparator): the folder that holds the name; empty
+// for a bare name.
+std::string ParentFolder(const std::string& path);
 // True when the name holds a backslash or a colon outside double-byte characters.
 bool HasFolderPart(const std::string& name);
 // True when the last character is a single-byte backslash.

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <new>
 #include <vector>
+#include "sys/Faultpoint.h"
 #include "sys/Handle.h"
 #include "sys/Pathutil.h"
 #include "sys/Syslibrary.h"
@@ -81,9 +82,11 @@ private:
 
 std::vector<BYTE> TokenInfo(const Security& s, HANDLE token, TOKEN_INFORMATION_CLASS what) {
   DWORD size = 0;
-  s.tokenInfo(token, what, nullptr, 0, &size);
+  const char where[] = "the private folder's rights";
+  SYS_ZERO_P(where, "GetTokenInformation", s.tokenInfo(token, what, nullptr, 0, &size));
   std::vector<BYTE> info(size ? size : 1);
-  if (!size || !s.tokenInfo(token, what, info.data(), size, &size)) info.clear();
+  if (!size || !SYS_ZERO_P(where, "GetTokenInformation", s.tokenInfo(token, what, info.data(), size, &size)))
+    info.clear();
   return info;
 }
 
@@ -119,7 +122,9 @@ bool BuildAcl(const Security& s, FolderAcl& acl) {
   std::vector<PSID> sids = {admins.Get(), system.Get()};
 
   UniqueKernelHandle token;
-  if (!s.openToken(::GetCurrentProcess(), TOKEN_QUERY, token.Put())) return false;
+  if (!SYS_ZERO_P("the private folder's rights", "OpenProcessToken",
+                  s.openToken(::GetCurrentProcess(), TOKEN_QUERY, token.Put())))
+    return false;
   std::vector<BYTE> groupsInfo = TokenInfo(s, token.Get(), TokenGroups);
   std::vector<BYTE> userInfo = TokenInfo(s, token.Get(), TokenUser);
   if (groupsInfo.empty() || userInfo.empty()) return false;
@@ -150,7 +155,7 @@ struct TPrivateFolderSecurity::Parts {
   SECURITY_ATTRIBUTES sa = {sizeof(SECURITY_ATTRIBUTES), nullptr, FALSE};
 };
 
-TPrivateFolderSecurity::TPrivateFolderSecurity() : parts_(new (std::nothrow) Parts) {
+TPrivateFolderSecurity::TPrivateFolderSecurity() : parts_(SYS_NEW("the private folder's rights", Parts)) {
   if (!parts_) return;
   parts_->nt = IsNtMachine();
   if (!parts_->nt) return;
@@ -171,21 +176,29 @@ SECURITY_ATTRIBUTES* TPrivateFolderSecurity::Attributes() {
 
 PACL TPrivateFolderSecurity::Dacl() { return Usable() && parts_->nt ? parts_->acl.Get() : nullptr; }
 
+TFreshNames::TFreshNames() {
+  LARGE_INTEGER counter = {};
+  ::QueryPerformanceCounter(&counter);
+  seed_ = ::GetTickCount() ^ (::GetCurrentProcessId() << 16) ^ counter.LowPart;
+}
+
+std::string TFreshNames::Next() {
+  seed_ = NextName(seed_ ? seed_ : 0x9E3779B9u);
+  char leaf[16];
+  ::wsprintfA(leaf, "TVU%08lX", static_cast<unsigned long>(seed_));
+  return leaf;
+}
+
 std::string MakePrivateFolder(const std::string& under) {
   if (under.empty()) return std::string();
   TPrivateFolderSecurity security;
   if (!security.Usable()) return std::string();
-  LARGE_INTEGER counter = {};
-  ::QueryPerformanceCounter(&counter);
-  DWORD name = ::GetTickCount() ^ (::GetCurrentProcessId() << 16) ^ counter.LowPart;
+  TFreshNames names;
   std::string base = WithoutTrailingBackslashes(under, 3);
   if (!EndsWithBackslash(base)) base += "\\";
   for (int attempt = 0; attempt < 64; ++attempt) {
-    name = NextName(name ? name : 0x9E3779B9u);
-    char leaf[16];
-    ::wsprintfA(leaf, "TVU%08lX", static_cast<unsigned long>(name));
-    std::string path = base + leaf;
-    if (::CreateDirectoryA(path.c_str(), security.Attributes())) return path;
+    std::string path = base + names.Next();
+    if (SYS_ZERO("the private folder", CreateDirectoryA, (path.c_str(), security.Attributes()))) return path;
     if (::GetLastError() != ERROR_ALREADY_EXISTS) return std::string();
   }
   return std::string();

@@ -26,3 +26,14 @@ private:
 
 // The new folder's full path, or empty when none could be made.
 std::string MakePrivateFolder(const std::string& under);
+
+// Names that are hard to guess in advance, a new one at each call: "TVU" and eight hex digits. One
+// that is taken is skipped, never reused.
+class TFreshNames {
+public:
+  TFreshNames();
+  std::string Next();
+
+private:
+  DWORD seed_;
+};

@@ -1,6 +1,7 @@
 #include "sys/Reparse.h"
 
 #include <windows.h>
+#include "sys/Faultpoint.h"
 #include "sys/Pathutil.h"
 
 #ifndef FILE_ATTRIBUTE_REPARSE_POINT
@@ -23,11 +24,12 @@ size_t RootLength(const std::string& path) {
 }  // namespace
 
 bool IsReparsePoint(const std::string& path) {
-  DWORD attributes = ::GetFileAttributesA(path.c_str());
+  DWORD attributes = SYS_ONES("a link's test", GetFileAttributesA, (path.c_str()));
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
-bool CrossesReparsePoint(const std::string& given, const std::string& trustedGiven) {
+bool CrossesReparsePoint(const std::string& given, const std::string& trustedGiven, uint32_t* unreadable) {
+  if (unreadable) *unreadable = 0;
   const std::string path = WithBackslashes(given), trusted = WithBackslashes(trustedGiven);
   size_t start = RootLength(path);
   std::string base = WithoutTrailingBackslashes(trusted, 0);
@@ -38,11 +40,12 @@ bool CrossesReparsePoint(const std::string& given, const std::string& trustedGiv
   for (size_t i = start; i <= last; i += CharLengthAt(path, i)) {
     if (path[i] != '\\' || i == 0) continue;
     std::string folder = path.substr(0, i);
-    DWORD attributes = ::GetFileAttributesA(folder.c_str());
+    DWORD attributes = SYS_ONES("a link's test", GetFileAttributesA, (folder.c_str()));
     if (attributes == INVALID_FILE_ATTRIBUTES) {
       DWORD error = ::GetLastError();
       // A folder that is not there holds nothing to delete; one that cannot be read may be anything.
       if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return false;
+      if (unreadable) *unreadable = error ? error : ERROR_CANT_ACCESS_FILE;
       return true;
     }
     if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return true;

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "sys/Faultpoint.h"
 #include "sys/Handle.h"
 #include "sys/Pathutil.h"
 
@@ -24,7 +25,8 @@ void Write(const std::string& text) {
   }
   // No buffer of our own: what WriteFile took survives the end of the process, however it ends.
   DWORD written = 0;
-  ::WriteFile(log.File.File.Get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+  SYS_ZERO("the log's writes", WriteFile, (log.File.File.Get(), text.data(), static_cast<DWORD>(text.size()), &written,
+                                         nullptr));
 }
 
 bool IsControlByte(char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; }
@@ -36,6 +38,8 @@ const char* OutcomeWord(TLogOutcome outcome) {
     case TLogOutcome::Failed: return "failed";
     case TLogOutcome::Scheduled: return "scheduled";
     case TLogOutcome::LeftAlone: return "left alone";
+    case TLogOutcome::HandedOver: return "handed to a copy of the uninstaller, which deletes it once this program has ended";
+    case TLogOutcome::NotHandedOver: return "not handed to a copy of the uninstaller";
   }
   return "";
 }
@@ -183,12 +187,11 @@ void RunlogAction(const char* action, const std::string& target, TLogOutcome out
 }
 
 void RunlogRemoval(const char* action, const std::string& target, bool before, bool after, uint32_t error) {
-  if (!before) {
-    RunlogAction(action, target, TLogOutcome::Absent);
-  } else if (after) {
-    RunlogAction(action, target, TLogOutcome::Failed, error, "still there");
+  // A removal that answered with an error failed, whatever a look before it could see.
+  if (error || (before && after)) {
+    RunlogAction(action, target, TLogOutcome::Failed, error, after ? "still there" : nullptr);
   } else {
-    RunlogAction(action, target, TLogOutcome::Removed);
+    RunlogAction(action, target, before ? TLogOutcome::Removed : TLogOutcome::Absent);
   }
 }
 

@@ -8,7 +8,7 @@
 #include <string>
 #include "sys/Ownfile.h"
 
-enum class TLogOutcome { Removed, Absent, Failed, Scheduled, LeftAlone };
+enum class TLogOutcome { Removed, Absent, Failed, Scheduled, LeftAlone, HandedOver, NotHandedOver };
 
 // Creates the file, or takes the one that is there, refusing what sys/Ownfile.h refuses. A new file
 // is written from the first line; an old one stays whole until RunlogReplace, and what is written
@@ -40,7 +40,8 @@ void RunlogJoin(std::initializer_list<TLogText> pieces);
 // One action with what came of it: "<action> <target>: <outcome>[, <why>][ (error N: text)]".
 void RunlogAction(const char* action, const std::string& target, TLogOutcome outcome, uint32_t error = 0,
                   const char* why = nullptr);
-// A removal judged by what was there before and after it; a failure names the removal's error.
+// A removal judged by its error and by what was there before and after it; a failure names the
+// removal's error.
 void RunlogRemoval(const char* action, const std::string& target, bool before, bool after, uint32_t error = 0);
 
 // A number in decimal (std::to_string would bring a printf of its own into the exe).

@@ -2,9 +2,10 @@
 
 #ifdef _WIN32
 #include <windows.h>
+#include "sys/Faultpoint.h"
 
 void* AllocZeroed(uint32_t size) {
-  return ::HeapAlloc(::GetProcessHeap(), HEAP_ZERO_MEMORY, size);
+  return SYS_ZERO("a heap block", HeapAlloc, (::GetProcessHeap(), HEAP_ZERO_MEMORY, size));
 }
 
 void FreeBlock(void* block) {

@@ -3,6 +3,8 @@
 #pragma once
 #include <windows.h>
 
+#include "sys/Faultpoint.h"
+
 #ifndef LOAD_LIBRARY_SEARCH_SYSTEM32
 #define LOAD_LIBRARY_SEARCH_SYSTEM32 0x00000800
 #endif
@@ -16,6 +18,6 @@ HMODULE LoadSystemLibraryByPath(const char* fileName);
 template <typename Fn>
 Fn GetSystemProc(HMODULE module, const char* name) {
   if (!module) return nullptr;
-  FARPROC proc = ::GetProcAddress(module, name);
+  FARPROC proc = SYS_ZERO_P(name, "GetProcAddress", ::GetProcAddress(module, name));
   return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(proc));
 }

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "sys/Faultpoint.h"
 #include "sys/Folderchoice.h"
 #include "sys/Handle.h"
 #include "sys/Syslibrary.h"
@@ -30,7 +31,7 @@ FolderFacts LiveFacts() {
 
 std::string GetWindowsFolder() {
   char buffer[512] = {};
-  UINT result = ::GetWindowsDirectoryA(buffer, sizeof buffer);
+  UINT result = SYS_ZERO("the Windows folder", GetWindowsDirectoryA, (buffer, sizeof buffer));
   if (result >= sizeof buffer) result = 0;   // did not fit: the buffer holds nothing usable
   return WindowsFolderFromCall(result, buffer);
 }
@@ -47,7 +48,8 @@ std::string GetShellFolder(int folderId) {
   SHGetFolderPathAFn function = ShellFolderFunction();
   if (!function) return std::string();
   char buffer[1024] = {};
-  HRESULT result = function(nullptr, folderId, nullptr, 0 /* SHGFP_TYPE_CURRENT */, buffer);
+  HRESULT result = SYS_CALL(E_FAIL, "SHGetFolderPathA", "a shell folder",
+                            function(nullptr, folderId, nullptr, 0 /* SHGFP_TYPE_CURRENT */, buffer));
   return ShellAnswer(static_cast<long>(result), buffer, sizeof buffer);
 }
 

@@ -5,8 +5,9 @@
 //   install [--family nt|9x] [--folder NAME] [--uninstaller PATH] [--catalogs DIR] [--user-file]
 //           [--uninstall-string full|quoted|quoted-args|missing|nokey|binary|dword|raw:VALUE]
 //           [--used missing|only|shared] [--winver VERSION]
-//   check [--family nt|9x] [--folder NAME]   one "name=present|absent" line per thing; names of things that
-//                                            must survive every uninstall start with "other/"
+//   check [--family nt|9x] [--folder NAME] [--paths]   one "name=present|absent" line per thing
+//                              (with --paths, a file's or folder's path after it); names of things
+//                              that must survive every uninstall start with "other/"
 //   pending                    "delete PATH", "rename PATH -> PATH", "wininit PATH" lines
 //   standin close|refuse|slow|hung  the running product: a "TApplication" window titled "Tarvo Link"
 //                              (hung: its thread never reads its messages again)
@@ -17,6 +18,12 @@
 //   rename FROM TO             "renamed", or "refused ERROR"
 //   release                    ends every standin and hold
 //   exists PATH...             "present PATH" or "absent PATH" for each
+//   running                    the program file of every process, one a line
+//   reset [install options]    ends the uninstaller's leftover processes and copies, empties the
+//                              restart lists, takes away everything of the product, installs again
+//   state [--family nt|9x] [--folder NAME]   once the uninstaller's copy has ended (20 s at most,
+//                              else "copy-running PATH"): check with each file's path, pending with
+//                              "pending " before each line, "entry COMMAND" (or "entry none")
 //   attributes PATH [HEX]      sets the file's attributes to HEX if given; then prints them in hex
 //   /ANY-SWITCH ...            started as someone else's program put in the uninstaller's place:
 //                              appends its command line to C:\started.txt, and does nothing else
@@ -24,6 +31,8 @@
 // Unix paths (starting with a slash) are taken through drive Z:.
 #include <windows.h>
 #include <shlobj.h>
+#include <tlhelp32.h>
+#include <shlwapi.h>
 #include <objbase.h>
 #include <fcntl.h>
 #include <io.h>
@@ -297,11 +306,18 @@ int Install(const Options& o) {
 
 // ---- check ----
 
+bool withPaths = false;   // check --paths: each file's and folder's path after its state
+
 void Report(const std::string& name, bool present) {
   std::printf("%s=%s\n", name.c_str(), present ? "present" : "absent");
 }
 
 bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+void ReportPath(const std::string& name, const std::string& path) {
+  if (!withPaths) return Report(name, Exists(path));
+  std::printf("%s=%s %s\n", name.c_str(), Exists(path) ? "present" : "absent", path.c_str());
+}
 
 bool KeyExists(const std::string& path) {
   HKEY key = nullptr;
@@ -320,19 +336,19 @@ bool ValueExists(const std::string& path, const char* name) {
 
 int Check(const Options& o) {
   Layout l(o.nt, o.folder);
-  Report("dir/install", Exists(l.install));
-  Report("install/Tarvolink.EXE", Exists(l.In("Tarvolink.EXE")));
-  Report("install/Uninstall.EXE", Exists(l.In("Uninstall.EXE")));
-  for (const DataFile& f : kDataFiles) Report(std::string("install/") + f.name, Exists(l.In(f.name)));
+  ReportPath("dir/install", l.install);
+  ReportPath("install/Tarvolink.EXE", l.In("Tarvolink.EXE"));
+  ReportPath("install/Uninstall.EXE", l.In("Uninstall.EXE"));
+  for (const DataFile& f : kDataFiles) ReportPath(std::string("install/") + f.name, l.In(f.name));
   for (const char* code : kLanguages) {
     std::string name = std::string("SetupMsg.") + code;
-    Report("install/" + name, Exists(l.In(name)));
+    ReportPath("install/" + name, l.In(name));
   }
-  Report("lnk/desktop/Tarvolink.LNK", Exists(l.desktop + "\\Tarvolink.LNK"));
-  Report("dir/programs/Tarvolink", Exists(l.ProgramsFolder()));
+  ReportPath("lnk/desktop/Tarvolink.LNK", l.desktop + "\\Tarvolink.LNK");
+  ReportPath("dir/programs/Tarvolink", l.ProgramsFolder());
   for (const char* s : kProgramShortcuts)
-    Report(std::string("lnk/programs/Tarvolink/") + s + ".LNK", Exists(l.ProgramsFolder() + "\\" + s + ".LNK"));
-  Report("system/QORVDISK.VXD", Exists(l.systemDir + "\\QORVDISK.VXD"));
+    ReportPath(std::string("lnk/programs/Tarvolink/") + s + ".LNK", l.ProgramsFolder() + "\\" + s + ".LNK");
+  ReportPath("system/QORVDISK.VXD", l.systemDir + "\\QORVDISK.VXD");
   std::string uninstallKey = std::string(kUninstallKey) + "\\" + kProduct;
   Report("reg/uninstall/Tarvolink", KeyExists(uninstallKey));
   Report("reg/qorv/Tarvolink", KeyExists(std::string("Software\\QORV\\") + kProduct));
@@ -343,18 +359,18 @@ int Check(const Options& o) {
   Report("window/Tarvo Link", FindWindowA("TApplication", "Tarvo Link") != nullptr);
 
   // What belongs to others, the user's own file included: every uninstall must leave it.
-  Report(std::string("other/programs/Tarvolink/") + kUserFile, Exists(l.ProgramsFolder() + "\\" + kUserFile));
-  Report("other/dir/OtherApp", Exists(l.other));
-  Report("other/OtherApp/OtherApp.exe", Exists(l.other + "\\OtherApp.exe"));
-  Report("other/OtherApp/readme.txt", Exists(l.other + "\\readme.txt"));
-  Report("other/lnk/programs/OtherApp/OtherApp.LNK", Exists(l.programs + "\\OtherApp\\OtherApp.LNK"));
-  Report("other/lnk/desktop/OtherApp.LNK", Exists(l.desktop + "\\OtherApp.LNK"));
+  ReportPath(std::string("other/programs/Tarvolink/") + kUserFile, l.ProgramsFolder() + "\\" + kUserFile);
+  ReportPath("other/dir/OtherApp", l.other);
+  ReportPath("other/OtherApp/OtherApp.exe", l.other + "\\OtherApp.exe");
+  ReportPath("other/OtherApp/readme.txt", l.other + "\\readme.txt");
+  ReportPath("other/lnk/programs/OtherApp/OtherApp.LNK", l.programs + "\\OtherApp\\OtherApp.LNK");
+  ReportPath("other/lnk/desktop/OtherApp.LNK", l.desktop + "\\OtherApp.LNK");
   Report("other/reg/run/OtherApp", ValueExists(kRunKey, "OtherApp"));
   Report("other/reg/uninstall/OtherApp", ValueExists(std::string(kUninstallKey) + "\\OtherApp", "UninstallString"));
   Report("other/reg/qorv/OtherProduct", KeyExists("Software\\QORV\\OtherProduct"));
   Report("other/reg/qorv/QORVDISK/Used:OtherProduct", ValueExists("Software\\QORV\\QORVDISK\\Used", "OtherProduct"));
-  Report("other/dir/programs", Exists(l.programs));
-  Report("other/dir/desktop", Exists(l.desktop));
+  ReportPath("other/dir/programs", l.programs);
+  ReportPath("other/dir/desktop", l.desktop);
   return 0;
 }
 
@@ -531,11 +547,153 @@ int RecordStart() {
   return 0;
 }
 
+int Running() {
+  using QueryImageFn = BOOL(WINAPI*)(HANDLE, DWORD, LPSTR, PDWORD);   // Vista and later
+  auto query = reinterpret_cast<QueryImageFn>(
+      reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "QueryFullProcessImageNameA")));
+  if (!query) return Fail("no QueryFullProcessImageNameA"), 1;
+  HANDLE all = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (all == INVALID_HANDLE_VALUE) return Fail("no process list"), 1;
+  PROCESSENTRY32 entry = {};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = Process32First(all, &entry); more; more = Process32Next(all, &entry)) {
+    HANDLE p = OpenProcess(0x1000 /* PROCESS_QUERY_LIMITED_INFORMATION */, FALSE, entry.th32ProcessID);
+    char image[MAX_PATH * 2] = {};
+    DWORD size = sizeof image;
+    if (p && query(p, 0, image, &size)) std::printf("%s\n", image);
+    if (p) CloseHandle(p);
+  }
+  CloseHandle(all);
+  return 0;
+}
+
 int Release() {
   HANDLE e = OpenEventA(EVENT_MODIFY_STATE, FALSE, kReleaseEvent);
   if (!e) return 0;
   SetEvent(e);
   CloseHandle(e);
+  return 0;
+}
+
+// ---- the fault walk's resets ----
+
+void RemoveTree(const std::string& path) {
+  DWORD attributes = GetFileAttributesA(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return;
+  SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+  if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    DeleteFileA(path.c_str());
+    return;
+  }
+  WIN32_FIND_DATAA data;
+  HANDLE find = FindFirstFileA((path + "\\*").c_str(), &data);
+  if (find != INVALID_HANDLE_VALUE) {
+    do {
+      std::string name = data.cFileName;
+      if (name != "." && name != "..") RemoveTree(path + "\\" + name);
+    } while (FindNextFileA(find, &data));
+    FindClose(find);
+  }
+  RemoveDirectoryA(path.c_str());
+}
+
+std::string TempFolder() {
+  char temp[MAX_PATH] = {};
+  GetTempPathA(MAX_PATH, temp);
+  return temp;
+}
+
+// The uninstaller's own copies: a folder or file TVU<8 hex digits> in the temporary folder.
+bool IsCopyPath(const std::string& path) {
+  std::string upper = path;
+  for (char& c : upper) c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
+  size_t at = upper.find("\\TVU");
+  return at != std::string::npos && upper.size() >= at + 12 &&
+         upper.find_first_not_of("0123456789ABCDEF", at + 4) >= at + 12;
+}
+
+// Each process whose program is a copy of the uninstaller (and with `end`, the uninstaller itself):
+// ended, or (`print`) named; answers how many there were.
+int Uninstallers(bool end, bool print) {
+  using QueryImageFn = BOOL(WINAPI*)(HANDLE, DWORD, LPSTR, PDWORD);
+  auto query = reinterpret_cast<QueryImageFn>(
+      reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "QueryFullProcessImageNameA")));
+  HANDLE all = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (!query || all == INVALID_HANDLE_VALUE) return 0;
+  int found = 0;
+  PROCESSENTRY32 entry = {};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = Process32First(all, &entry); more; more = Process32Next(all, &entry)) {
+    HANDLE p = OpenProcess(0x1000 | PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID);
+    char image[MAX_PATH * 2] = {};
+    DWORD size = sizeof image;
+    if (p && query(p, 0, image, &size)) {
+      std::string path = image;
+      bool uninstaller = path.size() >= 14 && lstrcmpiA(path.c_str() + path.size() - 14, "\\Uninstall.EXE") == 0;
+      if (IsCopyPath(path) || (end && uninstaller)) {
+        ++found;
+        if (print) std::printf("copy-running %s\n", image);
+        if (end) {
+          TerminateProcess(p, 99);
+          WaitForSingleObject(p, 5000);
+        }
+      }
+    }
+    if (p) CloseHandle(p);
+  }
+  CloseHandle(all);
+  return found;
+}
+
+int Reset(const Options& o) {
+  Uninstallers(true, false);
+  HKEY session = nullptr;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSessionKey, 0, KEY_ALL_ACCESS, &session) == ERROR_SUCCESS) {
+    RegDeleteValueA(session, "PendingFileRenameOperations");
+    RegCloseKey(session);
+  }
+  DeleteFileA((WindowsFolder() + "\\WININIT.INI").c_str());
+  const std::string temp = TempFolder();
+  WIN32_FIND_DATAA data;
+  HANDLE find = FindFirstFileA((temp + "TVU*").c_str(), &data);
+  if (find != INVALID_HANDLE_VALUE) {
+    std::vector<std::string> copies;
+    do copies.push_back(temp + data.cFileName); while (FindNextFileA(find, &data));
+    FindClose(find);
+    for (const auto& c : copies) RemoveTree(c);
+  }
+  Layout l(o.nt, o.folder);
+  RemoveTree(l.install);
+  RemoveTree(l.ProgramsFolder());
+  DeleteFileA((l.desktop + "\\Tarvolink.LNK").c_str());
+  DeleteFileA((l.systemDir + "\\QORVDISK.VXD").c_str());
+  for (const std::string& key : {std::string(kUninstallKey) + "\\" + kProduct, std::string("Software\\QORV\\") + kProduct,
+                                 std::string("Software\\QORV\\QORVDISK")})
+    SHDeleteKeyA(HKEY_LOCAL_MACHINE, key.c_str());
+  SHDeleteValueA(HKEY_LOCAL_MACHINE, kRunKey, kProduct);
+  return Install(o);
+}
+
+int State(const Options& o) {
+  for (int i = 0; i < 200 && Uninstallers(false, false) > 0; ++i) Sleep(100);
+  Uninstallers(false, true);
+  withPaths = true;
+  Check(o);
+  std::fflush(stdout);
+  std::printf("pending-start\n");
+  Pending();
+  std::printf("pending-end\n");
+  HKEY key = nullptr;
+  char command[1024] = {};
+  DWORD size = sizeof command - 1;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, (std::string(kUninstallKey) + "\\" + kProduct).c_str(), 0, KEY_READ, &key) ==
+          ERROR_SUCCESS &&
+      RegQueryValueExA(key, "UninstallString", nullptr, nullptr, reinterpret_cast<BYTE*>(command), &size) ==
+          ERROR_SUCCESS)
+    std::printf("entry %s\n", command);
+  else
+    std::printf("entry none\n");
+  if (key) RegCloseKey(key);
   return 0;
 }
 
@@ -558,6 +716,8 @@ bool ParseOptions(int argc, char** argv, int first, Options& o) {
     } else if (a == "--winver" && next(o.winver)) {
     } else if (a == "--user-file") {
       o.userFile = true;
+    } else if (a == "--paths") {
+      withPaths = true;
     } else {
       std::printf("error unknown option %s\n", a.c_str());
       return false;
@@ -577,10 +737,10 @@ int main(int argc, char** argv) {
   std::string cmd = argv[1];
   if (cmd[0] == '/') return RecordStart();
   Options o;
-  if (cmd == "install" || cmd == "check") {
+  if (cmd == "install" || cmd == "check" || cmd == "reset" || cmd == "state") {
     if (!ParseOptions(argc, argv, 2, o)) return 2;
     CoInitialize(nullptr);
-    int rc = cmd == "install" ? Install(o) : Check(o);
+    int rc = cmd == "install" ? Install(o) : cmd == "reset" ? Reset(o) : cmd == "state" ? State(o) : Check(o);
     CoUninitialize();
     return rc;
   }
@@ -589,6 +749,7 @@ int main(int argc, char** argv) {
   if (cmd == "hold" && (argc == 3 || argc == 4)) return Hold(argv[2], argc == 4 ? argv[3] : "");
   if (cmd == "rename" && argc == 4) return Rename(WindowsPath(argv[2]), WindowsPath(argv[3]));
   if (cmd == "release") return Release();
+  if (cmd == "running") return Running();
   if (cmd == "link-key" && argc == 4) return LinkKey(argv[2], argv[3]);
   if (cmd == "exists") {
     for (int i = 2; i < argc; ++i) std::printf("%s %s\n", Exists(WindowsPath(argv[i])) ? "present" : "absent", argv[i]);

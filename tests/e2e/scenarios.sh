@@ -130,9 +130,10 @@ verify() {
   done <"$dir/before.txt"
 }
 
-# The uninstaller's temporary copy (a folder TVU<8 hex digits> in a temporary folder) and what it
-# schedules for itself: "scheduled" leaves it out, copy_done and copy_scheduled look at it.
-copy_pattern='\\TVU[0-9A-F]{8}(\\|$)'
+# The uninstaller's temporary copy (in a folder TVU<8 hex digits> of a temporary folder, or on the
+# 9x family a file TVU<8 hex digits>.EXE there) and its deletion at the restart, which the run lists
+# as soon as the copy is made: "scheduled" leaves it out, copy_done and copy_scheduled look at it.
+copy_pattern='\\TVU[0-9A-F]{8}(\\|\.EXE$|$)'
 
 # scheduled PATH...: exactly these deletions wait for the next restart, in this order (the files of a
 # folder before the folder), besides the uninstaller's temporary copy. Paths compare without regard
@@ -223,15 +224,17 @@ catalog_text() {
 # of the NT family.
 nt_leftovers=(reg/qorv/QORVDISK reg/qorv/QORVDISK/Used reg/qorv/QORVDISK/Used:Tarvolink)
 
-# copy_done: after a complete run the uninstaller's temporary copy removes the program and ends by
-# scheduling itself (and on the NT family its folder) for the next restart; wait for that.
+# copy_done: after a complete run the uninstaller's temporary copy, listed for the next restart
+# when it was made, removes the program and ends; wait for that.
 copy_done() {
   local i
   for ((i = 0; i < 100; i++)); do
-    fixture pending >"$dir/pending.txt"
-    if grep -i -q -E "(^delete .*\\\\TVU[0-9A-F]{8}\$)|(^wininit .*$copy_pattern)" "$dir/pending.txt"; then
-      ok "the uninstaller's copy has done its work"
-      return 0
+    if ! fixture running | grep -i -q -E "$copy_pattern"; then
+      fixture pending >"$dir/pending.txt"
+      if grep -i -q -E "(^delete .*\\\\TVU[0-9A-F]{8}\$)|(^wininit .*$copy_pattern)" "$dir/pending.txt"; then
+        ok "the uninstaller's copy has done its work"
+        return 0
+      fi
     fi
     sleep 0.2
   done

@@ -23,11 +23,16 @@
 //                      (the star marks the default button)
 //   answer ok|cancel   answer the box and wait until it is gone
 //   exit               wait for the process to end -> "exit CODE" (on a timeout it is ended)
+//   close-if-open      unless the process ends within 3 s by itself: the form must answer (5 s)
+//                      -> "form answers", and is closed as the close box does
 //   kill               end the process at once, as End Task or a crash does -> "killed"
 //   second PATH        start another copy, wait for its end -> "second-exit CODE"
 //   run PATH ARGS      start a copy with that command line and watch it to its end: every
 //                      top-level window of it that is ever seen visible -> "run-window CLASS
 //                      "TITLE"", then "run-visible N" (how many) and "run-exit CODE"
+//   job                later starts run in a job that refuses breakaway and ends every process in
+//                      it when it is closed, as deployment tools run programs; a "run" closes it
+//                      once its copy has ended -> "job closed N" (processes it still held)
 //   count              -> "app-count N": application windows of the uninstaller
 //   minimize           minimise the application window
 //   iconic             -> "iconic 0|1" of the application window
@@ -58,6 +63,7 @@ const RECT kQuitButton = {120, 176, 120 + 145, 176 + 24};
 const POINT kLabelPos = {24, 112};
 
 DWORD waitLimitMs = 30000;
+HANDLE job = nullptr;   // the deployment tool's, for the starts after "job"
 DWORD pid = 0;
 HANDLE process = nullptr;
 HWND app = nullptr;
@@ -173,8 +179,11 @@ bool Start(const std::string& path, HANDLE* started, DWORD* startedPid, const st
   PROCESS_INFORMATION pi = {};
   std::vector<char> line(cmd.begin(), cmd.end());
   line.push_back(0);
-  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, job ? CREATE_SUSPENDED : 0, nullptr, nullptr, &si,
+                      &pi))
     return Fail("cannot start " + cmd + " (" + std::to_string(GetLastError()) + ")");
+  if (job && (!AssignProcessToJobObject(job, pi.hProcess) || ResumeThread(pi.hThread) == static_cast<DWORD>(-1)))
+    return Fail("cannot run " + cmd + " in the job (" + std::to_string(GetLastError()) + ")");
   CloseHandle(pi.hThread);
   *started = pi.hProcess;
   *startedPid = pi.dwProcessId;
@@ -465,6 +474,16 @@ bool Label() {
   return true;
 }
 
+bool CloseIfOpen() {
+  if (!process) return Fail("no process");
+  if (WaitForSingleObject(process, 3000) == WAIT_OBJECT_0) return true;
+  DWORD_PTR result = 0;
+  if (!EnsureForm() || !SendMessageTimeoutA(form, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &result))
+    return Fail("the form does not answer");
+  Out("form", "answers");
+  return PostMessageA(form, WM_CLOSE, 0, 0) || Fail("the form cannot be closed");
+}
+
 bool WaitExit() {
   if (!process) return Fail("no process to wait for");
   if (WaitForSingleObject(process, waitLimitMs) != WAIT_OBJECT_0) {
@@ -533,6 +552,23 @@ bool RunWatched(const std::string& path, const std::string& args) {
   CloseHandle(h);
   Out("run-visible", std::to_string(seen.size()));
   Out("run-exit", std::to_string(code));
+  if (job) {
+    JOBOBJECT_BASIC_ACCOUNTING_INFORMATION info = {};
+    QueryInformationJobObject(job, JobObjectBasicAccountingInformation, &info, sizeof info, nullptr);
+    CloseHandle(job);
+    job = nullptr;
+    Out("job", "closed " + std::to_string(info.ActiveProcesses));
+  }
+  return true;
+}
+
+bool MakeJob() {
+  job = CreateJobObjectA(nullptr, nullptr);
+  JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
+  limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+  if (!job || !SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof limits))
+    return Fail("no job (" + std::to_string(GetLastError()) + ")");
+  Out("job", "ready");
   return true;
 }
 
@@ -561,6 +597,8 @@ bool Run(int argc, char** argv) {
       const char* desktop = UnseenDesktop();
       ok = desktop ? arg(a) && arg(args) && Start(a, &process, &pid, args, desktop) : Fail("no window station");
       if (ok) Out("started", std::to_string(pid));
+    } else if (cmd == "job") {
+      ok = MakeJob();
     } else if (cmd == "run") {
       std::string args;
       ok = arg(a) && arg(args) && RunWatched(a, args);
@@ -604,6 +642,8 @@ bool Run(int argc, char** argv) {
       ok = arg(a) && Answer(a);
     } else if (cmd == "exit") {
       ok = WaitExit();
+    } else if (cmd == "close-if-open") {
+      ok = CloseIfOpen();
     } else if (cmd == "kill") {
       ok = Kill();
     } else if (cmd == "second") {

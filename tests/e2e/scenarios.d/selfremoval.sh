@@ -7,12 +7,15 @@ unix_path() {
   printf '%s\n' "$WINEPREFIX/drive_c${p//\\//}"
 }
 
-# The temporary copies' folders in the prefix.
+# The temporary copies' folders in the prefix; with `any`, the 9x family's copies in TEMP itself too.
 copies() {
-  find "$WINEPREFIX/drive_c" -maxdepth 6 -type d -regex '.*/[Tt]emp/TVU[0-9A-F]*' 2>/dev/null
+  local kinds=(-type d)
+  [ "${1:-}" = any ] && kinds=()
+  find "$WINEPREFIX/drive_c" -maxdepth 6 "${kinds[@]}" -regex '.*/[Tt]emp/TVU[0-9A-F]*\(\.EXE\)?' 2>/dev/null
 }
 
-# copy_scheduled N: exactly N deletions of the copy wait for the restart, all in a temporary folder.
+# copy_scheduled N: exactly N deletions of the copy (and of the program moved beside it) wait for
+# the restart, all in a temporary folder.
 copy_scheduled() {
   local lines
   lines=$(grep -i -E "$copy_pattern" "$dir/pending.txt")
@@ -29,8 +32,8 @@ install_gone() {
 }
 
 scenario_self_complete() {
-  # While the completion box is up the copy already waits, without a window of its own; once the
-  # box is answered the program that was started ends with the run's code, and its file and folder
+  # While the completion box is up the copy already waits, listed for the restart, without a window
+  # of its own; once the box is answered the program that was started ends with the run's code, and its file and folder
   # go without a restart; only the copy waits for the restart, which takes it too.
   need_uninstaller; begin
   install --uninstaller "$E2E_UNINSTALL" "${catalogs[@]}"
@@ -41,7 +44,12 @@ scenario_self_complete() {
   else
     bad "no copy in a private temporary folder: $(copies)"
   fi
-  [ -f "$(unix_path "$installdir")/Uninstall.EXE" ] && ok "the program stays while it runs" || bad "the program went while running"
+  # Moved out of the installation folder beside the copy, and listed there too, once the entry went.
+  [ -f "$(copies)/Uninstall.EXE.ORIGINAL" ] && [ ! -e "$(unix_path "$installdir")" ] \
+    && ok "the running program waits beside the copy, its folder gone" || bad "the program did not move beside the copy: $(ls "$(unix_path "$installdir")" 2>&1)"
+  # Listed for the restart as soon as it was made: a copy ended from here on still goes then.
+  fixture pending >"$dir/pending.txt"
+  copy_scheduled 4
   WINEDEBUG=-all wine "$E2E_DRIVER" attach count answer ok exit </dev/null >"$dir/driver.txt" 2>"$dir/driver.err"
   sed 's/^/  driver: /' "$dir/driver.txt"
   saw "app-count 1"
@@ -50,7 +58,7 @@ scenario_self_complete() {
   install_gone
   verify "${nt_leftovers[@]}"
   scheduled
-  copy_scheduled 2
+  copy_scheduled 4
   after_restart "${nt_leftovers[@]}"
   [ -z "$(copies)" ] && ok "the restart took the copy and its folder" || bad "the copy stayed: $(copies)"
   fixture pending >"$dir/pending.txt"
@@ -114,8 +122,9 @@ scenario_self_killed() {
 }
 
 scenario_self_win98() {
-  # Windows 98: the same, with the copy listed in WININIT.INI; its emptied folder stays there
-  # after the restart, since that list cannot remove folders.
+  # Windows 98: the same, with the copy in TEMP itself under a fresh name, no folder of its own
+  # (nothing is private there, and WININIT.INI cannot remove folders), listed in WININIT.INI: the
+  # restart leaves nothing behind.
   need_uninstaller; begin
   install --uninstaller "$E2E_UNINSTALL" "${catalogs[@]}" --family 9x --winver win98 --used only
   complete_run
@@ -123,8 +132,10 @@ scenario_self_win98() {
   verify
   scheduled
   copy_scheduled 1
+  [ "$(copies any | wc -l)" -eq 1 ] && [ -z "$(copies)" ] && ok "the copy lies in TEMP, in no folder of its own" \
+    || bad "the copy's place: $(copies any)"
   after_restart
-  [ -z "$(find "$(copies)" -type f 2>/dev/null)" ] && ok "the restart took the copy" || bad "the copy stayed"
+  [ -z "$(copies any)" ] && ok "the restart took the copy" || bad "the copy stayed: $(copies any)"
 }
 
 scenario_self_link() {
@@ -203,4 +214,33 @@ scenario_self_unheld() {
   verify "${nt_leftovers[@]}" install/Uninstall.EXE dir/install
   scheduled "delete $installdir\\Uninstall.EXE" "delete $installdir"
   after_restart "${nt_leftovers[@]}"
+}
+
+scenario_self_job() {
+  # A deployment tool runs the uninstaller in a job that refuses breakaway and ends whatever it
+  # still holds once the uninstaller has ended: a copy started there would die before its work, so
+  # none is started. The program's own file moves into the copy's private temporary folder, which
+  # is listed for the restart from the start, and the installation folder goes at once (3010); a new
+  # installation before the restart is left whole by it.
+  need_uninstaller; begin
+  install --uninstaller "$E2E_UNINSTALL" "${catalogs[@]}"
+  use_log 'C:\tarvo.log'
+  driver job run "$(uninstaller)" "/S /LOG=$logwin"
+  saw "run-exit 3010"
+  saw "job closed 0"
+  install_gone
+  verify "${nt_leftovers[@]}"
+  scheduled
+  copy_scheduled 2
+  read_log
+  logged_start "Delete file $installdir\\Uninstall.EXE: not handed to a copy of the uninstaller, the job that runs the uninstaller would end the copy with it (error 5: "
+  logged "Delete file $installdir\\Uninstall.EXE: scheduled, moved into the copy's place in the temporary folder"
+  logged "Remove folder $installdir: removed"
+  last_logged "Exit code 3010: completed, files wait for the next restart of Windows"
+  install --uninstaller "$E2E_UNINSTALL" "${catalogs[@]}"
+  restart_prefix
+  fixture check >"$dir/restarted.txt"
+  if cmp -s "$dir/before.txt" "$dir/restarted.txt"; then ok "after the restart the new installation is whole"
+  else bad "the restart changed the new installation:"; diff "$dir/before.txt" "$dir/restarted.txt" | sed 's/^/  /'; fi
+  [ -z "$(copies any)" ] && ok "the restart took the moved program and its folder" || bad "left in TEMP: $(copies any)"
 }

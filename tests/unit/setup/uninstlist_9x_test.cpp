@@ -37,7 +37,9 @@ TEST(Win9x, AFileInUseIsListedInWininitAndItsFolderIsNot) {
   ASSERT_EQ(0, list.AddFolderRemoval(dir.Path()));
   EXPECT_EQ(0, list.Execute());
   EXPECT_EQ(before, ReadText(wininit)) << "nothing is written during the run";
-  list.Held().Schedule(std::string());
+  // The file waits; its folder, which the restart would empty, cannot be listed: that keeps the
+  // uninstall entry for a run after the restart.
+  EXPECT_EQ(static_cast<uint32_t>(ERROR_NOT_SUPPORTED), list.Held().ScheduleAllBut(std::string()));
   holder.End();
 
   char shortName[MAX_PATH] = {};

@@ -159,14 +159,18 @@ TEST(FileDeletion, AFileInUseIsTriedFiveTimesNotedAndGoesAtTheRestartOnlyWhenSch
   EXPECT_FALSE(IsPending(held));
   EXPECT_FALSE(IsPending(folder));
 
-  // A file that another process removes counts as going but is not scheduled, and its folder,
-  // which waits for nothing else, is left to that process too.
-  list.Held().Schedule(held);
+  // All but the running program's own file and its folder, whose way is decided once the uninstall
+  // entry is gone. Handed to another process, that file counts as going but is not scheduled, and
+  // its folder, which waits for nothing else, is left to that process too.
+  EXPECT_EQ(0u, list.Held().ScheduleAllBut(held));
+  EXPECT_FALSE(IsPending(held));
+  EXPECT_FALSE(IsPending(folder));
+  EXPECT_EQ(0u, list.Held().ScheduleFolderOf(held, true));
   EXPECT_FALSE(IsPending(held));
   EXPECT_FALSE(IsPending(folder));
   EXPECT_TRUE(IsScheduledForRemoval(held));
 
-  list.Held().Schedule(std::string());
+  EXPECT_EQ(0u, list.Held().ScheduleAllBut(std::string()));
   EXPECT_TRUE(IsPending(held));
   EXPECT_TRUE(IsPending(folder));   // all it holds is scheduled
   EXPECT_FALSE(IsScheduledForRemoval(keep.Path()));
@@ -192,7 +196,9 @@ TEST(FileDeletion, AHandedOverFilesFolderIsScheduledForTheOthersItHolds) {
   held.AddFolder(folder);
   WriteFile(folder + "\\Uninstall.EXE");
   WriteFile(folder + "\\Backup.log");
-  held.Schedule(folder + "\\Uninstall.EXE");
+  EXPECT_EQ(0u, held.ScheduleAllBut(folder + "\\Uninstall.EXE"));
+  EXPECT_FALSE(IsPending(folder));
+  EXPECT_EQ(0u, held.ScheduleFolderOf(folder + "\\Uninstall.EXE", true));
   EXPECT_FALSE(IsPending(folder + "\\Uninstall.EXE"));
   EXPECT_TRUE(IsPending(folder + "\\Backup.log"));
   EXPECT_TRUE(IsPending(folder));

@@ -133,6 +133,67 @@ TEST_F(AppReg, LinkKeysAreRemovedAsLinksAndTheirTargetsStay) {
   EXPECT_FALSE(KeyExists(kMaker + name));
 }
 
+// Names below the product's keys are anyone's, in any script: wherever keys go through their
+// handles (the NT family, in a compatibility mode for 98 too) each is enumerated, opened and
+// deleted as itself, a Cyrillic name on a Western code page too, which the ANSI calls read as "???".
+TEST_F(AppReg, ANameOutsideTheCodePageGoesWithItsSiblings) {
+  const std::string top = kMaker + name;
+  for (const char* sub : {"\\a", "\\z\\y"}) MakeKey(top + sub);
+  const std::wstring wideTop(top.begin(), top.end());
+  const std::wstring cyrillic = wideTop + L"\\\x0418\x043c\x044f";
+  UniqueHKey key;
+  ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_LOCAL_MACHINE, cyrillic.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                                           nullptr, key.Put(), nullptr));
+  key.Reset();
+  EXPECT_EQ(0u, DeleteProductKey(name));
+  EXPECT_FALSE(KeyExists(top));
+}
+
+namespace {
+// How deep below its caller a call writes into the stack: the region is painted first, and what
+// the call leaves of the paint is measured, both from the same depth by the same frame.
+constexpr size_t kPainted = 256 * 1024;
+constexpr unsigned char kPaint = 0xA5;
+void Paint() {
+  unsigned char region[kPainted];
+  volatile unsigned char* paint = region;
+  for (size_t i = 0; i < kPainted; ++i) paint[i] = kPaint;
+}
+size_t Measure() {
+  unsigned char region[kPainted];
+  volatile unsigned char* left = region;
+  size_t untouched = 0;
+  while (untouched < kPainted && left[untouched] == kPaint) ++untouched;
+  return kPainted - untouched;
+}
+void (*volatile g_paint)() = &Paint;
+size_t (*volatile g_measure)() = &Measure;
+}  // namespace
+
+// The registry's limit: a tree 512 levels below the hive's root. It goes whole, and on a stack of
+// its own: the program's own stack serves it as little as a shallow tree (a deletion that recursed
+// would take hundreds of bytes a level). Wine enforces no limit: tested at it, not beyond.
+TEST_F(AppReg, ATreeAtTheRegistrysDepthLimitGoesWithoutTheProgramsStack) {
+  const std::string top = kMaker + name;   // 3 levels: Software, QORV, the product
+  UniqueHKey key;
+  ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, top.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                                           key.Put(), nullptr));
+  for (int depth = 3; depth < 512; ++depth) {
+    UniqueHKey next;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(key.Get(), "d", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, next.Put(),
+                                             nullptr)) << depth;
+    key = std::move(next);
+  }
+  SetText(top + "\\d\\d", "v", "x");
+  key.Reset();
+  g_paint();
+  const uint32_t result = DeleteProductKey(name);
+  const size_t used = g_measure();
+  EXPECT_EQ(0u, result);
+  EXPECT_FALSE(KeyExists(top));
+  EXPECT_LT(used, 32u * 1024) << "bytes of stack";
+}
+
 // What the machine has decides, never the version it reports: a key is opened as itself, again
 // without that option only on the 9x family (which has no links) and only for a refusal; it goes
 // through its handle wherever the call exists.

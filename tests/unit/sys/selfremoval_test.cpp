@@ -10,6 +10,7 @@ using namespace engtest;
 TEST(SelfRemovalOrder, RoundTripsThroughTheCommandLineAndNothingElseParses) {
   TSelfRemovalOrder order;
   order.Process = 0x1A4;
+  order.Go = 0x2B8;
   order.Identity = {0xDEADBEEF, 0, 0x12345, 0, 0x3C000, 0x01D9ABCD, 0xFFFFFFFF};
   order.Original = "C:\\Program Files\\Tarvo Link\\Uninstall.EXE";
   std::string line = "\"C:\\T\\TVU1\\Uninstall.EXE\"  " + FormatSelfRemovalOrder(order);
@@ -17,17 +18,21 @@ TEST(SelfRemovalOrder, RoundTripsThroughTheCommandLineAndNothingElseParses) {
   TSelfRemovalOrder back;
   ASSERT_TRUE(ParseSelfRemovalOrder(args, back)) << args;
   EXPECT_EQ(order.Process, back.Process);
+  EXPECT_EQ(order.Go, back.Go);
   EXPECT_TRUE(order.Identity == back.Identity);
   EXPECT_EQ(order.Original, back.Original);
   EXPECT_EQ(args, CommandArguments(("C:\\T\\Uninstall.EXE " + args).c_str()));
 
   for (const std::string& bad : {std::string(""), std::string("/TVSELFREMOVE"), std::string("/tvselfremove 1"),
                                  args.substr(0, args.size() - 1), args + " x", args.substr(0, args.find(',')),
-                                 std::string("/TVSELFREMOVE 1,2,3,4,5,6,7,8 \"\""),
-                                 std::string("/TVSELFREMOVE 1,2,3,4,5,6,7,100000000 \"C:\\x\""),
-                                 std::string("/TVSELFREMOVE 0,2,3,4,5,6,7,8 \"C:\\x\""),
-                                 std::string("/TVSELFREMOVE FFFFFFFFFFFFFFFF,2,3,4,5,6,7,8 \"C:\\x\""),
-                                 std::string("/TVSELFREMOVEX 1,2,3,4,5,6,7,8 \"C:\\x\"")}) {
+                                 std::string("/TVSELFREMOVE 1,2,3,4,5,6,7,8,9 \"\""),
+                                 std::string("/TVSELFREMOVE 1,2,3,4,5,6,7,8,100000000 \"C:\\x\""),
+                                 std::string("/TVSELFREMOVE 0,2,3,4,5,6,7,8,9 \"C:\\x\""),
+                                 std::string("/TVSELFREMOVE 1,0,3,4,5,6,7,8,9 \"C:\\x\""),
+                                 std::string("/TVSELFREMOVE FFFFFFFFFFFFFFFF,2,3,4,5,6,7,8,9 \"C:\\x\""),
+                                 std::string("/TVSELFREMOVE 1,FFFFFFFFFFFFFFFF,3,4,5,6,7,8,9 \"C:\\x\""),
+                                 std::string("/TVSELFREMOVE 1,2,3,4,5,6,7,8 \"C:\\x\""),
+                                 std::string("/TVSELFREMOVEX 1,2,3,4,5,6,7,8,9 \"C:\\x\"")}) {
     TSelfRemovalOrder o;
     EXPECT_FALSE(ParseSelfRemovalOrder(bad, o)) << bad;
   }
@@ -35,8 +40,8 @@ TEST(SelfRemovalOrder, RoundTripsThroughTheCommandLineAndNothingElseParses) {
   EXPECT_TRUE(IsSelfRemovalSwitch("/TVSELFREMOVE junk"));
   EXPECT_FALSE(IsSelfRemovalSwitch("/TVSELFREMOVEX"));
   EXPECT_FALSE(HandlesSelfRemoval("\"C:\\x\\Uninstall.EXE\""));
-  EXPECT_TRUE(HandlesSelfRemoval("Uninstall.EXE /TVSELFREMOVE 0,0,0,0,0,0,0,0 \"C:\\none\\x.exe\""));
-  EXPECT_TRUE(HandlesSelfRemoval("Uninstall.EXE /TVSELFREMOVE 7FFFFFF0,0,0,0,0,0,0,0 \"C:\\none\\x.exe\""));
+  EXPECT_TRUE(HandlesSelfRemoval("Uninstall.EXE /TVSELFREMOVE 0,0,0,0,0,0,0,0,0 \"C:\\none\\x.exe\""));
+  EXPECT_TRUE(HandlesSelfRemoval("Uninstall.EXE /TVSELFREMOVE 7FFFFFF0,7FFFFFF4,0,0,0,0,0,0,0 \"C:\\none\\x.exe\""));
 }
 
 TEST(SelfRemovalIdentity, NamesTheRunningProgramHoweverWrittenAndNoCopyOfIt) {
@@ -108,29 +113,29 @@ TEST(SelfRemovalCopy, DeletesOnlyTheVeryFileItWasCopiedFromAndOnlyAnEmptyFolder)
 
   TSelfRemovalOrder plain = installed("plain", "MZ the uninstaller");
   ::SetFileAttributesA(plain.Original.c_str(), FILE_ATTRIBUTE_READONLY);
-  EXPECT_TRUE(RemoveOriginalProgram(plain, self));
+  EXPECT_EQ(0u, RemoveOriginalProgram(plain, self));
   EXPECT_FALSE(PathExists(root / "plain"));
 
   TSelfRemovalOrder bystander = installed("bystander", "MZ the uninstaller");
   WriteFile(root / "bystander\\notes.txt");
-  EXPECT_TRUE(RemoveOriginalProgram(bystander, self));
+  EXPECT_EQ(0u, RemoveOriginalProgram(bystander, self));
   EXPECT_FALSE(PathExists(bystander.Original));
   EXPECT_TRUE(IsFile(root / "bystander\\notes.txt"));
 
   TSelfRemovalOrder other = installed("other", "MZ another program");
-  EXPECT_FALSE(RemoveOriginalProgram(other, self)) << "not the same bytes";
+  EXPECT_EQ(kProgramFileReplaced, RemoveOriginalProgram(other, self)) << "not the same bytes";
   EXPECT_TRUE(IsFile(other.Original));
 
   TSelfRemovalOrder replaced = installed("replaced", "MZ the uninstaller");
   replaced.Identity.WriteLow ^= 1;   // as if another file of the same bytes had taken its place
-  EXPECT_FALSE(RemoveOriginalProgram(replaced, self));
+  EXPECT_EQ(kProgramFileReplaced, RemoveOriginalProgram(replaced, self));
   EXPECT_TRUE(IsFile(replaced.Original));
 
   TSelfRemovalOrder held = installed("held", "MZ the uninstaller");
   {
     UniqueFile open(::CreateFileA(held.Original.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
                                   nullptr));
-    EXPECT_FALSE(RemoveOriginalProgram(held, self));
+    EXPECT_EQ(static_cast<uint32_t>(ERROR_SHARING_VIOLATION), RemoveOriginalProgram(held, self));
   }
   EXPECT_TRUE(IsFile(held.Original));
   EXPECT_TRUE(IsFile(self));
