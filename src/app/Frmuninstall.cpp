@@ -8,6 +8,7 @@
 #include "msg/Msgids.h"
 #include "product/Tarvolinkuninstall.h"
 #include "res/Resource.h"
+#include "setup/Boundcall.h"
 #include "sys/Faultpoint.h"
 #include "sys/Pendingremoval.h"
 #include "sys/Runlog.h"
@@ -180,10 +181,8 @@ void TFormUninstall::DoUninstall() {
     ScopeGuard idleShownOnThrow([this] { ShowIdleState(); });
     CGaugeSetup.SetProgress(0);
     LabelMsg.SetCaption("");
-    Uninstaller->OnProgress = &TFormUninstall::UninstallProgress;
-    Uninstaller->ProgressContext = this;
-    Uninstaller->MessagePump = &TApplication::PumpMessages;
-    Uninstaller->PumpContext = TApplication::Instance();
+    TBoundCall<&TFormUninstall::UninstallProgress>::Bind(Uninstaller->OnProgress, Uninstaller->ProgressContext, *this);
+    Uninstaller->UseMessagePump(&TApplication::PumpMessages, TApplication::Instance());
 
     RunlogLine("Run started");
     // A run that ends by an exception counts as failed.
@@ -215,17 +214,11 @@ void TFormUninstall::DoUninstall() {
   }
 }
 
-void TFormUninstall::UninstallProgress(void* context, TclTarvolinkUninstall* sender) {
-  auto* form = static_cast<TFormUninstall*>(context);
-  if (!form || !sender) return;
-  form->CGaugeSetup.SetProgress(sender->Percent);
-  form->LabelMsg.SetCaption(sender->StatusText);
+void TFormUninstall::UninstallProgress(TFormUninstall& context, const TclTarvolinkUninstall& sender) {
+  context.CGaugeSetup.SetProgress(sender.Percent);
+  context.LabelMsg.SetCaption(sender.StatusText);
   // No forced repaint: the driver pumps messages at every report, and the pump paints as often
   // as the eye can follow.
-  // A quit that reached the message pump from elsewhere (the session ending, say) stops the run
-  // at the next report, as a confirmed close does.
-  TApplication* app = TApplication::Instance();
-  if (app && app->Terminated()) sender->Cancelled = true;
 }
 
 void TFormUninstall::FormClose(TCloseAction& action) {

@@ -39,7 +39,7 @@ public:
   void ShowIdleState();
   void ShowRunningState();
   void DoUninstall();
-  static void UninstallProgress(void* context, TclTarvolinkUninstall* sender);
+  static void UninstallProgress(TFormUninstall& context, const TclTarvolinkUninstall& sender);
 
   // A close confirmed during a run, carried out once the run has unwound.
   bool ClosePending() const { return closePending_; }

@@ -5,6 +5,7 @@
 #include "msg/Msgids.h"
 #include "msg/Winlangutil.h"
 #include "product/Tarvolinkfilename.h"
+#include "setup/Boundcall.h"
 #include "setup/Uninstlist.h"
 #include "sys/Appregutil.h"
 #include "sys/Exename.h"
@@ -73,26 +74,33 @@ std::string TclTarvolinkUninstall::GetCaption() const {
   return GetText(msgUninstall) + " " + kProductName;
 }
 
-void TclTarvolinkUninstall::HandleListProgress(void* context, TSetupList* /*sender*/, int32_t percent,
+void TclTarvolinkUninstall::HandleListProgress(TclTarvolinkUninstall& context, TSetupList* sender, int32_t percent,
                                                const std::string& text, bool& cancel) {
-  TclTarvolinkUninstall* self = static_cast<TclTarvolinkUninstall*>(context);
-  if (!self) return;
-  if (self->MessagePump) self->MessagePump(self->PumpContext);
-  if (self->Cancelled) {
+  // The window's close arrives here, and sets Cancelled.
+  const bool goesOn = sender ? sender->PumpMessages() : true;
+  if (context.Cancelled) {
     cancel = true;
     return;
   }
-  self->Percent = percent;
-  self->StatusText = text;
-  if (self->OnProgress) self->OnProgress(self->ProgressContext, self);
+  context.Percent = percent;
+  context.StatusText = text;
+  if (context.OnProgress) context.OnProgress(context.ProgressContext, context);
+  // A quit that reached the pump from elsewhere (the session ending, say) stops the run at the
+  // next report, as a confirmed close does.
+  if (!goesOn) context.Cancelled = true;
+}
+
+void TclTarvolinkUninstall::UseMessagePump(TMessagePump pump, void* context) {
+  if (!List) return;
+  List->MessagePump = pump;
+  List->PumpContext = context;
 }
 
 int32_t TclTarvolinkUninstall::BuildPlan() {
   if (!List) return msgAllocFail;
   Cancelled = false;
   List->Clear();
-  List->OnProgress = &TclTarvolinkUninstall::HandleListProgress;
-  List->ProgressContext = this;
+  TBoundCall<&TclTarvolinkUninstall::HandleListProgress>::Bind(List->OnProgress, List->ProgressContext, *this);
 
   int32_t r = 0;
   if ((r = List->AddCloseProgram(kProductWindowTitle)) != 0) return r;
@@ -127,8 +135,6 @@ int32_t TclTarvolinkUninstall::ExecutePlan() {
   Cancelled = false;
   OwnProgram = TOwnProgram::Goes;
   List->ClearHeld();
-  List->MessagePump = MessagePump;
-  List->PumpContext = PumpContext;
   int32_t r = List->Execute();
   if (r != 0) return r;
   // A close refused at the last action's own report ends no step, so the list finishes; the
