@@ -2,7 +2,6 @@
 
 #include <new>
 
-#include "app/Exitcode.h"
 #include "app/Msgdlg.h"
 #include "msg/Builtintext.h"
 #include "msg/Msgids.h"
@@ -10,7 +9,6 @@
 #include "res/Resource.h"
 #include "setup/Boundcall.h"
 #include "sys/Faultpoint.h"
-#include "sys/Pendingremoval.h"
 #include "sys/Runlog.h"
 #include "sys/Scopeguard.h"
 #include "toolkit/Application.h"
@@ -23,21 +21,6 @@ const TPictureScale kImage1Scales[] = {
     {192, MAKEINTRESOURCEA(IDR_IMAGE1_192)},
     {288, MAKEINTRESOURCEA(IDR_IMAGE1_288)},
 };
-
-// The log is read by support, in English whatever the window's language.
-std::string EnglishText(int32_t code) {
-  return code >= msgFirstOwn && code <= msgLastOwn ? GetBuiltinText(code) : RunlogErrorText(code);
-}
-
-void LogRunEnd(int32_t result) {
-  if (result == 0) {
-    RunlogLine("Run completed");
-  } else if (result == msgCancel) {
-    RunlogLine("Run cancelled: the steps after this point were not carried out");
-  } else {
-    RunlogJoin({"Run failed: ", EnglishText(result)});
-  }
-}
 }  // namespace
 
 TFormUninstall::TFormUninstall()
@@ -111,14 +94,9 @@ void TFormUninstall::OnCloseClick(void* context) {
 }
 
 void TFormUninstall::FormCreate() {
-  if (Uninstaller && Uninstaller->Initialize()) {
-    ready_ = true;
-    return;
-  }
+  if (run_.Start(Uninstaller.get())) return;
   // Straight from the built-in table: without a driver there is no catalogue to ask.
-  const std::string text = GetBuiltinText(msgAllocFail);
-  RunlogJoin({"Start-up failed: ", text});
-  if (!silent_) ShowError(text);
+  ShowError(GetBuiltinText(msgAllocFail));
   if (TApplication* app = TApplication::Instance()) app->Terminate();
 }
 
@@ -182,30 +160,19 @@ void TFormUninstall::DoUninstall() {
     CGaugeSetup.SetProgress(0);
     LabelMsg.SetCaption("");
     TBoundCall<&TFormUninstall::UninstallProgress>::Bind(Uninstaller->OnProgress, Uninstaller->ProgressContext, *this);
-    Uninstaller->UseMessagePump(&TApplication::PumpMessages, TApplication::Instance());
-
-    RunlogLine("Run started");
-    // A run that ends by an exception counts as failed.
-    ran_ = true;
-    lastResult_ = msgAllocFail;
-    result = Uninstaller->BuildPlan();
-    if (result == 0) result = Uninstaller->AddFile("dzips32.dll");
-    if (result == 0) result = Uninstaller->AddFile("dunzips32.dll");
-    if (result == 0) result = Uninstaller->ExecutePlan();
+    result = run_.Run(&TApplication::PumpMessages, TApplication::Instance());
     idleShownOnThrow.Dismiss();
   }
-  lastResult_ = result;
-  LogRunEnd(result);
 
   if (result == 0) {
     CGaugeSetup.SetProgress(100);
     Repaint();
-    if (!silent_) ShowInfo(Uninstaller->GetText(msgUninstallComplete));
+    ShowInfo(Uninstaller->GetText(msgUninstallComplete));
     closePending_ = false;
     Close();
     return;
   }
-  if (result != msgCancel && !silent_) ShowError(Uninstaller->GetText(result));
+  if (result != msgCancel) ShowError(Uninstaller->GetText(result));
   ShowIdleState();
   if (closePending_) {
     // The close that the user confirmed during the run: the run is off the stack now.
@@ -223,7 +190,7 @@ void TFormUninstall::UninstallProgress(TFormUninstall& context, const TclTarvoli
 
 void TFormUninstall::FormClose(TCloseAction& action) {
   if (!Idle) {
-    if (closePending_ || asking_ || silent_) {
+    if (closePending_ || asking_) {
       action = caNone;
       return;
     }
@@ -245,24 +212,8 @@ void TFormUninstall::FormClose(TCloseAction& action) {
     action = caNone;
     return;
   }
-  if (!ran_ && ready_) RunlogLine("Closed before any run: nothing was removed");
+  if (!run_.Ran() && run_.Started()) RunlogLine("Closed before any run: nothing was removed");
   if (Uninstaller) Uninstaller->Cancelled = true;
-}
-
-void TFormUninstall::RunSilent() {
-  if (!ready_ || !Uninstaller) return;
-  Idle = false;
-  DoUninstall();
-}
-
-int TFormUninstall::ExitCode() const {
-  if (!ready_) return kExitFailed;
-  if (!ran_ || lastResult_ == msgCancel) return kExitCancelled;
-  if (lastResult_ != 0) return kExitFailed;
-  // A success code promises that nothing of the product stays but what the restart removes.
-  if (Uninstaller && Uninstaller->OwnProgram == TOwnProgram::Stays) return kExitFailed;
-  if (Uninstaller && Uninstaller->OwnProgram == TOwnProgram::WaitsForRestart) return kExitRestartNeeded;
-  return RestartNeeded() ? kExitRestartNeeded : kExitSuccess;
 }
 
 void TFormUninstall::FormDestroy() {

@@ -90,12 +90,6 @@ void TclTarvolinkUninstall::HandleListProgress(TclTarvolinkUninstall& context, T
   if (!goesOn) context.Cancelled = true;
 }
 
-void TclTarvolinkUninstall::UseMessagePump(TMessagePump pump, void* context) {
-  if (!List) return;
-  List->MessagePump = pump;
-  List->PumpContext = context;
-}
-
 int32_t TclTarvolinkUninstall::BuildPlan() {
   if (!List) return msgAllocFail;
   Cancelled = false;
@@ -158,7 +152,7 @@ int32_t TclTarvolinkUninstall::FinishRun() {
   const THeldRemovals& held = List->Held();
   const std::string own = OwnProgramAmong(held);
   uint32_t failure = List->Failure();
-  const uint32_t unscheduled = held.ScheduleAllBut(own);
+  const uint32_t unscheduled = held.ScheduleAllBut(own, &restartListed_);
   if (failure == 0) failure = unscheduled;
   const std::string name = KeyName();
   const uint32_t key = RemoveMachineKeyLogged(ProductKeyPath(name), &DeleteProductKey, name);

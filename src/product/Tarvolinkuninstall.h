@@ -5,9 +5,8 @@
 #include <memory>
 #include <string>
 #include "setup/Setuplist.h"
+#include "setup/Uninstlist.h"
 
-class TUninstList;
-class TSetupList;
 class TclTarvolinkUninstall;
 class THandOver;
 
@@ -42,9 +41,16 @@ public:
   static void HandleListProgress(TclTarvolinkUninstall& context, TSetupList* sender, int32_t percent,
                                  const std::string& text, bool& cancel);
   // What serves the thread's messages during a run, at every report and in the list's waits.
-  void UseMessagePump(TMessagePump pump, void* context);
+  void UseMessagePump(TMessagePump pump, void* context) {
+    if (!List) return;
+    List->MessagePump = pump;
+    List->PumpContext = context;
+  }
   // After a run through every item: the restart schedule, the keys and the own file's hand-over.
   int32_t FinishRun();
+  // True once a run listed anything of the product for the next restart, which must finish it:
+  // what the run could not remove, or the program's own file.
+  bool NeedsRestart() const { return restartListed_ || OwnProgram == TOwnProgram::WaitsForRestart; }
 
   TUninstallNotify OnProgress = nullptr;
   void* ProgressContext = nullptr;
@@ -57,5 +63,6 @@ public:
 
 private:
   std::string KeyName() const;
+  bool restartListed_ = false;   // stays set: what was listed waits for the restart
   int32_t HandOverOwnProgram(THandOver& handOver, const std::string& own, uint32_t prepared);
 };
