@@ -73,6 +73,31 @@ TEST(DriverProgress, PassesReportsOnUntilCancelledThenRefusesThemAll) {
   EXPECT_EQ("next", driver.StatusText);
 }
 
+namespace {
+bool PumpAnswers(bool& goesOn) { return goesOn; }
+}  // namespace
+
+// A quit met while the messages are served (the session ending, say) stops the run as a close
+// does, one report later: that report is still shown, every later one refused.
+TEST(DriverProgress, AQuitInThePumpRefusesTheReportsAfterIt) {
+  TclTarvolinkUninstall driver;
+  bool goesOn = true;
+  driver.UseMessagePump(&TBoundCall<&PumpAnswers>::Call, &goesOn);
+  Notes notes;
+  TBoundCall<&Note>::Bind(driver.OnProgress, driver.ProgressContext, notes);
+  bool cancel = false;
+  TclTarvolinkUninstall::HandleListProgress(driver, driver.List.get(), 10, "shown", cancel);
+  goesOn = false;
+  TclTarvolinkUninstall::HandleListProgress(driver, driver.List.get(), 20, "quit", cancel);
+  EXPECT_FALSE(cancel);
+  EXPECT_EQ(2, notes.calls);
+  goesOn = true;
+  TclTarvolinkUninstall::HandleListProgress(driver, driver.List.get(), 30, "later", cancel);
+  EXPECT_TRUE(cancel);
+  EXPECT_EQ(2, notes.calls);
+  EXPECT_EQ(20, driver.Percent);
+}
+
 // --- A product laid out in the prefix ---
 
 namespace {
