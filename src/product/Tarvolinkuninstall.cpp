@@ -23,6 +23,18 @@ const char kProductWindowTitle[] = "Tarvo Link";
 const char kDriverName[] = "QORVDISK";
 const char kInfoFile[] = "Info.ini";
 const char kDeleteFile[] = "Delete file";
+// The plan's steps from the desktop shortcut to the information file, in their order.
+enum class TNamedStep { DesktopShortcut, ProgramsShortcut, File, InfoFile };
+const struct {
+  TNamedStep step;
+  const char* name;
+} kNamedSteps[] = {
+    {TNamedStep::DesktopShortcut, kProductName},   {TNamedStep::ProgramsShortcut, kProductName},
+    {TNamedStep::ProgramsShortcut, "Uninstall"},   {TNamedStep::File, "Tarvolink.EXE"},
+    {TNamedStep::File, "Uninstall.EXE"},           {TNamedStep::File, "setup.ini"},
+    {TNamedStep::File, "Files.ini"},               {TNamedStep::File, "Backup.log"},
+    {TNamedStep::File, "Busprobe.exe"},            {TNamedStep::ProgramsShortcut, "Port Speed Probe"},
+    {TNamedStep::InfoFile, kInfoFile}};
 const char* const kLanguageCodes[] = {"CHT", "CHS", "JPN", "KOR", "FRA", "ESN",
                                       "DEU", "ITA", "PTG", "TRK", "ENG"};
 // The archive libraries that the window asks for after the plan. Planned before the installation
@@ -99,17 +111,16 @@ int32_t TclTarvolinkUninstall::BuildPlan() {
   int32_t r = 0;
   if ((r = List->AddCloseProgram(kProductWindowTitle)) != 0) return r;
   if ((r = List->AddRunEntryRemoval()) != 0) return r;
-  if ((r = List->AddDesktopShortcutDeletion(kProductName)) != 0) return r;
-  if ((r = List->AddProgramsShortcutDeletion(kProductName)) != 0) return r;
-  if ((r = List->AddProgramsShortcutDeletion("Uninstall")) != 0) return r;
-  if ((r = List->AddFileDeletion("Tarvolink.EXE")) != 0) return r;
-  if ((r = List->AddFileDeletion("Uninstall.EXE")) != 0) return r;
-  if ((r = List->AddFileDeletion("setup.ini")) != 0) return r;
-  if ((r = List->AddFileDeletion("Files.ini")) != 0) return r;
-  if ((r = List->AddFileDeletion("Backup.log")) != 0) return r;
-  if ((r = List->AddFileDeletion("Busprobe.exe")) != 0) return r;
-  if ((r = List->AddProgramsShortcutDeletion("Port Speed Probe")) != 0) return r;
-  if ((r = AddInfoFileRemoval(kInfoFile)) != 0) return r;
+  for (const auto& named : kNamedSteps) {
+    const std::string name = named.name;
+    switch (named.step) {
+      case TNamedStep::DesktopShortcut: r = List->AddDesktopShortcutDeletion(name); break;
+      case TNamedStep::ProgramsShortcut: r = List->AddProgramsShortcutDeletion(name); break;
+      case TNamedStep::File: r = List->AddFileDeletion(name); break;
+      case TNamedStep::InfoFile: r = AddInfoFileRemoval(name); break;
+    }
+    if (r != 0) return r;
+  }
   for (const char* code : kLanguageCodes)
     if ((r = AddLanguageRemoval(code)) != 0) return r;
   if ((r = AddDiskDriverRemoval()) != 0) return r;
