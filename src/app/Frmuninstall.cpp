@@ -2,14 +2,13 @@
 
 #include <new>
 
-#include "app/Exitcode.h"
 #include "app/Msgdlg.h"
 #include "msg/Builtintext.h"
 #include "msg/Msgids.h"
 #include "product/Tarvolinkuninstall.h"
 #include "res/Resource.h"
+#include "setup/Boundcall.h"
 #include "sys/Faultpoint.h"
-#include "sys/Pendingremoval.h"
 #include "sys/Runlog.h"
 #include "sys/Scopeguard.h"
 #include "toolkit/Application.h"
@@ -22,21 +21,6 @@ const TPictureScale kImage1Scales[] = {
     {192, MAKEINTRESOURCEA(IDR_IMAGE1_192)},
     {288, MAKEINTRESOURCEA(IDR_IMAGE1_288)},
 };
-
-// The log is read by support, in English whatever the window's language.
-std::string EnglishText(int32_t code) {
-  return code >= msgFirstOwn && code <= msgLastOwn ? GetBuiltinText(code) : RunlogErrorText(code);
-}
-
-void LogRunEnd(int32_t result) {
-  if (result == 0) {
-    RunlogLine("Run completed");
-  } else if (result == msgCancel) {
-    RunlogLine("Run cancelled: the steps after this point were not carried out");
-  } else {
-    RunlogJoin({"Run failed: ", EnglishText(result)});
-  }
-}
 }  // namespace
 
 TFormUninstall::TFormUninstall()
@@ -110,14 +94,9 @@ void TFormUninstall::OnCloseClick(void* context) {
 }
 
 void TFormUninstall::FormCreate() {
-  if (Uninstaller && Uninstaller->Initialize()) {
-    ready_ = true;
-    return;
-  }
+  if (run_.Start(Uninstaller.get())) return;
   // Straight from the built-in table: without a driver there is no catalogue to ask.
-  const std::string text = GetBuiltinText(msgAllocFail);
-  RunlogJoin({"Start-up failed: ", text});
-  if (!silent_) ShowError(text);
+  ShowError(GetBuiltinText(msgAllocFail));
   if (TApplication* app = TApplication::Instance()) app->Terminate();
 }
 
@@ -180,33 +159,20 @@ void TFormUninstall::DoUninstall() {
     ScopeGuard idleShownOnThrow([this] { ShowIdleState(); });
     CGaugeSetup.SetProgress(0);
     LabelMsg.SetCaption("");
-    Uninstaller->OnProgress = &TFormUninstall::UninstallProgress;
-    Uninstaller->ProgressContext = this;
-    Uninstaller->MessagePump = &TApplication::PumpMessages;
-    Uninstaller->PumpContext = TApplication::Instance();
-
-    RunlogLine("Run started");
-    // A run that ends by an exception counts as failed.
-    ran_ = true;
-    lastResult_ = msgAllocFail;
-    result = Uninstaller->BuildPlan();
-    if (result == 0) result = Uninstaller->AddFile("dzips32.dll");
-    if (result == 0) result = Uninstaller->AddFile("dunzips32.dll");
-    if (result == 0) result = Uninstaller->ExecutePlan();
+    TBoundCall<&TFormUninstall::UninstallProgress>::Bind(Uninstaller->OnProgress, Uninstaller->ProgressContext, *this);
+    result = run_.Run(&TApplication::PumpMessages, TApplication::Instance());
     idleShownOnThrow.Dismiss();
   }
-  lastResult_ = result;
-  LogRunEnd(result);
 
   if (result == 0) {
     CGaugeSetup.SetProgress(100);
     Repaint();
-    if (!silent_) ShowInfo(Uninstaller->GetText(msgUninstallComplete));
+    ShowInfo(Uninstaller->GetText(msgUninstallComplete));
     closePending_ = false;
     Close();
     return;
   }
-  if (result != msgCancel && !silent_) ShowError(Uninstaller->GetText(result));
+  if (result != msgCancel) ShowError(Uninstaller->GetText(result));
   ShowIdleState();
   if (closePending_) {
     // The close that the user confirmed during the run: the run is off the stack now.
@@ -215,22 +181,16 @@ void TFormUninstall::DoUninstall() {
   }
 }
 
-void TFormUninstall::UninstallProgress(void* context, TclTarvolinkUninstall* sender) {
-  auto* form = static_cast<TFormUninstall*>(context);
-  if (!form || !sender) return;
-  form->CGaugeSetup.SetProgress(sender->Percent);
-  form->LabelMsg.SetCaption(sender->StatusText);
+void TFormUninstall::UninstallProgress(TFormUninstall& context, const TclTarvolinkUninstall& sender) {
+  context.CGaugeSetup.SetProgress(sender.Percent);
+  context.LabelMsg.SetCaption(sender.StatusText);
   // No forced repaint: the driver pumps messages at every report, and the pump paints as often
   // as the eye can follow.
-  // A quit that reached the message pump from elsewhere (the session ending, say) stops the run
-  // at the next report, as a confirmed close does.
-  TApplication* app = TApplication::Instance();
-  if (app && app->Terminated()) sender->Cancelled = true;
 }
 
 void TFormUninstall::FormClose(TCloseAction& action) {
   if (!Idle) {
-    if (closePending_ || asking_ || silent_) {
+    if (closePending_ || asking_) {
       action = caNone;
       return;
     }
@@ -252,24 +212,8 @@ void TFormUninstall::FormClose(TCloseAction& action) {
     action = caNone;
     return;
   }
-  if (!ran_ && ready_) RunlogLine("Closed before any run: nothing was removed");
+  if (!run_.Ran() && run_.Started()) RunlogLine("Closed before any run: nothing was removed");
   if (Uninstaller) Uninstaller->Cancelled = true;
-}
-
-void TFormUninstall::RunSilent() {
-  if (!ready_ || !Uninstaller) return;
-  Idle = false;
-  DoUninstall();
-}
-
-int TFormUninstall::ExitCode() const {
-  if (!ready_) return kExitFailed;
-  if (!ran_ || lastResult_ == msgCancel) return kExitCancelled;
-  if (lastResult_ != 0) return kExitFailed;
-  // A success code promises that nothing of the product stays but what the restart removes.
-  if (Uninstaller && Uninstaller->OwnProgram == TOwnProgram::Stays) return kExitFailed;
-  if (Uninstaller && Uninstaller->OwnProgram == TOwnProgram::WaitsForRestart) return kExitRestartNeeded;
-  return RestartNeeded() ? kExitRestartNeeded : kExitSuccess;
 }
 
 void TFormUninstall::FormDestroy() {

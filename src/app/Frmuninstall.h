@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "app/Uninstallrun.h"
 #include "toolkit/Form.h"
 #include "toolkit/Gauge.h"
 #include "toolkit/Image.h"
@@ -39,18 +40,14 @@ public:
   void ShowIdleState();
   void ShowRunningState();
   void DoUninstall();
-  static void UninstallProgress(void* context, TclTarvolinkUninstall* sender);
+  static void UninstallProgress(TFormUninstall& context, const TclTarvolinkUninstall& sender);
 
   // A close confirmed during a run, carried out once the run has unwound.
   bool ClosePending() const { return closePending_; }
   bool ClickAllowed(const TControl* control) const override;
 
-  // Unattended (set before creation): the run that "Uninstall" starts, without ever showing the
-  // window or a box; nobody can cancel it.
-  void SetSilent(bool silent) { silent_ = silent; }
-  void RunSilent();
   // The program's exit code (app/Exitcode.h) by the last run, or by none.
-  int ExitCode() const;
+  int ExitCode() const { return run_.ExitCode(); }
 
 protected:
   void DoCreate() override { FormCreate(); }
@@ -62,16 +59,13 @@ protected:
 
 private:
   void Build();
-  bool CanStart() const { return Idle && ready_ && Uninstaller && !closePending_; }
+  bool CanStart() const { return Idle && run_.Started() && Uninstaller && !closePending_; }
   static void OnUninstallClick(void* context);
   static void OnCloseClick(void* context);
 
-  bool ready_ = false;          // the driver initialised: a run may start
+  TUninstallRun run_;           // started once the driver initialised: a run may start
   bool closePending_ = false;
   bool asking_ = false;         // the close question is up
-  bool ran_ = false;            // a run has ended
-  int32_t lastResult_ = 0;      // and this was its result
-  bool silent_ = false;
 };
 
 extern TFormUninstall* FormUninstall;

@@ -9,6 +9,7 @@
 #include "app/Commandline.h"
 #include "app/Exitcode.h"
 #include "app/Frmuninstall.h"
+#include "app/Uninstallrun.h"
 #include "app/Windowstation.h"
 #include "product/Tarvolinkuninstall.h"
 #include "res/Resource.h"
@@ -17,6 +18,7 @@
 #include "sys/Faultpoint.h"
 #include "sys/Mitigation.h"
 #include "sys/Runlog.h"
+#include "sys/Scopeguard.h"
 #include "sys/Selfremoval.h"
 #include "sys/Sysutil.h"
 #include "toolkit/Application.h"
@@ -25,18 +27,13 @@
 namespace {
 const char kAppTitle[] = "Tarvolink Uninstall";
 
-bool g_silentFailure = false;   // a box that a silent run held back reported an error
-
 int Box(const std::string& text, UINT flags) {
   return ::MessageBoxA(nullptr, text.c_str(), kAppTitle, flags | MB_SETFOREGROUND);
 }
 
-// A silent run shows no box: what one would have said goes to the log, and an error fails the run.
+// A silent run shows no box: what an error box would have said goes to the log.
 int HoldBackBox(const std::string& text, UINT flags) {
-  if ((flags & MB_ICONMASK) == MB_ICONERROR) {
-    g_silentFailure = true;
-    RunlogJoin({"Error (not shown): ", text});
-  }
+  if ((flags & MB_ICONMASK) == MB_ICONERROR) RunlogJoin({"Error (not shown): ", text});
   return (flags & MB_TYPEMASK) == MB_OK ? IDOK : IDCANCEL;
 }
 
@@ -111,46 +108,57 @@ void ReportException(TApplication& app, const char* what, bool silent) {
   if (!silent) app.ShowException(what);
 }
 
+// Only once the installation folder is known: a log there would be deleted by the run, or keep
+// the folder; an old file there stays as it was. 0, or the exit code of a log refused there.
+int RefusedLogPlace(const TclTarvolinkUninstall* driver, const TCommandLine& line) {
+  if (driver && RunlogLiesIn(driver->InstallFolder())) {
+    const char why[] = "it lies in the installation folder, which the run removes";
+    RunlogJoin({"Log file ", line.LogFile, ": refused, ", why, "; nothing was removed"});
+    RunlogAbandon();
+    return LogFailed(!line.Silent, line.LogFile, std::string("Refused: ") + why);
+  }
+  RunlogReplace();
+  return 0;
+}
+
+// The window and its message loop, until the window is closed.
+int RunWindowed(TApplication& app, const TCommandLine& line) {
+  std::unique_ptr<TFormUninstall> form(SYS_NEW("the window", TFormUninstall()));
+  if (!form) return kExitFailed;
+  FormUninstall = form.get();
+  ScopeGuard forgotten([] { FormUninstall = nullptr; });
+  app.CreateForm(form.get());
+  if (const int refused = RefusedLogPlace(form->Uninstaller.get(), line)) return refused;
+  app.Run();
+  return form->ExitCode();
+}
+
+// The run alone: no window but the application's, which a second start finds.
+int RunUnattended(TApplication& app, const TCommandLine& line) {
+  std::unique_ptr<TclTarvolinkUninstall> driver(SYS_NEW("the uninstall driver", TclTarvolinkUninstall()));
+  TUninstallRun run;
+  run.Start(driver.get());
+  if (const int refused = RefusedLogPlace(driver.get(), line)) return refused;
+  app.RefuseClose();   // nobody can cancel it
+  run.Run(&TApplication::PumpMessages, &app);
+  // What escaped a window procedure meanwhile went to the log, unseen: the run cannot count on it.
+  return app.ExceptionReported() ? kExitFailed : run.ExitCode();
+}
+
 // The window and its message loop, or the silent run; the exit code of either.
 int RunUninstaller(HINSTANCE instance, const TCommandLine& line) {
   TApplication app;
-  int code = kExitFailed;
   if (line.Silent) TApplication::SetBoxHandler(&HoldBackBox);
   try {
     if (!app.Initialize(instance)) return kExitFailed;
     app.SetTitle(kAppTitle);
-    std::unique_ptr<TFormUninstall> form(SYS_NEW("the window", TFormUninstall()));
-    if (!form) return kExitFailed;
-    form->SetSilent(line.Silent);
-    FormUninstall = form.get();
-    app.CreateForm(form.get());
-    // Only now is the installation folder known. A log there would be deleted by the run, or keep
-    // the folder; an old file there stays as it was.
-    if (form->Uninstaller && RunlogLiesIn(form->Uninstaller->InstallFolder())) {
-      const char why[] = "it lies in the installation folder, which the run removes";
-      RunlogJoin({"Log file ", line.LogFile, ": refused, ", why, "; nothing was removed"});
-      RunlogAbandon();
-      FormUninstall = nullptr;
-      return LogFailed(!line.Silent, line.LogFile, std::string("Refused: ") + why);
-    }
-    RunlogReplace();
-    if (line.Silent) {
-      form->RunSilent();
-    } else {
-      app.Run();
-    }
-    code = form->ExitCode();
-    FormUninstall = nullptr;
+    return line.Silent ? RunUnattended(app, line) : RunWindowed(app, line);
   } catch (const std::exception& e) {
-    FormUninstall = nullptr;
     ReportException(app, e.what(), line.Silent);
-    code = kExitFailed;
   } catch (...) {
-    FormUninstall = nullptr;
     ReportException(app, "Unknown exception", line.Silent);
-    code = kExitFailed;
   }
-  return g_silentFailure ? kExitFailed : code;
+  return kExitFailed;
 }
 }  // namespace
 

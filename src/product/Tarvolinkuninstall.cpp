@@ -5,6 +5,7 @@
 #include "msg/Msgids.h"
 #include "msg/Winlangutil.h"
 #include "product/Tarvolinkfilename.h"
+#include "setup/Boundcall.h"
 #include "setup/Uninstlist.h"
 #include "sys/Appregutil.h"
 #include "sys/Exename.h"
@@ -22,6 +23,18 @@ const char kProductWindowTitle[] = "Tarvo Link";
 const char kDriverName[] = "QORVDISK";
 const char kInfoFile[] = "Info.ini";
 const char kDeleteFile[] = "Delete file";
+// The plan's steps from the desktop shortcut to the information file, in their order.
+enum class TNamedStep { DesktopShortcut, ProgramsShortcut, File, InfoFile };
+const struct {
+  TNamedStep step;
+  const char* name;
+} kNamedSteps[] = {
+    {TNamedStep::DesktopShortcut, kProductName},   {TNamedStep::ProgramsShortcut, kProductName},
+    {TNamedStep::ProgramsShortcut, "Uninstall"},   {TNamedStep::File, "Tarvolink.EXE"},
+    {TNamedStep::File, "Uninstall.EXE"},           {TNamedStep::File, "setup.ini"},
+    {TNamedStep::File, "Files.ini"},               {TNamedStep::File, "Backup.log"},
+    {TNamedStep::File, "Busprobe.exe"},            {TNamedStep::ProgramsShortcut, "Port Speed Probe"},
+    {TNamedStep::InfoFile, kInfoFile}};
 const char* const kLanguageCodes[] = {"CHT", "CHS", "JPN", "KOR", "FRA", "ESN",
                                       "DEU", "ITA", "PTG", "TRK", "ENG"};
 // The archive libraries that the window asks for after the plan. Planned before the installation
@@ -73,41 +86,41 @@ std::string TclTarvolinkUninstall::GetCaption() const {
   return GetText(msgUninstall) + " " + kProductName;
 }
 
-void TclTarvolinkUninstall::HandleListProgress(void* context, TSetupList* /*sender*/, int32_t percent,
+void TclTarvolinkUninstall::HandleListProgress(TclTarvolinkUninstall& context, TSetupList* sender, int32_t percent,
                                                const std::string& text, bool& cancel) {
-  TclTarvolinkUninstall* self = static_cast<TclTarvolinkUninstall*>(context);
-  if (!self) return;
-  if (self->MessagePump) self->MessagePump(self->PumpContext);
-  if (self->Cancelled) {
+  // The window's close arrives here, and sets Cancelled.
+  const bool goesOn = sender ? sender->PumpMessages() : true;
+  if (context.Cancelled) {
     cancel = true;
     return;
   }
-  self->Percent = percent;
-  self->StatusText = text;
-  if (self->OnProgress) self->OnProgress(self->ProgressContext, self);
+  context.Percent = percent;
+  context.StatusText = text;
+  if (context.OnProgress) context.OnProgress(context.ProgressContext, context);
+  // A quit that reached the pump from elsewhere (the session ending, say) stops the run at the
+  // next report, as a confirmed close does.
+  if (!goesOn) context.Cancelled = true;
 }
 
 int32_t TclTarvolinkUninstall::BuildPlan() {
   if (!List) return msgAllocFail;
   Cancelled = false;
   List->Clear();
-  List->OnProgress = &TclTarvolinkUninstall::HandleListProgress;
-  List->ProgressContext = this;
+  TBoundCall<&TclTarvolinkUninstall::HandleListProgress>::Bind(List->OnProgress, List->ProgressContext, *this);
 
   int32_t r = 0;
   if ((r = List->AddCloseProgram(kProductWindowTitle)) != 0) return r;
   if ((r = List->AddRunEntryRemoval()) != 0) return r;
-  if ((r = List->AddDesktopShortcutDeletion(kProductName)) != 0) return r;
-  if ((r = List->AddProgramsShortcutDeletion(kProductName)) != 0) return r;
-  if ((r = List->AddProgramsShortcutDeletion("Uninstall")) != 0) return r;
-  if ((r = List->AddFileDeletion("Tarvolink.EXE")) != 0) return r;
-  if ((r = List->AddFileDeletion("Uninstall.EXE")) != 0) return r;
-  if ((r = List->AddFileDeletion("setup.ini")) != 0) return r;
-  if ((r = List->AddFileDeletion("Files.ini")) != 0) return r;
-  if ((r = List->AddFileDeletion("Backup.log")) != 0) return r;
-  if ((r = List->AddFileDeletion("Busprobe.exe")) != 0) return r;
-  if ((r = List->AddProgramsShortcutDeletion("Port Speed Probe")) != 0) return r;
-  if ((r = AddInfoFileRemoval(kInfoFile)) != 0) return r;
+  for (const auto& named : kNamedSteps) {
+    const std::string name = named.name;
+    switch (named.step) {
+      case TNamedStep::DesktopShortcut: r = List->AddDesktopShortcutDeletion(name); break;
+      case TNamedStep::ProgramsShortcut: r = List->AddProgramsShortcutDeletion(name); break;
+      case TNamedStep::File: r = List->AddFileDeletion(name); break;
+      case TNamedStep::InfoFile: r = AddInfoFileRemoval(name); break;
+    }
+    if (r != 0) return r;
+  }
   for (const char* code : kLanguageCodes)
     if ((r = AddLanguageRemoval(code)) != 0) return r;
   if ((r = AddDiskDriverRemoval()) != 0) return r;
@@ -127,8 +140,6 @@ int32_t TclTarvolinkUninstall::ExecutePlan() {
   Cancelled = false;
   OwnProgram = TOwnProgram::Goes;
   List->ClearHeld();
-  List->MessagePump = MessagePump;
-  List->PumpContext = PumpContext;
   int32_t r = List->Execute();
   if (r != 0) return r;
   // A close refused at the last action's own report ends no step, so the list finishes; the
@@ -152,7 +163,7 @@ int32_t TclTarvolinkUninstall::FinishRun() {
   const THeldRemovals& held = List->Held();
   const std::string own = OwnProgramAmong(held);
   uint32_t failure = List->Failure();
-  const uint32_t unscheduled = held.ScheduleAllBut(own);
+  const uint32_t unscheduled = held.ScheduleAllBut(own, &restartListed_);
   if (failure == 0) failure = unscheduled;
   const std::string name = KeyName();
   const uint32_t key = RemoveMachineKeyLogged(ProductKeyPath(name), &DeleteProductKey, name);

@@ -5,9 +5,8 @@
 #include <memory>
 #include <string>
 #include "setup/Setuplist.h"
+#include "setup/Uninstlist.h"
 
-class TUninstList;
-class TSetupList;
 class TclTarvolinkUninstall;
 class THandOver;
 
@@ -15,7 +14,9 @@ class THandOver;
 // of it, or it was no file of the product), it waits for the next restart, or it stays.
 enum class TOwnProgram { Goes, WaitsForRestart, Stays };
 
-using TUninstallNotify = void (*)(void* context, TclTarvolinkUninstall* sender);
+// Told after each accepted report; the driver is given to read, not to change: whether the run
+// goes on is decided in HandleListProgress alone.
+using TUninstallNotify = void (*)(void* context, const TclTarvolinkUninstall& sender);
 
 class TclTarvolinkUninstall {
 public:
@@ -35,15 +36,24 @@ public:
   int32_t AddInfoFileRemoval(const std::string& name);
   int32_t AddLanguageRemoval(const std::string& code);
   int32_t AddDiskDriverRemoval();
-  static void HandleListProgress(void* context, TSetupList* sender, int32_t percent,
+  // The list's progress (bound by BuildPlan): serves the thread's messages, refuses the report once
+  // the run is cancelled, and otherwise keeps it and tells OnProgress.
+  static void HandleListProgress(TclTarvolinkUninstall& context, TSetupList* sender, int32_t percent,
                                  const std::string& text, bool& cancel);
+  // What serves the thread's messages during a run, at every report and in the list's waits.
+  void UseMessagePump(TMessagePump pump, void* context) {
+    if (!List) return;
+    List->MessagePump = pump;
+    List->PumpContext = context;
+  }
   // After a run through every item: the restart schedule, the keys and the own file's hand-over.
   int32_t FinishRun();
+  // True once a run listed anything of the product for the next restart, which must finish it:
+  // what the run could not remove, or the program's own file.
+  bool NeedsRestart() const { return restartListed_ || OwnProgram == TOwnProgram::WaitsForRestart; }
 
   TUninstallNotify OnProgress = nullptr;
   void* ProgressContext = nullptr;
-  TMessagePump MessagePump = nullptr;   // handed to the list; also served at every report
-  void* PumpContext = nullptr;
   std::unique_ptr<TUninstList> List;
   uint8_t Charset = 1;
   bool Cancelled = false;
@@ -53,5 +63,6 @@ public:
 
 private:
   std::string KeyName() const;
+  bool restartListed_ = false;   // stays set: what was listed waits for the restart
   int32_t HandOverOwnProgram(THandOver& handOver, const std::string& own, uint32_t prepared);
 };

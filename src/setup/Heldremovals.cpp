@@ -20,11 +20,15 @@ void THeldRemovals::AddFolder(const std::string& path, const std::string& truste
   folderTrusted_.push_back(trusted);
 }
 
-uint32_t THeldRemovals::ScheduleAllBut(const std::string& own) const {
+uint32_t THeldRemovals::ScheduleAllBut(const std::string& own, bool* listed) const {
   uint32_t failure = 0, why = 0;
   for (size_t i = 0; i < files_.size(); ++i) {
     if (files_[i] == own) continue;
-    if (!ScheduleFileRemoval(files_[i], fileTrusted_[i], &why) && failure == 0) failure = why;
+    if (ScheduleFileRemoval(files_[i], fileTrusted_[i], &why)) {
+      if (listed) *listed = true;
+    } else if (failure == 0) {
+      failure = why;
+    }
   }
   const std::string ownFolder = own.empty() ? std::string() : ParentFolder(own);
   for (size_t i = 0; i < folders_.size(); ++i) {

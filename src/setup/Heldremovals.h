@@ -19,7 +19,8 @@ public:
   // running program's, whose way is decided apart; or empty), then each folder whose remaining
   // content all goes, except the one that holds `own`. 0, or the Windows error of the first that
   // the system refused; a link in the way and a folder that keeps what is not going are no failure.
-  uint32_t ScheduleAllBut(const std::string& own) const;
+  // `listed`, when given, is set once a file was listed for the restart.
+  uint32_t ScheduleAllBut(const std::string& own, bool* listed = nullptr) const;
   // Afterwards, the folder that holds `own`, if it stayed in the run: once `own` is scheduled too,
   // or (`elsewhere`) goes by another process, where the folder also waits for a file scheduled here.
   uint32_t ScheduleFolderOf(const std::string& own, bool elsewhere) const;

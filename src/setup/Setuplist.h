@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 #include <vector>
+#include "setup/Installfolder.h"
 #include "setup/Setupitem.h"
 
 class TSetupList;
@@ -44,7 +45,8 @@ public:
   std::string FormatText(int32_t identifier, const std::string& argument) const;
 
   void SetProductName(const std::string& name);
-  void LocateInstallDir();
+  // The folder that the product's uninstall entry names (Installfolder.h), or empty.
+  void LocateInstallDir() { InstallDir = LocateInstallFolder(ProductName); }
 
   TSetupProgressEvent OnProgress = nullptr;
   void* ProgressContext = nullptr;
@@ -66,19 +68,4 @@ protected:
 // Only "%s" (the argument) and "%%" are interpreted; every other '%' stays as written. The
 // result stops at 4096 bytes, at the end of a character.
 std::string FormatOneArgument(const std::string& format, const std::string& argument);
-
-// The folder part of an uninstall command (blanks around it ignored): the value inside the quotes when it is quoted, up to
-// and including the last backslash or colon, with a trailing backslash dropped unless it follows a
-// colon or a backslash. Double-byte aware by the system code page.
-std::string UninstallCommandFolder(const std::string& command);
-
-// True for folders whose bare file names must never be deleted: one that is no absolute folder
-// once made canonical (CanonicalPath), a drive or share root, and the folders of the system
-// (SystemOwnedFolders) and every folder that holds one of them. The empty text is not refused.
-bool IsUnfitInstallDir(const std::string& folder);
-// The same over a canonical folder and the system's folders as the platform names them.
-bool IsUnfitFolder(const std::string& canonical, const std::vector<std::string>& systemFolders);
-// The Windows folder, its system folders (SysWOW64 and Sysnative too), both Program Files
-// folders and the folder of the user profiles, each as the system names it, some empty.
-std::vector<std::string> SystemOwnedFolders();
 

@@ -85,14 +85,13 @@ uint32_t RemoveMachineKeyLogged(const std::string& path, uint32_t (*remove)(cons
 }
 
 const std::vector<std::string>& TUninstList::TrustedRoots() {
-  // The shell's folders cost a registry walk each: asked once per installation folder, not at
-  // every removal.
-  if (trustedRoots_.empty() || rootsFor_ != InstallDir) {
+  // Made at the run's first removal and kept to its end: the installation folder was chosen
+  // before the plan, and the shell's folders cost a registry walk each.
+  if (trustedRoots_.empty()) {
     const std::string dir = WithBackslashes(InstallDir);
     size_t sep = LastPathSeparator(dir);
     trustedRoots_ = {sep == std::string::npos ? std::string() : dir.substr(0, sep), ProgramsFolder(),
                      DesktopFolder()};
-    rootsFor_ = InstallDir;
   }
   return trustedRoots_;
 }

@@ -49,7 +49,7 @@ public:
 private:
   // Where the plan's paths start from, trusted as the system finds them: the installation
   // folder's parent (the installation folder itself may be no link), the start menu's Programs
-  // folder and the desktop.
+  // folder and the desktop. Once per run, from InstallDir as the run starts.
   const std::vector<std::string>& TrustedRoots();
   // The shell's folders, each asked once for a plan and the run that carries it out: every
   // answer costs the shell a registry walk.
@@ -61,7 +61,6 @@ private:
   uint32_t failure_ = 0;
   TCheckedFolders checked_;
   std::vector<std::string> trustedRoots_;
-  std::string rootsFor_;   // the InstallDir that trustedRoots_ was made for
   std::string programs_, desktop_;
   bool programsKnown_ = false, desktopKnown_ = false;
 };

@@ -136,6 +136,7 @@ void TApplication::HandleException(const char* message) noexcept {
   try {
     std::string text = message ? message : "Unknown exception";
     if (g_instance) {
+      g_instance->exceptionReported_ = true;
       g_instance->ShowException(text);
     } else {
       ShowMessageBox(text, MB_OK | MB_ICONERROR);
@@ -202,6 +203,7 @@ LRESULT TApplication::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       }
       break;
     case WM_CLOSE:
+      if (closeRefused_) return 0;
       if (mainForm_) {
         mainForm_->Close();
         return 0;

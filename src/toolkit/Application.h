@@ -34,12 +34,17 @@ public:
   HWND MainWindow() const;
 
   void Run();          // until the main form is closed or Terminate was called
+  // A run that nobody attends has no window of its own: a request to close the application
+  // window (a tool that closes every window, say) is refused; a quit still ends the program.
+  void RefuseClose() { closeRefused_ = true; }
   void Terminate();    // posts WM_QUIT
   bool Terminated() const { return terminated_; }
   void ShowException(const std::string& message);   // the standard exception box
   // The exception reporter that the application registers for the window procedures: shows
   // what escaped a handler in the standard exception box.
   static void HandleException(const char* message) noexcept;
+  // True once it reported what escaped a window procedure of this application.
+  bool ExceptionReported() const { return exceptionReported_; }
 
   // A modal box owned by the application window and titled with the application title. The
   // application's other windows stay disabled while it is up, so no click reaches them.
@@ -67,4 +72,6 @@ private:
   std::string title_;
   bool terminated_ = false;
   bool formHiddenByMinimize_ = false;
+  bool closeRefused_ = false;
+  bool exceptionReported_ = false;
 };

@@ -6,6 +6,7 @@
 #include "msg/Winlangutil.h"
 #include "product/Tarvolinkfilename.h"
 #include "product/Tarvolinkuninstall.h"
+#include "setup/Boundcall.h"
 #include "setup/Uninstlist.h"
 #include "sys/Systemfolder.h"
 #include "toolkit/Application.h"
@@ -43,10 +44,9 @@ struct Notes {
   int calls = 0;
   int32_t percent = -1;
 };
-void Note(void* context, TclTarvolinkUninstall* sender) {
-  Notes* n = static_cast<Notes*>(context);
-  ++n->calls;
-  n->percent = sender->Percent;
+void Note(Notes& n, const TclTarvolinkUninstall& sender) {
+  ++n.calls;
+  n.percent = sender.Percent;
 }
 }  // namespace
 
@@ -54,24 +54,48 @@ TEST(DriverProgress, PassesReportsOnUntilCancelledThenRefusesThemAll) {
   TclTarvolinkUninstall driver;
   Notes notes;
   bool cancel = false;
-  TclTarvolinkUninstall::HandleListProgress(&driver, driver.List.get(), 42, "line", cancel);
+  TclTarvolinkUninstall::HandleListProgress(driver, driver.List.get(), 42, "line", cancel);
   EXPECT_FALSE(cancel);
   EXPECT_EQ(42, driver.Percent);
   EXPECT_EQ("line", driver.StatusText);
-  driver.OnProgress = &Note;
-  driver.ProgressContext = &notes;
-  TclTarvolinkUninstall::HandleListProgress(&driver, driver.List.get(), 50, "next", cancel);
+  TBoundCall<&Note>::Bind(driver.OnProgress, driver.ProgressContext, notes);
+  TclTarvolinkUninstall::HandleListProgress(driver, driver.List.get(), 50, "next", cancel);
   EXPECT_EQ(1, notes.calls);
   EXPECT_EQ(50, notes.percent);
   driver.Cancelled = true;
   for (int i = 0; i < 2; ++i) {
     cancel = false;
-    TclTarvolinkUninstall::HandleListProgress(&driver, driver.List.get(), 60, "later", cancel);
+    TclTarvolinkUninstall::HandleListProgress(driver, driver.List.get(), 60, "later", cancel);
     EXPECT_TRUE(cancel);
   }
   EXPECT_EQ(1, notes.calls);
   EXPECT_EQ(50, driver.Percent);
   EXPECT_EQ("next", driver.StatusText);
+}
+
+namespace {
+bool PumpAnswers(bool& goesOn) { return goesOn; }
+}  // namespace
+
+// A quit met while the messages are served (the session ending, say) stops the run as a close
+// does, one report later: that report is still shown, every later one refused.
+TEST(DriverProgress, AQuitInThePumpRefusesTheReportsAfterIt) {
+  TclTarvolinkUninstall driver;
+  bool goesOn = true;
+  driver.UseMessagePump(&TBoundCall<&PumpAnswers>::Call, &goesOn);
+  Notes notes;
+  TBoundCall<&Note>::Bind(driver.OnProgress, driver.ProgressContext, notes);
+  bool cancel = false;
+  TclTarvolinkUninstall::HandleListProgress(driver, driver.List.get(), 10, "shown", cancel);
+  goesOn = false;
+  TclTarvolinkUninstall::HandleListProgress(driver, driver.List.get(), 20, "quit", cancel);
+  EXPECT_FALSE(cancel);
+  EXPECT_EQ(2, notes.calls);
+  goesOn = true;
+  TclTarvolinkUninstall::HandleListProgress(driver, driver.List.get(), 30, "later", cancel);
+  EXPECT_TRUE(cancel);
+  EXPECT_EQ(2, notes.calls);
+  EXPECT_EQ(20, driver.Percent);
 }
 
 // --- A product laid out in the prefix ---
@@ -213,13 +237,12 @@ struct RunRecord {
   std::vector<std::string> lines;
   bool pendingSeen = false;
 };
-void OnRunProgress(void* context, TclTarvolinkUninstall* driver) {
-  RunRecord* r = static_cast<RunRecord*>(context);
-  ++r->accepted;
-  r->states.push_back(r->product->State());
-  r->lines.push_back(driver->StatusText);
-  if (r->product->AnythingPending()) r->pendingSeen = true;
-  if (r->closeAt == r->accepted + 1) ::PostMessageA(r->closer, kCloseRequest, 0, 0);
+void OnRunProgress(RunRecord& r, const TclTarvolinkUninstall& driver) {
+  ++r.accepted;
+  r.states.push_back(r.product->State());
+  r.lines.push_back(driver.StatusText);
+  if (r.product->AnythingPending()) r.pendingSeen = true;
+  if (r.closeAt == r.accepted + 1) ::PostMessageA(r.closer, kCloseRequest, 0, 0);
 }
 
 class Closer {
@@ -242,9 +265,8 @@ private:
 int32_t RunAsTheWindowDoes(TclTarvolinkUninstall& driver, RunRecord& run) {
   Closer closer(&driver);
   run.closer = closer.Handle();
-  driver.OnProgress = &OnRunProgress;
-  driver.ProgressContext = &run;
-  driver.MessagePump = &TApplication::PumpMessages;
+  TBoundCall<&OnRunProgress>::Bind(driver.OnProgress, driver.ProgressContext, run);
+  driver.UseMessagePump(&TApplication::PumpMessages, nullptr);
   if (run.closeAt == 1) ::PostMessageA(run.closer, kCloseRequest, 0, 0);
   int32_t r = driver.BuildPlan();
   if (r == 0) r = driver.AddFile("dzips32.dll");

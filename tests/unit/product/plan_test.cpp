@@ -1,6 +1,7 @@
 // The removal plan as (kind, target, weight), built once per Windows version (this exe's own).
 #include <gtest/gtest.h>
 #include "product/Tarvolinkuninstall.h"
+#include "setup/Boundcall.h"
 #include "setup/Uninstlist.h"
 #include "sys/Systemfolder.h"
 #include "sys/Sysutil.h"
@@ -95,7 +96,7 @@ TEST_F(PlanTest, FixedOrderForThisWindows) {
   // A second plan starts afresh.
   ASSERT_EQ(0, driver.BuildPlan());
   EXPECT_EQ(Expected(), Plan(*driver.List));
-  EXPECT_EQ(&TclTarvolinkUninstall::HandleListProgress, driver.List->OnProgress);
+  EXPECT_EQ(&TBoundCall<&TclTarvolinkUninstall::HandleListProgress>::Call, driver.List->OnProgress);
   EXPECT_EQ(&driver, driver.List->ProgressContext);
 }
 

@@ -314,6 +314,31 @@ TEST(InstallFolder, UnfitOverTheSystemsFacts) {
     EXPECT_FALSE(IsUnfitFolder(f, facts)) << f;
 }
 
+namespace {
+std::vector<std::string> g_asked;   // what the choice asked of the system
+}  // namespace
+
+// Answers that a live system rarely gives: no canonical form, a link on the way. The link checks
+// see the canonical folder, and a command that names no folder asks the system nothing.
+TEST(InstallFolder, ChosenOverTheSystemsAnswers) {
+  std::vector<std::string>& asked = g_asked;
+  const TInstallFolderFacts facts = {
+      [](const std::string& p) { return p.find('?') != std::string::npos ? std::string() : "C:\\Canon" + p.substr(2); },
+      [] { g_asked.push_back("system"); return std::vector<std::string>{"C:\\Canon\\Win"}; },
+      [](const std::string& f) { g_asked.push_back(f); return f.find("Link") != std::string::npos; },
+      [](const std::string& f, const std::string& trusted, uint32_t*) {
+        g_asked.push_back(f + "|" + trusted);
+        return f.find("Below") != std::string::npos;
+      }};
+  EXPECT_EQ("C:\\Canon\\Apps\\Tv", ChooseInstallFolder("\"C:\\Apps\\Tv\\Uninstall.EXE\" /S", facts));
+  EXPECT_EQ((std::vector<std::string>{"system", "C:\\Canon\\Apps\\Tv", "C:\\Canon\\Apps\\Tv|"}), asked);
+  asked.clear();
+  for (const char* command : {"", "Uninstall.EXE", "C:\\Apps?\\U.exe"}) EXPECT_EQ("", ChooseInstallFolder(command, facts)) << command;
+  EXPECT_TRUE(asked.empty());
+  for (const char* command : {"C:\\Link\\U.exe", "C:\\Below\\U.exe", "C:\\Win\\U.exe"})
+    EXPECT_EQ("", ChooseInstallFolder(command, facts)) << command;
+}
+
 TEST(InstallFolder, SetProductNameLocatesOrFallsBack) {
   std::string name = Unique("TvEngLocate");
   std::string key = std::string(kUninstallKey) + "\\" + name;
