@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "sys/Asciicase.h"
+
 namespace {
 
 // To add a switch: one row here, one case in Apply, one field in TCommandLine.
@@ -49,9 +51,7 @@ std::vector<std::string> SplitArguments(const std::string& text) {
 bool SameName(const std::string& a, const char* b) {
   size_t i = 0;
   for (; i < a.size() && b[i]; ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 'a' + 'A');
-    if (x != y) return false;
+    if (FoldAscii(a[i]) != b[i]) return false;
   }
   return i == a.size() && !b[i];
 }

@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+#include "sys/Asciicase.h"
+
 namespace {
 
 struct AbbrevRow {
@@ -58,11 +60,7 @@ std::string GetLangAbbrev(uint16_t langId) {
   // Not tested: a locale without a name leaves the buffer empty, which matches no row.
   ::GetLocaleInfoA(static_cast<LCID>(langId), LOCALE_SABBREVLANGNAME, name, sizeof name);
   name[3] = '\0';
-  std::string text(name);
-  for (char& c : text) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return text;
+  return UpperAscii(name);
 }
 
 std::string AbbrevToCode(const std::string& abbrev) {

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 #include <vector>
+
+#include "sys/Asciicase.h"
 #include "sys/Faultpoint.h"
 #include "sys/Folderchoice.h"
 #include "sys/Handle.h"

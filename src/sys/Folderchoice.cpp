@@ -3,19 +3,13 @@
 #include <cstring>
 #include <new>
 
+#include "sys/Asciicase.h"
 #include "sys/Faultpoint.h"
 #include "sys/Sysutil.h"
 
 std::string WindowsFolderFromCall(unsigned result, const char* buffer) {
   if (result == 0) return "C:\\WINDOWS";
   return std::string(buffer);
-}
-
-std::string UpperAscii(std::string text) {
-  for (char& c : text) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return text;
 }
 
 std::string ShellAnswer(long result, const char* buffer, size_t size) {

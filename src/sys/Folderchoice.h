@@ -26,7 +26,6 @@ struct FolderFacts {
 
 // GetWindowsDirectoryA's answer: its result and the zero-filled buffer it wrote to.
 std::string WindowsFolderFromCall(unsigned result, const char* buffer);
-std::string UpperAscii(std::string text);
 // A shell answer: empty unless the call succeeded (0); trimmed of bytes 0..32 at both ends.
 std::string ShellAnswer(long result, const char* buffer, size_t size);
 char DriveLetterOf(const std::string& windowsUpper);   // zero for an empty folder

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstddef>
 
+#include "sys/Asciicase.h"
 #include "sys/Canonicalpath.h"
 #include "sys/Faultpoint.h"
 #include "sys/Fileiofun.h"
@@ -164,7 +165,6 @@ std::wstring Joined(const std::wstring& parent, const std::wstring& part) {
   return out += part;
 }
 
-WCHAR FoldAscii(WCHAR c) { return (c >= L'a' && c <= L'z') ? static_cast<WCHAR>(c - L'a' + L'A') : c; }
 
 // A list of the parts of a relative path, split at single-byte backslashes.
 std::vector<std::string> PartsOf(const std::string& relative) {

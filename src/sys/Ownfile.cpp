@@ -2,6 +2,8 @@
 
 #include <windows.h>
 #include <vector>
+
+#include "sys/Asciicase.h"
 #include "sys/Canonicalpath.h"
 #include "sys/Faultpoint.h"
 #include "sys/Pathutil.h"
@@ -35,7 +37,6 @@ NtFileInformationFn NtFileCall(const char* name) {
   return GetSystemProc<NtFileInformationFn>(::GetModuleHandleA("ntdll.dll"), name);
 }
 
-wchar_t FoldAscii(wchar_t c) { return c >= L'a' && c <= L'z' ? static_cast<wchar_t>(c - L'a' + L'A') : c; }
 
 bool OnAnotherComputer(const std::string& full) {
   if (full.size() < 3 || full[1] != ':') return true;

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "sys/Asciicase.h"
+
 namespace {
 // The system's ANSI code page is fixed for the life of the process: its lead bytes are asked once,
 // not once per byte of every path.
@@ -64,9 +66,6 @@ bool IsRootPath(const std::string& path) {
   return false;
 }
 
-namespace {
-char FoldAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-}  // namespace
 
 bool SamePathText(const std::string& a, const std::string& b) {
   if (a.size() != b.size()) return false;

@@ -3,6 +3,7 @@
 #include <map>
 #include <set>
 
+#include "sys/Asciicase.h"
 #include "sys/Folderchoice.h"
 #include "sys/Sysutil.h"
 
