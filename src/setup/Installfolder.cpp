@@ -27,11 +27,6 @@ std::string ProfilesDirectory() {
   return ReadMachineString("SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList", "ProfilesDirectory");
 }
 
-std::string ParentOf(const std::string& path) {
-  size_t sep = LastPathSeparator(WithoutTrailingBackslashes(path));
-  return sep == std::string::npos ? std::string() : path.substr(0, sep);
-}
-
 }  // namespace
 
 std::string UninstallCommandFolder(const std::string& command) {
@@ -68,7 +63,8 @@ std::vector<std::string> SystemOwnedFolders() {
   std::vector<std::string> folders = {
       windows, SystemDirectory(), GetSystemFolder(), windows + "\\SysWOW64", windows + "\\Sysnative",
       GetProgramFilesFolder(), EnvironmentValue("ProgramFiles"), EnvironmentValue("ProgramFiles(x86)"),
-      EnvironmentValue("ProgramW6432"), ProfilesDirectory(), ParentOf(EnvironmentValue("USERPROFILE")),
+      EnvironmentValue("ProgramW6432"), ProfilesDirectory(),
+      ParentFolder(WithoutTrailingBackslashes(EnvironmentValue("USERPROFILE"))),
       drive + "\\Documents and Settings", drive + "\\Users", windows + "\\Profiles"};
   // The system's own names may be short ones.
   for (auto& f : folders) {

@@ -88,10 +88,7 @@ const std::vector<std::string>& TUninstList::TrustedRoots() {
   // Made at the run's first removal and kept to its end: the installation folder was chosen
   // before the plan, and the shell's folders cost a registry walk each.
   if (trustedRoots_.empty()) {
-    const std::string dir = WithBackslashes(InstallDir);
-    size_t sep = LastPathSeparator(dir);
-    trustedRoots_ = {sep == std::string::npos ? std::string() : dir.substr(0, sep), ProgramsFolder(),
-                     DesktopFolder()};
+    trustedRoots_ = {ParentFolder(WithBackslashes(InstallDir)), ProgramsFolder(), DesktopFolder()};
   }
   return trustedRoots_;
 }
