@@ -7,6 +7,7 @@
 
 #include "sys/Handle.h"
 #include "sys/Syslibrary.h"
+#include "sys/Sysutil.h"
 
 namespace {
 
@@ -54,12 +55,6 @@ std::string SystemErrorTextFrom(RasErrorStringFn function, int32_t code) {
   // A negative code reads as a huge unsigned one and never reaches the remote-access service.
   std::string text = RasErrorTextFrom(function, static_cast<uint32_t>(code));
   if (!text.empty()) return text;
-  UniqueLocalText buffer;
-  DWORD count = ::FormatMessageA(
-      FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_ALLOCATE_BUFFER,
-      nullptr, static_cast<DWORD>(code), MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT),
-      reinterpret_cast<LPSTR>(buffer.Put()), 0, nullptr);
   // The text stays whole, trailing CR LF included.
-  if (count != 0 && buffer) text = buffer.Get();
-  return text;
+  return SystemErrorText(static_cast<uint32_t>(code), MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT));
 }

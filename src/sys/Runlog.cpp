@@ -5,6 +5,7 @@
 #include "sys/Faultpoint.h"
 #include "sys/Handle.h"
 #include "sys/Pathutil.h"
+#include "sys/Sysutil.h"
 
 namespace {
 
@@ -53,14 +54,7 @@ std::string OneLine(std::string text) {
   return text;
 }
 
-std::string SystemText(DWORD code, DWORD language) {
-  char* raw = nullptr;
-  DWORD n = ::FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                 FORMAT_MESSAGE_IGNORE_INSERTS,
-                             nullptr, code, language, reinterpret_cast<char*>(&raw), 0, nullptr);
-  UniqueLocalText text(raw);
-  return n && raw ? OneLine(std::string(raw, n)) : std::string();
-}
+std::string SystemText(DWORD code, DWORD language) { return OneLine(SystemErrorText(code, language)); }
 
 }  // namespace
 

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "sys/Handle.h"
 #include "sys/Syslibrary.h"
 
 TWindowsVersion ClassifyVersion(uint32_t platformId, uint32_t major, uint32_t minor) {
@@ -92,4 +93,11 @@ bool HasReparsePointsFrom(bool haveRealVersion, uint32_t realPlatformId, uint32_
 bool HasReparsePoints() {
   const RealVersion& real = MachineVersion();
   return HasReparsePointsFrom(real.Have, real.Info.PlatformId, real.Info.Major);
+}
+
+std::string SystemErrorText(uint32_t code, uint32_t language) {
+  UniqueLocalText text;
+  DWORD n = ::FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                             nullptr, code, language, reinterpret_cast<char*>(text.Put()), 0, nullptr);
+  return n && text ? std::string(text.Get(), n) : std::string();
 }

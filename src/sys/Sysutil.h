@@ -1,6 +1,7 @@
 // The running Windows reduced to one version code.
 #pragma once
 #include <cstdint>
+#include <string>
 
 // The version code: a 32-bit signed integer with these values.
 enum class TWindowsVersion : int32_t {
@@ -52,3 +53,7 @@ bool IsNtMachine();   // process-wide
 // Without that call the system is NT 4 or older, or the 9x family: none has them.
 bool HasReparsePointsFrom(bool haveRealVersion, uint32_t realPlatformId, uint32_t realMajor);
 bool HasReparsePoints();   // process-wide
+
+// The system's text for a Windows error in the language asked for (0: the system's choice),
+// whole, line ends included; empty when it has none.
+std::string SystemErrorText(uint32_t code, uint32_t language);
