@@ -40,6 +40,7 @@ int32_t TUninstallRun::Run(TMessagePump pump, void* pumpContext) {
   exitCode_ = kExitFailed;
   driver_->UseMessagePump(pump, pumpContext);
   int32_t result = driver_->BuildPlan();
+  // Asked for again: the plan has them already, before the folder, so the list drops these two.
   for (const char* library : {"dzips32.dll", "dunzips32.dll"})
     if (result == 0) result = driver_->AddFile(library);
   if (result == 0) result = driver_->ExecutePlan();

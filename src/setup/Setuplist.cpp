@@ -128,7 +128,10 @@ bool TSetupList::LoadMessageFile(const std::string& fileName) {
 bool TSetupList::AddItem(std::unique_ptr<TSetupItem> item) {
   if (!item) return false;
   for (const auto& existing : Items) {
-    if (existing->IsEqual(*item)) return true;   // the new one goes with `item`
+    // Planned already: this request is dropped (it goes with `item`), the first keeps its place and
+    // weight. The archive libraries are asked for again after the plan, which has them before the
+    // installation folder: they stay there.
+    if (existing->IsEqual(*item)) return true;
   }
   int32_t weight = item->Weight;
   try {
