@@ -64,7 +64,6 @@ TApplication::~TApplication() {
 
 bool TApplication::Initialize(HINSTANCE instance) {
   if (handle_) return true;
-  instance_ = instance;
   SetExceptionReporter(&TApplication::HandleException);
   WNDCLASSA wc = {};
   wc.lpfnWndProc = &TApplication::WndProc;

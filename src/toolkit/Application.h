@@ -26,7 +26,6 @@ public:
   void SetTitle(const std::string& title);
   const std::string& Title() const { return title_; }
   HWND Handle() const { return handle_; }
-  HINSTANCE InstanceHandle() const { return instance_; }
 
   // Makes the form the main form (the first one given wins) and runs its creation handler.
   void CreateForm(TForm* form);
@@ -66,7 +65,6 @@ private:
   // The program is ending: recorded here and told to the main form.
   void MarkTerminated();
 
-  HINSTANCE instance_ = nullptr;
   HWND handle_ = nullptr;
   TForm* mainForm_ = nullptr;
   std::string title_;
