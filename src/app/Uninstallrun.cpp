@@ -32,7 +32,7 @@ bool TUninstallRun::Start(TclTarvolinkUninstall* driver) {
   return false;
 }
 
-int32_t TUninstallRun::Run(TMessagePump pump, void* pumpContext) {
+TRunResult TUninstallRun::Run(TMessagePump pump, void* pumpContext) {
   if (!driver_) return msgAllocFail;
   RunlogJoin({"Run started"});
   // A run that ends by an exception has failed.

@@ -7,10 +7,11 @@
 #include "app/Exitcode.h"
 #include "msg/Msgids.h"
 #include "product/Tarvolinkuninstall.h"
+#include "sys/Status.h"
 
 // The exit code that a run's result (0, 15002 or an error) earns, by what the driver tells of the
 // program's own file and of the restart.
-inline int RunExitCode(int32_t result, const TclTarvolinkUninstall& driver) {
+inline int RunExitCode(TRunResult result, const TclTarvolinkUninstall& driver) {
   if (result == msgCancel) return kExitCancelled;
   if (result != 0) return kExitFailed;
   // A success code promises that nothing of the product stays but what the restart removes.
@@ -29,7 +30,7 @@ public:
   // One run: the plan, the two archive libraries, then the execution, each only after the one
   // before returned 0; `pump` serves the thread's messages at every report. Its result: 0, 15002
   // after a cancel, or the first failure's code (15001 without a started driver).
-  int32_t Run(TMessagePump pump, void* pumpContext);
+  TRunResult Run(TMessagePump pump, void* pumpContext);
   // By the last run: 1603 when the driver could not start, 1602 before any run.
   int ExitCode() const { return exitCode_; }
 

@@ -102,7 +102,7 @@ void TclTarvolinkUninstall::HandleListProgress(TclTarvolinkUninstall& context, T
   if (!goesOn) context.Cancelled = true;
 }
 
-int32_t TclTarvolinkUninstall::BuildPlan() {
+TRunResult TclTarvolinkUninstall::BuildPlan() {
   if (!List) return msgAllocFail;
   Cancelled = false;
   List->Clear();
@@ -130,12 +130,12 @@ int32_t TclTarvolinkUninstall::BuildPlan() {
   return List->AddFolderRemoval(List->InstallDir);
 }
 
-int32_t TclTarvolinkUninstall::AddFile(const std::string& name) {
+TRunResult TclTarvolinkUninstall::AddFile(const std::string& name) {
   if (!List) return msgAllocFail;
   return List->AddFileDeletion(name);
 }
 
-int32_t TclTarvolinkUninstall::ExecutePlan() {
+TRunResult TclTarvolinkUninstall::ExecutePlan() {
   if (!List) return msgAllocFail;
   Cancelled = false;
   OwnProgram = TOwnProgram::Goes;
@@ -159,7 +159,7 @@ std::string TclTarvolinkUninstall::KeyName() const {
 // is left that the restart does not take, and only then is the program's own file handed over.
 // Otherwise the entry stays, naming a program that works, so that the uninstall can be run again,
 // and the run answers with the first failure's Windows error.
-int32_t TclTarvolinkUninstall::FinishRun() {
+TRunResult TclTarvolinkUninstall::FinishRun() {
   const THeldRemovals& held = List->Held();
   const std::string own = OwnProgramAmong(held);
   uint32_t failure = List->Failure();
@@ -192,7 +192,7 @@ int32_t TclTarvolinkUninstall::FinishRun() {
   return HandOverOwnProgram(handOver, own, prepared);
 }
 
-int32_t TclTarvolinkUninstall::HandOverOwnProgram(THandOver& handOver, const std::string& own, uint32_t prepared) {
+TRunResult TclTarvolinkUninstall::HandOverOwnProgram(THandOver& handOver, const std::string& own, uint32_t prepared) {
   uint32_t why = prepared;
   const TOwnFileFate fate = handOver.Commit(why);
   const bool handedOver = fate == TOwnFileFate::HandedOver;
@@ -222,7 +222,7 @@ int32_t TclTarvolinkUninstall::HandOverOwnProgram(THandOver& handOver, const std
 }
 
 
-int32_t TclTarvolinkUninstall::AddInfoFileRemoval(const std::string& name) {
+TRunResult TclTarvolinkUninstall::AddInfoFileRemoval(const std::string& name) {
   if (!List) return msgAllocFail;
   std::string path = List->ResolveFilePath(name);
   DWORD attributes = SYS_ONES("an information file's test", GetFileAttributesA, (path.c_str()));
@@ -239,7 +239,7 @@ int32_t TclTarvolinkUninstall::AddInfoFileRemoval(const std::string& name) {
   return List->AddFileDeletion(name);
 }
 
-int32_t TclTarvolinkUninstall::AddLanguageRemoval(const std::string& code) {
+TRunResult TclTarvolinkUninstall::AddLanguageRemoval(const std::string& code) {
   if (!List) return msgAllocFail;
   int32_t r = List->AddFileDeletion(MessageFileName(code));
   if (r == 0) r = List->AddFileDeletion(ExFileName(code));
@@ -247,7 +247,7 @@ int32_t TclTarvolinkUninstall::AddLanguageRemoval(const std::string& code) {
   return r;
 }
 
-int32_t TclTarvolinkUninstall::AddDiskDriverRemoval() {
+TRunResult TclTarvolinkUninstall::AddDiskDriverRemoval() {
   if (!List) return msgAllocFail;
   const TWindowsVersion version = GetWindowsVersion();
   if (version == TWindowsVersion::wvWin98 || version == TWindowsVersion::wvWinMe) return List->AddDriverRemoval(kDriverName);

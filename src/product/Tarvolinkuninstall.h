@@ -6,6 +6,7 @@
 #include <string>
 #include "setup/Setuplist.h"
 #include "setup/Uninstlist.h"
+#include "sys/Status.h"
 
 class TclTarvolinkUninstall;
 class THandOver;
@@ -30,12 +31,12 @@ public:
   std::string GetCaption() const;
   // The folder that the run removes: known once Initialize has run.
   std::string InstallFolder() const;
-  int32_t BuildPlan();
-  int32_t AddFile(const std::string& name);
-  int32_t ExecutePlan();
-  int32_t AddInfoFileRemoval(const std::string& name);
-  int32_t AddLanguageRemoval(const std::string& code);
-  int32_t AddDiskDriverRemoval();
+  TRunResult BuildPlan();
+  TRunResult AddFile(const std::string& name);
+  TRunResult ExecutePlan();
+  TRunResult AddInfoFileRemoval(const std::string& name);
+  TRunResult AddLanguageRemoval(const std::string& code);
+  TRunResult AddDiskDriverRemoval();
   // The list's progress (bound by BuildPlan): serves the thread's messages, refuses the report once
   // the run is cancelled, and otherwise keeps it and tells OnProgress.
   static void HandleListProgress(TclTarvolinkUninstall& context, TSetupList* sender, int32_t percent,
@@ -47,7 +48,7 @@ public:
     List->PumpContext = context;
   }
   // After a run through every item: the restart schedule, the keys and the own file's hand-over.
-  int32_t FinishRun();
+  TRunResult FinishRun();
   // True once a run listed anything of the product for the next restart, which must finish it:
   // what the run could not remove, or the program's own file.
   bool NeedsRestart() const { return restartListed_ || OwnProgram == TOwnProgram::WaitsForRestart; }
@@ -64,5 +65,5 @@ public:
 private:
   std::string KeyName() const;
   bool restartListed_ = false;   // stays set: what was listed waits for the restart
-  int32_t HandOverOwnProgram(THandOver& handOver, const std::string& own, uint32_t prepared);
+  TRunResult HandOverOwnProgram(THandOver& handOver, const std::string& own, uint32_t prepared);
 };

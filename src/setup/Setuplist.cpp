@@ -143,7 +143,7 @@ bool TSetupList::AddItem(std::unique_ptr<TSetupItem> item) {
   return true;
 }
 
-int32_t TSetupList::AddNewItem(TItemKind kind, const std::string& target, int32_t weight) {
+TRunResult TSetupList::AddNewItem(TItemKind kind, const std::string& target, int32_t weight) {
   std::unique_ptr<TSetupItem> item(SYS_NEW("a plan's item", TSetupItem));
   if (!item) return msgAllocFail;
   item->Kind = kind;
@@ -152,25 +152,25 @@ int32_t TSetupList::AddNewItem(TItemKind kind, const std::string& target, int32_
   return AddItem(std::move(item)) ? 0 : msgAllocFail;
 }
 
-int32_t TSetupList::AddCloseProgram(const std::string& windowTitle) {
+TRunResult TSetupList::AddCloseProgram(const std::string& windowTitle) {
   return AddNewItem(TItemKind::skCloseProgram, windowTitle, kCloseWeight);
 }
 
-int32_t TSetupList::ReportProgress() {
+TRunResult TSetupList::ReportProgress() {
   if (!OnProgress) return 0;
   bool cancel = false;
   OnProgress(ProgressContext, this, Percent, StatusText, cancel);
   return cancel ? msgCancel : 0;
 }
 
-int32_t TSetupList::RunItemStep(TSetupItem& item) {
+TRunResult TSetupList::RunItemStep(TSetupItem& item) {
   int32_t result = ReportProgress();
   if (result != 0) return result;
   if (item.Kind == TItemKind::skCloseProgram) return CloseProgramStep(item);
   return DoItemStep(item);
 }
 
-int32_t TSetupList::Execute() {
+TRunResult TSetupList::Execute() {
   StatusText.clear();
   int32_t result = 0;
   int32_t finished = 0;
@@ -197,7 +197,7 @@ int32_t TSetupList::StepsDoneOf(size_t index) const {
   return index < Items.size() ? Items[index]->StepsDone : -1;
 }
 
-int32_t TSetupList::CloseProgramStep(TSetupItem& item) {
+TRunResult TSetupList::CloseProgramStep(TSetupItem& item) {
   HWND wnd = ::FindWindowA(kAppWindowClass, item.Target.c_str());
   if (!wnd) {
     RunlogJoin({"Close program \"", item.Target, "\": ", item.StepsDone == 0 ? "not running" : "closed"});
@@ -219,7 +219,7 @@ int32_t TSetupList::CloseProgramStep(TSetupItem& item) {
   return 0;
 }
 
-int32_t TSetupList::DoItemStep(TSetupItem& item) {
+TRunResult TSetupList::DoItemStep(TSetupItem& item) {
   ++item.StepsDone;
   return 0;
 }

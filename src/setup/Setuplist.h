@@ -8,6 +8,7 @@
 #include <vector>
 #include "setup/Installfolder.h"
 #include "setup/Setupitem.h"
+#include "sys/Status.h"
 
 class TSetupList;
 class TclMsgFile;
@@ -30,16 +31,16 @@ public:
   bool LoadMessageFile(const std::string& fileName);
   // Takes ownership in every case; an equal item already listed keeps its place and weight.
   bool AddItem(std::unique_ptr<TSetupItem> item);
-  int32_t AddCloseProgram(const std::string& windowTitle);
-  int32_t ReportProgress();
-  int32_t RunItemStep(TSetupItem& item);
-  virtual int32_t Execute();
+  TRunResult AddCloseProgram(const std::string& windowTitle);
+  TRunResult ReportProgress();
+  TRunResult RunItemStep(TSetupItem& item);
+  virtual TRunResult Execute();
   // Steps that the item at `index` took in the current or last run, which an action may drive
   // past its weight; -1 when there is no such item.
   int32_t StepsDoneOf(size_t index) const;
-  int32_t CloseProgramStep(TSetupItem& item);
+  TRunResult CloseProgramStep(TSetupItem& item);
   bool PumpMessages() const;   // through MessagePump; true without one
-  virtual int32_t DoItemStep(TSetupItem& item);
+  virtual TRunResult DoItemStep(TSetupItem& item);
 
   std::string GetText(int32_t identifier) const;
   std::string FormatText(int32_t identifier, const std::string& argument) const;
@@ -62,7 +63,7 @@ public:
 
 protected:
   // 0 when an equal item is listed afterwards, 15001 when it could not be made or stored.
-  int32_t AddNewItem(TItemKind kind, const std::string& target, int32_t weight);
+  TRunResult AddNewItem(TItemKind kind, const std::string& target, int32_t weight);
 };
 
 // Only "%s" (the argument) and "%%" are interpreted; every other '%' stays as written. The

@@ -76,7 +76,7 @@ std::string ValueName(const std::string& key, const std::string& value) {
 }
 }  // namespace
 
-uint32_t RemoveMachineKeyLogged(const std::string& path, uint32_t (*remove)(const std::string&),
+TWinError RemoveMachineKeyLogged(const std::string& path, uint32_t (*remove)(const std::string&),
                                 const std::string& name) {
   const bool before = KeyThere(path);
   const uint32_t error = remove(name);
@@ -105,36 +105,36 @@ const std::string& TUninstList::DesktopFolder() {
   return desktop_;
 }
 
-int32_t TUninstList::AddRunEntryRemoval() { return AddNewItem(TItemKind::skRemoveRunEntry, std::string(), kRunEntryWeight); }
+TRunResult TUninstList::AddRunEntryRemoval() { return AddNewItem(TItemKind::skRemoveRunEntry, std::string(), kRunEntryWeight); }
 
-int32_t TUninstList::AddFileDeletion(const std::string& fileName) {
+TRunResult TUninstList::AddFileDeletion(const std::string& fileName) {
   if (fileName.empty()) return 0;
   return AddNewItem(TItemKind::skDeleteFile, fileName, kFileWeight);
 }
 
-int32_t TUninstList::AddProgramsShortcutDeletion(const std::string& shortcutName) {
+TRunResult TUninstList::AddProgramsShortcutDeletion(const std::string& shortcutName) {
   const std::string& programs = ProgramsFolder();
   if (programs.empty()) return 0;
   return AddFileDeletion(programs + "\\" + ProductName + "\\" + shortcutName + ".LNK");
 }
 
-int32_t TUninstList::AddDesktopShortcutDeletion(const std::string& shortcutName) {
+TRunResult TUninstList::AddDesktopShortcutDeletion(const std::string& shortcutName) {
   const std::string& desktop = DesktopFolder();
   if (desktop.empty()) return 0;
   return AddFileDeletion(desktop + "\\" + shortcutName + ".LNK");
 }
 
-int32_t TUninstList::AddFolderRemoval(const std::string& folderPath) {
+TRunResult TUninstList::AddFolderRemoval(const std::string& folderPath) {
   return AddNewItem(TItemKind::skRemoveFolder, folderPath, kFolderWeight);
 }
 
-int32_t TUninstList::AddProgramsFolderRemoval() {
+TRunResult TUninstList::AddProgramsFolderRemoval() {
   const std::string& programs = ProgramsFolder();
   if (programs.empty()) return 0;
   return AddFolderRemoval(programs + "\\" + ProductName);
 }
 
-int32_t TUninstList::AddDriverRemoval(const std::string& driverName) {
+TRunResult TUninstList::AddDriverRemoval(const std::string& driverName) {
   return AddNewItem(TItemKind::skRemoveVxd, driverName, kDriverWeight);
 }
 
@@ -154,11 +154,11 @@ TRemovalAction ActionOf(TItemKind kind) {
 }
 }  // namespace
 
-void TUninstList::NoteFailure(uint32_t error) {
+void TUninstList::NoteFailure(TWinError error) {
   if (failure_ == 0) failure_ = error ? error : static_cast<uint32_t>(ERROR_GEN_FAILURE);
 }
 
-int32_t TUninstList::Execute() {
+TRunResult TUninstList::Execute() {
   failure_ = 0;
   int32_t result = TSetupList::Execute();
   checked_.Clear();
@@ -166,7 +166,7 @@ int32_t TUninstList::Execute() {
   return result;
 }
 
-int32_t TUninstList::DoItemStep(TSetupItem& item) {
+TRunResult TUninstList::DoItemStep(TSetupItem& item) {
   TRemovalAction action = ActionOf(item.Kind);
   if (!action) {
     ++item.StepsDone;
@@ -182,7 +182,7 @@ std::string TUninstList::ResolveFilePath(const std::string& target) const {
   return InstallDir + "\\" + target;
 }
 
-int32_t TUninstList::DeleteFileStep(TSetupItem& item) {
+TRunResult TUninstList::DeleteFileStep(TSetupItem& item) {
   StatusText = FormatText(msgDeleteFile, item.Target);
   int32_t report = ReportProgress();
   if (report != 0) return report;
@@ -219,7 +219,7 @@ int32_t TUninstList::DeleteFileStep(TSetupItem& item) {
   return static_cast<int32_t>(error);
 }
 
-int32_t TUninstList::RemoveFolderStep(TSetupItem& item) {
+TRunResult TUninstList::RemoveFolderStep(TSetupItem& item) {
   StatusText = FormatText(msgRemoveFolder, item.Target);
   int32_t report = ReportProgress();
   if (report != 0) return report;
@@ -254,7 +254,7 @@ void TUninstList::ForgetFolders() {
   trustedRoots_.clear();
 }
 
-uint32_t TUninstList::RemoveFolderAgain(const std::string& path) {
+TWinError TUninstList::RemoveFolderAgain(const std::string& path) {
   std::string trusted = TrustedFolder(path, TrustedRoots());
   const bool existed = Present(path, true);
   uint32_t error = RemoveFolder(path, trusted);
@@ -266,7 +266,7 @@ uint32_t TUninstList::RemoveFolderAgain(const std::string& path) {
   return error;
 }
 
-int32_t TUninstList::RemoveRunEntryStep(TSetupItem& item) {
+TRunResult TUninstList::RemoveRunEntryStep(TSetupItem& item) {
   StatusText = GetText(msgWriteRegistry);
   int32_t report = ReportProgress();
   if (report != 0) return report;
@@ -281,7 +281,7 @@ int32_t TUninstList::RemoveRunEntryStep(TSetupItem& item) {
   return 0;
 }
 
-int32_t TUninstList::RemoveVxdStep(TSetupItem& item) {
+TRunResult TUninstList::RemoveVxdStep(TSetupItem& item) {
   const std::string& driver = item.Target;
   // An unnamed driver would make its key "Software\QORV" itself: end the item untouched.
   if (driver.empty()) {

@@ -7,30 +7,31 @@
 #include "setup/Heldremovals.h"
 #include "setup/Setuplist.h"
 #include "sys/Nativefile.h"
+#include "sys/Status.h"
 
 class TUninstList : public TSetupList {
 public:
   TUninstList() = default;
   ~TUninstList() override = default;
 
-  int32_t AddRunEntryRemoval();
-  int32_t AddFileDeletion(const std::string& fileName);
-  int32_t AddProgramsShortcutDeletion(const std::string& shortcutName);
-  int32_t AddDesktopShortcutDeletion(const std::string& shortcutName);
-  int32_t AddFolderRemoval(const std::string& folderPath);
-  int32_t AddProgramsFolderRemoval();
-  int32_t AddDriverRemoval(const std::string& driverName);
+  TRunResult AddRunEntryRemoval();
+  TRunResult AddFileDeletion(const std::string& fileName);
+  TRunResult AddProgramsShortcutDeletion(const std::string& shortcutName);
+  TRunResult AddDesktopShortcutDeletion(const std::string& shortcutName);
+  TRunResult AddFolderRemoval(const std::string& folderPath);
+  TRunResult AddProgramsFolderRemoval();
+  TRunResult AddDriverRemoval(const std::string& driverName);
 
   // The folders that a run's removals checked are kept open for that run only, and the shell's
   // folders are known for one plan and its run.
-  int32_t Execute() override;
+  TRunResult Execute() override;
   // Every outcome is a used step: a removal that fails never ends the run.
-  int32_t DoItemStep(TSetupItem& item) override;
+  TRunResult DoItemStep(TSetupItem& item) override;
 
-  int32_t DeleteFileStep(TSetupItem& item);
-  int32_t RemoveFolderStep(TSetupItem& item);
-  int32_t RemoveRunEntryStep(TSetupItem& item);
-  int32_t RemoveVxdStep(TSetupItem& item);
+  TRunResult DeleteFileStep(TSetupItem& item);
+  TRunResult RemoveFolderStep(TSetupItem& item);
+  TRunResult RemoveRunEntryStep(TSetupItem& item);
+  TRunResult RemoveVxdStep(TSetupItem& item);
 
   // A name without a folder part lies in InstallDir, as InstallDir is now.
   std::string ResolveFilePath(const std::string& target) const;
@@ -41,10 +42,10 @@ public:
   // The Windows error of the run's first removal that failed and left something of the product
   // that no restart takes (a file in use is not that: it is held); 0 while none has. What stays
   // on purpose is no failure: what a link leads to, what is someone else's, a shared driver.
-  uint32_t Failure() const { return failure_; }
-  void NoteFailure(uint32_t error);
+  TWinError Failure() const { return failure_; }
+  void NoteFailure(TWinError error);
   // A folder of the plan once more, after the run: logged as the run logs it; 0 or its error.
-  uint32_t RemoveFolderAgain(const std::string& path);
+  TWinError RemoveFolderAgain(const std::string& path);
 
 private:
   // Where the plan's paths start from, trusted as the system finds them: the installation
@@ -67,5 +68,5 @@ private:
 
 // Removes a key of HKEY_LOCAL_MACHINE through remove(name) and logs what was there before and
 // after; answers what remove answered.
-uint32_t RemoveMachineKeyLogged(const std::string& path, uint32_t (*remove)(const std::string&),
+TWinError RemoveMachineKeyLogged(const std::string& path, uint32_t (*remove)(const std::string&),
                                 const std::string& name);

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "sys/Setupapifun.h"
+#include "sys/Status.h"
 #include "sys/Uniquehandle.h"
 
 using FileHandle = void*;
@@ -39,9 +40,9 @@ constexpr uint32_t kRemovalThroughLink = 1921;   // ERROR_CANT_RESOLVE_FILENAME
 constexpr uint32_t kRemovalNoFileName = 123;     // ERROR_INVALID_NAME
 constexpr uint32_t kRemovalUnchecked = 1920;     // ERROR_CANT_ACCESS_FILE
 class TCheckedFolders;
-uint32_t RemoveFile(const std::string& name, const std::string& trusted = std::string(),
+TRemovalError RemoveFile(const std::string& name, const std::string& trusted = std::string(),
                     TCheckedFolders* folders = nullptr);
-uint32_t RemoveFolder(const std::string& path, const std::string& trusted = std::string(),
+TRemovalError RemoveFolder(const std::string& path, const std::string& trusted = std::string(),
                       TCheckedFolders* folders = nullptr);
 
 struct TLineEntry {

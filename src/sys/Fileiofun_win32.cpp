@@ -76,10 +76,10 @@ void CloseFileHandle(FileHandle handle) {
   if (handle != kInvalidFileHandle) CloseKernelHandle(handle);
 }
 
-uint32_t RemoveFile(const std::string& name, const std::string& trusted, TCheckedFolders* folders) {
+TRemovalError RemoveFile(const std::string& name, const std::string& trusted, TCheckedFolders* folders) {
   return Remove(name, trusted, false, folders);
 }
 
-uint32_t RemoveFolder(const std::string& path, const std::string& trusted, TCheckedFolders* folders) {
+TRemovalError RemoveFolder(const std::string& path, const std::string& trusted, TCheckedFolders* folders) {
   return Remove(path, trusted, true, folders);
 }

@@ -480,7 +480,7 @@ uint32_t TCheckedWalk::Remove(const std::string& name, const std::string& truste
   return RemoveLast(*parent, parts.back(), folder);
 }
 
-uint32_t RemoveThroughCheckedHandle(const TNativeCalls& calls, const std::string& name, const std::string& trusted,
+TRemovalError RemoveThroughCheckedHandle(const TNativeCalls& calls, const std::string& name, const std::string& trusted,
                                     bool folder, TCheckedFolders* folders, const TRemovalCheck* check) {
   TCheckedFolders local;
   TCheckedWalk walk(calls, folders ? *folders : local, check);

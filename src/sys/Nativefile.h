@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 #include <vector>
+#include "sys/Status.h"
 
 struct TNtUnicodeString {
   USHORT Length;          // bytes
@@ -77,7 +78,7 @@ struct TRemovalCheck {
 // Removes the file (or the empty folder) through a checked handle, by the given calls. Answers as
 // RemoveFile and RemoveFolder do (sys/Fileiofun.h); kRemovalUnchecked when the calls are incomplete,
 // the name has no full path, or a folder on the way cannot be opened or examined.
-uint32_t RemoveThroughCheckedHandle(const TNativeCalls& calls, const std::string& name, const std::string& trusted,
+TRemovalError RemoveThroughCheckedHandle(const TNativeCalls& calls, const std::string& name, const std::string& trusted,
                                     bool folder, TCheckedFolders* folders, const TRemovalCheck* check = nullptr);
 
 // Moves a file open with the right to delete it to `to` (a full path on its volume, where a file
