@@ -7,10 +7,7 @@
 
 using namespace engtest;
 
-TEST(ProductFileNames, PatternsAndTheProgramsFolder) {
-  EXPECT_EQ("SetupMsg.ENG", MessageFileName("ENG"));
-  EXPECT_EQ("InfoJPN.Ini", InfoFileName("JPN"));
-  EXPECT_EQ("Exkor.FRC", ExFileName("kor"));
+TEST(ProductFileNames, InTheProgramsFolder) {
   EXPECT_EQ("", AppFilePath(""));
   std::string exe = TApplication::ExeName();
   std::string folder = exe.substr(0, exe.find_last_of('\\') + 1);

@@ -30,15 +30,6 @@ TEST(SetupItem, IdentityIsKindParamAndBothTextsExactly) {
   EXPECT_FALSE(a.IsEqual(folder));
 }
 
-// The codes are the stored ones; a new item has none of them.
-TEST(SetupItem, KindsKeepTheirCodes) {
-  const std::pair<TItemKind, int32_t> codes[] = {{TItemKind::skCloseProgram, 1}, {TItemKind::skRemoveFolder, 11},
-                                                 {TItemKind::skDeleteFile, 12}, {TItemKind::skRemoveVxd, 13},
-                                                 {TItemKind::skRemoveRunEntry, 15}};
-  for (const auto& c : codes) EXPECT_EQ(c.second, static_cast<int32_t>(c.first));
-  EXPECT_EQ(0, static_cast<int32_t>(TSetupItem().Kind));
-}
-
 TEST(SetupList, EqualItemsAreStoredOnceWithTheFirstWeight) {
   TUninstList list;
   EXPECT_EQ(0, list.AddFileDeletion("C:\\A\\x.txt"));

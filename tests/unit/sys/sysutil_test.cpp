@@ -6,12 +6,6 @@ namespace {
 using V = TWindowsVersion;
 }  // namespace
 
-// The codes are the ones the rest of the system was written against.
-TEST(WindowsVersion, CodesKeepTheirNumbers) {
-  const V codes[] = {V::wvUnknown, V::wvWinNT4, V::wvWin95, V::wvWin98, V::wvWin2000, V::wvWinXP, V::wvWinMe};
-  for (int32_t n = -1; n <= 5; ++n) EXPECT_EQ(n, static_cast<int32_t>(codes[n + 1]));
-}
-
 TEST(ClassifyVersion, EveryRowAndEdgeOfTheTable) {
   struct Row { uint32_t platform, major, minor; V code; };
   const Row rows[] = {
