@@ -17,7 +17,7 @@
 #include "sys/Faultpoint.h"
 #include "sys/Mitigation.h"
 #include "sys/Runlog.h"
-#include "sys/Selfremoval.h"
+#include "removal/Selfremoval.h"
 #include "sys/Sysutil.h"
 #include "toolkit/Application.h"
 #include "toolkit/Dllsearch.h"

@@ -11,7 +11,7 @@
 #include "sys/Faultpoint.h"
 #include "sys/Pendingremoval.h"
 #include "sys/Runlog.h"
-#include "sys/Selfremoval.h"
+#include "removal/Selfremoval.h"
 #include "sys/Pathutil.h"
 #include "sys/Sysutil.h"
 

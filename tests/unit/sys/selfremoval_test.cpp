@@ -2,7 +2,7 @@
 // private folder, and the copy's removal of the original, which deletes only that very file.
 #include <gtest/gtest.h>
 #include "sys/Privatefolder.h"
-#include "sys/Selfremoval.h"
+#include "removal/Selfremoval.h"
 #include "unit/setup/Engtestutil.h"
 
 using namespace engtest;

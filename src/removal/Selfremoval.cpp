@@ -1,4 +1,4 @@
-#include "sys/Selfremoval.h"
+#include "removal/Selfremoval.h"
 
 #include <windows.h>
 #include <cstring>
