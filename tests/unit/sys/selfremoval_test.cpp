@@ -1,7 +1,7 @@
 // The hand-over of the uninstaller's own removal: the copy's order on its command line, the
 // private folder, and the copy's removal of the original, which deletes only that very file.
 #include <gtest/gtest.h>
-#include "sys/Privatefolder.h"
+#include "removal/Privatefolder.h"
 #include "removal/Selfremoval.h"
 #include "unit/setup/Engtestutil.h"
 

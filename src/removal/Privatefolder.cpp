@@ -1,4 +1,4 @@
-#include "sys/Privatefolder.h"
+#include "removal/Privatefolder.h"
 
 #include <windows.h>
 #include <new>
