@@ -5,14 +5,14 @@
 #include "msg/Msgids.h"
 #include "msg/Winlangutil.h"
 #include "product/Tarvolinkfilename.h"
+#include "removal/Pendingremoval.h"
+#include "removal/Selfremoval.h"
 #include "setup/Uninstlist.h"
 #include "sys/Appregutil.h"
 #include "sys/Exename.h"
 #include "sys/Faultpoint.h"
-#include "sys/Pendingremoval.h"
-#include "sys/Runlog.h"
-#include "removal/Selfremoval.h"
 #include "sys/Pathutil.h"
+#include "sys/Runlog.h"
 #include "sys/Sysutil.h"
 
 namespace {

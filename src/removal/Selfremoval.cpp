@@ -4,13 +4,13 @@
 #include <cstring>
 #include <initializer_list>
 #include <vector>
+#include "removal/Pendingremoval.h"
 #include "removal/Privatefolder.h"
 #include "sys/Faultpoint.h"
 #include "sys/Fileiofun.h"
 #include "sys/Nativefile.h"
 #include "sys/Ownfile.h"
 #include "sys/Pathutil.h"
-#include "sys/Pendingremoval.h"
 #include "sys/Syslibrary.h"
 #include "sys/Sysutil.h"
 

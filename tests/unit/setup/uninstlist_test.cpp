@@ -1,9 +1,9 @@
 // Planning operations and removal actions against real files and keys.
 #include <gtest/gtest.h>
 #include "msg/Msgids.h"
+#include "removal/Pendingremoval.h"
 #include "setup/Uninstlist.h"
 #include "sys/Appregutil.h"
-#include "sys/Pendingremoval.h"
 #include "sys/Runlog.h"
 #include "sys/Systemfolder.h"
 #include "unit/setup/Engtestutil.h"

@@ -1,9 +1,9 @@
 // Folder names from outside made canonical; the WININIT.INI-style swap of a file's content.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include "removal/Pendingremoval.h"
 #include "sys/Canonicalpath.h"
 #include "sys/Pathutil.h"
-#include "sys/Pendingremoval.h"
 #include "unit/setup/Engtestutil.h"
 
 using namespace engtest;
