@@ -401,13 +401,3 @@ TEST_F(Driver, AKeyThatStaysIsLoggedWithItsError) {
   EXPECT_NE(std::string::npos, log.find(")\r\nRemove registry key HKLM\\" + key + "X: absent\r\n")) << log;
   EXPECT_TRUE(KeyExists(key));
 }
-
-// --- WININIT.INI text ---
-
-TEST(Wininit, DeletionLinesJoinTheRenameSection) {
-  EXPECT_EQ("[rename]\r\nNUL=C:\\A\\B.EXE\r\n", AddWininitDeletion("", "C:\\A\\B.EXE"));
-  EXPECT_EQ("[x]\r\na=1\r\n[rename]\r\nNUL=C:\\B\r\n", AddWininitDeletion("[x]\r\na=1", "C:\\B"));
-  EXPECT_EQ("[Rename] \r\nNUL=C:\\B\r\nNUL=C:\\A\r\n[y]\r\n",
-            AddWininitDeletion("[Rename] \r\nNUL=C:\\A\r\n[y]\r\n", "C:\\B"));
-  EXPECT_EQ("[rename]\r\nNUL=C:\\B\r\n", AddWininitDeletion("[rename]", "C:\\B"));
-}

@@ -39,6 +39,16 @@ inline bool WriteBytes(const std::string& name, const std::string& bytes) {
           put == bytes.size());
 }
 
+// The file's bytes; empty when it cannot be read.
+inline std::string ReadBytes(const std::string& name) {
+  std::string out;
+  UniqueFile f(::CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+  char buf[4096];
+  DWORD n = 0;
+  while (f && ::ReadFile(f.Get(), buf, sizeof buf, &n, nullptr) && n > 0) out.append(buf, n);
+  return out;
+}
+
 // A file of the given size that holds `head` at its start and `marker` at `markerAt`; the rest is
 // never written, so the host keeps it sparse.
 inline bool MakeSizedFile(const std::string& name, uint64_t size, const std::string& head,
