@@ -99,25 +99,26 @@ inline void RemoveTree(const std::string& path) {
   ::RemoveDirectoryA(path.c_str());
 }
 
-// Removes what a test made, deepest first, whatever its attributes, when the test ends.
-class Leftovers {
+inline void MakeDirs(const std::string& path) {
+  for (size_t i = 3; i <= path.size(); ++i)
+    if (i == path.size() || path[i] == '\\') ::CreateDirectoryA(path.substr(0, i).c_str(), nullptr);
+}
+
+// A fresh folder, removed with its content at the end of the scope: under C:\ (short, no blanks),
+// or in the current folder (InCurrentFolder), where the names in it stay relative.
+class TempDir {
 public:
-  Leftovers() = default;
-  ~Leftovers() {
-    for (auto it = names_.rbegin(); it != names_.rend(); ++it) {
-      ::SetFileAttributesA(it->c_str(), FILE_ATTRIBUTE_NORMAL);
-      if (IsFolder(*it)) ::RemoveDirectoryA(it->c_str());
-      else ::DeleteFileA(it->c_str());
-    }
-  }
-  Leftovers(const Leftovers&) = delete;
-  Leftovers& operator=(const Leftovers&) = delete;
-  std::string operator()(const std::string& name) {
-    names_.push_back(name);
-    return name;
-  }
+  struct Here {};
+  static constexpr Here InCurrentFolder{};
+  explicit TempDir(const std::string& stem = "tveng") : path_("C:\\" + Unique(stem)) { MakeDirs(path_); }
+  explicit TempDir(Here) : path_(Unique("tveng")) { ::CreateDirectoryA(path_.c_str(), nullptr); }
+  ~TempDir() { RemoveTree(path_); }
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const std::string& Path() const { return path_; }
+  std::string operator/(const std::string& name) const { return path_ + "\\" + name; }
 private:
-  std::vector<std::string> names_;
+  std::string path_;
 };
 
 // Full name of a helper exe in the tests' shared output folder, the parent of each test folder.
