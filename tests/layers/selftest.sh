@@ -37,4 +37,7 @@ plant product/Tarvolinkuninstall.cpp '"toolkit/Application.h"'
 plant toolkit/Form.cpp '"msg/Msgids.h"'
 plant sys/Handle.h '"../app/Frmuninstall.h"'
 plant setup/Setupitem.cpp '<product/Tarvolinkuninstall.h>'
+plant sys/Faultpoint.cpp '"removal/Selfremoval.h"'
+plant removal/Pendingremoval.cpp '"msg/Msgids.h"'
+plant msg/Winstrutil.cpp '"removal/Pendingremoval.h"'
 echo "layer check: every planted upward include caught"
