@@ -6,6 +6,7 @@
 #include "msg/Builtintext.h"
 #include "msg/Msgids.h"
 #include "product/Tarvolinkuninstall.h"
+#include "removal/Pendingremoval.h"
 #include "res/Resource.h"
 #include "setup/Boundcall.h"
 #include "sys/Faultpoint.h"

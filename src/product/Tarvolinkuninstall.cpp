@@ -5,15 +5,15 @@
 #include "msg/Msgids.h"
 #include "msg/Winlangutil.h"
 #include "product/Tarvolinkfilename.h"
+#include "removal/Pendingremoval.h"
+#include "removal/Selfremoval.h"
 #include "setup/Boundcall.h"
 #include "setup/Uninstlist.h"
 #include "sys/Appregutil.h"
 #include "sys/Exename.h"
 #include "sys/Faultpoint.h"
-#include "sys/Pendingremoval.h"
-#include "sys/Runlog.h"
-#include "sys/Selfremoval.h"
 #include "sys/Pathutil.h"
+#include "sys/Runlog.h"
 #include "sys/Sysutil.h"
 
 namespace {

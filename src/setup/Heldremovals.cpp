@@ -1,7 +1,7 @@
 #include "setup/Heldremovals.h"
 
+#include "removal/Pendingremoval.h"
 #include "sys/Pathutil.h"
-#include "sys/Pendingremoval.h"
 
 void THeldRemovals::Clear() {
   files_.clear();

@@ -108,7 +108,7 @@ uint32_t HoldProgramFile() {
   if (held.File) return 0;
   const std::string self = ExeFileName();
   // On the NT family also with the right to move it, which nobody else then has: where no copy may
-  // remove it, the program moves its own file out of the installation folder (sys/Selfremoval.h).
+  // remove it, the program moves its own file out of the installation folder (removal/Selfremoval.h).
   const DWORD access = GENERIC_READ | (IsNtMachine() ? DELETE : 0);
   held.File.Reset(self.empty() ? INVALID_HANDLE_VALUE
                                : SYS_INVALID(kOwnFile, CreateFileA, (self.c_str(), access, FILE_SHARE_READ, nullptr,

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <string>
 #include <vector>
-#include "sys/Selfremoval.h"
+#include "sys/Commandargs.h"
 
 namespace {
 

@@ -9,9 +9,9 @@
 namespace {
 
 TEST(CatalogueLoadWin, FileHeldByAnotherProcessKeepsPrevious) {
-  Leftovers made;
-  std::string first = made("catw_first.txt");
-  std::string second = made("catw_second.txt");
+  TempDir scratch(TempDir::InCurrentFolder);
+  std::string first = scratch / "catw_first.txt";
+  std::string second = scratch / "catw_second.txt";
   ASSERT_TRUE(WriteBytes(first, "15102 Uninstall\r\n"));
   ASSERT_TRUE(WriteBytes(second, "15102 Deinstallieren\r\n"));
   TclMsgFile cat;
@@ -29,11 +29,11 @@ TEST(CatalogueLoadWin, FileHeldByAnotherProcessKeepsPrevious) {
 }
 
 TEST(CatalogueLoadWin, FilesOfTwoGiBAndMoreAreRefused) {
-  Leftovers made;
-  std::string small = made("catw_small.txt");
-  std::string twoGiB = made("catw_2gib.txt");
-  std::string past4GiB = made("catw_4gib_plus.txt");
-  std::string fiveGiB = made("catw_5gib.txt");
+  TempDir scratch(TempDir::InCurrentFolder);
+  std::string small = scratch / "catw_small.txt";
+  std::string twoGiB = scratch / "catw_2gib.txt";
+  std::string past4GiB = scratch / "catw_4gib_plus.txt";
+  std::string fiveGiB = scratch / "catw_5gib.txt";
   ASSERT_TRUE(WriteBytes(small, "15102 Uninstall\r\n"));
   // Each starts with a row that a loader cutting the size to 32 (or 31) bits would take in.
   const std::string head = "15102 Wrong\r\n";
@@ -51,8 +51,8 @@ TEST(CatalogueLoadWin, FilesOfTwoGiBAndMoreAreRefused) {
 }
 
 TEST(CatalogueLoadWin, EmptyFileIsClosedAfterTheFailure) {
-  Leftovers made;
-  std::string empty = made("catw_empty.txt");
+  TempDir scratch(TempDir::InCurrentFolder);
+  std::string empty = scratch / "catw_empty.txt";
   ASSERT_TRUE(WriteBytes(empty, ""));
   TclMsgFile cat;
   EXPECT_FALSE(cat.LoadFromFile(empty));

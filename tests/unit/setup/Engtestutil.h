@@ -19,22 +19,6 @@ inline void WriteFile(const std::string& path, const std::string& content = "x",
   ::SetFileAttributesA(path.c_str(), attributes);
 }
 
-inline void MakeDirs(const std::string& path) {
-  for (size_t i = 3; i <= path.size(); ++i)
-    if (i == path.size() || path[i] == '\\') ::CreateDirectoryA(path.substr(0, i).c_str(), nullptr);
-}
-
-// A fresh folder under C:\ (short, no blanks), removed with its content at the end of the scope.
-class TempDir {
-public:
-  explicit TempDir(const std::string& stem = "tveng") : path_("C:\\" + Unique(stem)) { MakeDirs(path_); }
-  ~TempDir() { RemoveTree(path_); }
-  const std::string& Path() const { return path_; }
-  std::string operator/(const std::string& name) const { return path_ + "\\" + name; }
-private:
-  std::string path_;
-};
-
 // HKEY_LOCAL_MACHINE helpers.
 inline void SetString(const std::string& key, const std::string& name, const std::string& value) {
   UniqueHKey k;

@@ -1,8 +1,8 @@
 // Run as Windows 98: what stays in use is handed to WININIT.INI once the run is complete, and
 // folders are left alone.
 #include <gtest/gtest.h>
+#include "removal/Pendingremoval.h"
 #include "setup/Uninstlist.h"
-#include "sys/Pendingremoval.h"
 #include "sys/Systemfolder.h"
 #include "sys/Sysutil.h"
 #include "unit/setup/Engtestutil.h"

@@ -1,9 +1,9 @@
 // Planning operations and removal actions against real files and keys.
 #include <gtest/gtest.h>
 #include "msg/Msgids.h"
+#include "removal/Pendingremoval.h"
 #include "setup/Uninstlist.h"
 #include "sys/Appregutil.h"
-#include "sys/Pendingremoval.h"
 #include "sys/Runlog.h"
 #include "sys/Systemfolder.h"
 #include "unit/setup/Engtestutil.h"
@@ -400,14 +400,4 @@ TEST_F(Driver, AKeyThatStaysIsLoggedWithItsError) {
   EXPECT_EQ(0u, log.find("Remove registry key HKLM\\" + key + ": failed, still there (error 5: ")) << log;
   EXPECT_NE(std::string::npos, log.find(")\r\nRemove registry key HKLM\\" + key + "X: absent\r\n")) << log;
   EXPECT_TRUE(KeyExists(key));
-}
-
-// --- WININIT.INI text ---
-
-TEST(Wininit, DeletionLinesJoinTheRenameSection) {
-  EXPECT_EQ("[rename]\r\nNUL=C:\\A\\B.EXE\r\n", AddWininitDeletion("", "C:\\A\\B.EXE"));
-  EXPECT_EQ("[x]\r\na=1\r\n[rename]\r\nNUL=C:\\B\r\n", AddWininitDeletion("[x]\r\na=1", "C:\\B"));
-  EXPECT_EQ("[Rename] \r\nNUL=C:\\B\r\nNUL=C:\\A\r\n[y]\r\n",
-            AddWininitDeletion("[Rename] \r\nNUL=C:\\A\r\n[y]\r\n", "C:\\B"));
-  EXPECT_EQ("[rename]\r\nNUL=C:\\B\r\n", AddWininitDeletion("[rename]", "C:\\B"));
 }

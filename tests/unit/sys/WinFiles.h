@@ -39,6 +39,16 @@ inline bool WriteBytes(const std::string& name, const std::string& bytes) {
           put == bytes.size());
 }
 
+// The file's bytes; empty when it cannot be read.
+inline std::string ReadBytes(const std::string& name) {
+  std::string out;
+  UniqueFile f(::CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+  char buf[4096];
+  DWORD n = 0;
+  while (f && ::ReadFile(f.Get(), buf, sizeof buf, &n, nullptr) && n > 0) out.append(buf, n);
+  return out;
+}
+
 // A file of the given size that holds `head` at its start and `marker` at `markerAt`; the rest is
 // never written, so the host keeps it sparse.
 inline bool MakeSizedFile(const std::string& name, uint64_t size, const std::string& head,
@@ -89,25 +99,26 @@ inline void RemoveTree(const std::string& path) {
   ::RemoveDirectoryA(path.c_str());
 }
 
-// Removes what a test made, deepest first, whatever its attributes, when the test ends.
-class Leftovers {
+inline void MakeDirs(const std::string& path) {
+  for (size_t i = 3; i <= path.size(); ++i)
+    if (i == path.size() || path[i] == '\\') ::CreateDirectoryA(path.substr(0, i).c_str(), nullptr);
+}
+
+// A fresh folder, removed with its content at the end of the scope: under C:\ (short, no blanks),
+// or in the current folder (InCurrentFolder), where the names in it stay relative.
+class TempDir {
 public:
-  Leftovers() = default;
-  ~Leftovers() {
-    for (auto it = names_.rbegin(); it != names_.rend(); ++it) {
-      ::SetFileAttributesA(it->c_str(), FILE_ATTRIBUTE_NORMAL);
-      if (IsFolder(*it)) ::RemoveDirectoryA(it->c_str());
-      else ::DeleteFileA(it->c_str());
-    }
-  }
-  Leftovers(const Leftovers&) = delete;
-  Leftovers& operator=(const Leftovers&) = delete;
-  std::string operator()(const std::string& name) {
-    names_.push_back(name);
-    return name;
-  }
+  struct Here {};
+  static constexpr Here InCurrentFolder{};
+  explicit TempDir(const std::string& stem = "tveng") : path_("C:\\" + Unique(stem)) { MakeDirs(path_); }
+  explicit TempDir(Here) : path_(Unique("tveng")) { ::CreateDirectoryA(path_.c_str(), nullptr); }
+  ~TempDir() { RemoveTree(path_); }
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const std::string& Path() const { return path_; }
+  std::string operator/(const std::string& name) const { return path_ + "\\" + name; }
 private:
-  std::vector<std::string> names_;
+  std::string path_;
 };
 
 // Full name of a helper exe in the tests' shared output folder, the parent of each test folder.

@@ -1,23 +1,11 @@
-// Folder names from outside made canonical; the WININIT.INI-style swap of a file's content.
+// Folder names from outside made canonical.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include "sys/Canonicalpath.h"
 #include "sys/Pathutil.h"
-#include "sys/Pendingremoval.h"
 #include "unit/setup/Engtestutil.h"
 
 using namespace engtest;
-
-namespace {
-std::string ReadBytes(const std::string& name) {
-  std::string out;
-  UniqueFile f(::CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
-  char buf[4096];
-  DWORD n = 0;
-  while (f && ::ReadFile(f.Get(), buf, sizeof buf, &n, nullptr) && n > 0) out.append(buf, n);
-  return out;
-}
-}  // namespace
 
 TEST(CanonicalPath, DotsSlashesAndRepeatsResolveInText) {
   const char* const rows[][2] = {
@@ -68,24 +56,4 @@ TEST(CanonicalPath, ShortNamesExpandAsFarAsThePartsExist) {
   EXPECT_TRUE(SamePathText(longName + "\\not yet", ExpandShortNames(std::string(shortName) + "\\not yet")));
   EXPECT_TRUE(SamePathText(longName, CanonicalPath(std::string(shortName) + "\\sub\\..")));
   EXPECT_EQ(dir / "NOSUCH~1\\x", ExpandShortNames(dir / "NOSUCH~1\\x"));
-}
-
-TEST(ReplaceContent, NewContentTakesThePlaceAndNothingIsLeftBeside) {
-  TempDir dir;
-  std::string name = dir / "WININIT.INI";
-  ASSERT_TRUE(ReplaceFileContent(name, "[rename]\r\n"));   // none before
-  std::string old = "[rename]\r\nNUL=C:\\OTHER~1\\X.SYS\r\n";
-  ASSERT_TRUE(WriteBytes(name, old));
-  // A read-only file refuses the replacing move: it steps aside and the new one comes in.
-  ::SetFileAttributesA(name.c_str(), FILE_ATTRIBUTE_READONLY);
-  EXPECT_TRUE(ReplaceFileContent(name, old + "NUL=C:\\TV\\U.EXE\r\n"));
-  EXPECT_EQ(old + "NUL=C:\\TV\\U.EXE\r\n", ReadBytes(name));
-  WIN32_FIND_DATAA data;
-  UniqueFind find(::FindFirstFileA((dir / "*").c_str(), &data));
-  int files = 0;
-  do {
-    if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) ++files;
-  } while (::FindNextFileA(find.Get(), &data));
-  EXPECT_EQ(1, files);
-  EXPECT_FALSE(ReplaceFileContent(dir / "no folder\\WININIT.INI", "x"));
 }

@@ -9,8 +9,8 @@ namespace {
 constexpr DWORD kKeptAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
 
 TEST(FileRead, NoFileMeansNoHandleAndZeros) {
-  Leftovers made;
-  std::string folder = made("fio_nofile_dir");
+  TempDir scratch(TempDir::InCurrentFolder);
+  std::string folder = scratch / "fio_nofile_dir";
   ASSERT_TRUE(::CreateDirectoryA(folder.c_str(), nullptr));
   EXPECT_EQ(kInvalidFileHandle, OpenFileForRead("fio_missing.bin"));
   EXPECT_EQ(kInvalidFileHandle, OpenFileForRead(""));
@@ -24,8 +24,8 @@ TEST(FileRead, NoFileMeansNoHandleAndZeros) {
 }
 
 TEST(FileRead, OpenGrantsNoSharing) {
-  Leftovers made;
-  std::string name = made("fio_noshare.bin");
+  TempDir scratch(TempDir::InCurrentFolder);
+  std::string name = scratch / "fio_noshare.bin";
   ASSERT_TRUE(WriteBytes(name, "abc"));
   FileHandle h = OpenFileForRead(name);
   ASSERT_NE(kInvalidFileHandle, h);
@@ -44,8 +44,8 @@ TEST(FileRead, OpenGrantsNoSharing) {
 }
 
 TEST(FileRead, FileHeldByAnotherProcessDoesNotOpen) {
-  Leftovers made;
-  std::string name = made("fio_held.bin");
+  TempDir scratch(TempDir::InCurrentFolder);
+  std::string name = scratch / "fio_held.bin";
   ASSERT_TRUE(WriteBytes(name, "abc"));
   FileHolder holder;
   ASSERT_TRUE(holder.Start(name)) << FileHolder::Exe();
@@ -53,9 +53,9 @@ TEST(FileRead, FileHeldByAnotherProcessDoesNotOpen) {
 }
 
 TEST(FileRead, SizeAndReadsAtTheEdges) {
-  Leftovers made;
-  std::string name = made("fio_ten.bin");
-  std::string empty = made("fio_empty.bin");
+  TempDir scratch(TempDir::InCurrentFolder);
+  std::string name = scratch / "fio_ten.bin";
+  std::string empty = scratch / "fio_empty.bin";
   ASSERT_TRUE(WriteBytes(name, "0123456789"));
   ASSERT_TRUE(WriteBytes(empty, ""));
 
@@ -84,9 +84,9 @@ TEST(FileRead, SizeAndReadsAtTheEdges) {
 }
 
 TEST(FileRead, SizesAndOffsetsPastFourGiB) {
-  Leftovers made;
-  std::string big = made("fio_5gib.bin");
-  std::string allOnes = made("fio_4gib_minus_1.bin");
+  TempDir scratch(TempDir::InCurrentFolder);
+  std::string big = scratch / "fio_5gib.bin";
+  std::string allOnes = scratch / "fio_4gib_minus_1.bin";
   const uint64_t markerAt = 4 * kGiB + 10;
   if (!MakeSizedFile(big, 5 * kGiB, "head", markerAt, "M") ||
       !MakeSizedFile(allOnes, 0xFFFFFFFFull, "head")) {
@@ -112,9 +112,9 @@ TEST(FileRead, SizesAndOffsetsPastFourGiB) {
 }
 
 TEST(FileRemove, AttributesDoNotStopTheDelete) {
-  Leftovers made;
+  TempDir scratch(TempDir::InCurrentFolder);
   for (DWORD attrs : {DWORD(FILE_ATTRIBUTE_READONLY), DWORD(FILE_ATTRIBUTE_HIDDEN), kKeptAttributes}) {
-    std::string name = made("fio_attr_" + std::to_string(attrs) + ".bin");
+    std::string name = scratch / ("fio_attr_" + std::to_string(attrs) + ".bin");
     ASSERT_TRUE(WriteBytes(name, "x"));
     ASSERT_TRUE(::SetFileAttributesA(name.c_str(), attrs));
     EXPECT_EQ(0u, RemoveFile(name)) << attrs;
@@ -123,15 +123,15 @@ TEST(FileRemove, AttributesDoNotStopTheDelete) {
 }
 
 TEST(FileRemove, NothingToRemoveIsSuccess) {
-  Leftovers made;
-  std::string folder = made("fio_rm_folder");
+  TempDir scratch(TempDir::InCurrentFolder);
+  std::string folder = scratch / "fio_rm_folder";
   ASSERT_TRUE(::CreateDirectoryA(folder.c_str(), nullptr));
   EXPECT_EQ(0u, RemoveFile("fio_rm_missing.bin"));
   EXPECT_EQ(0u, RemoveFile(""));
   EXPECT_EQ(0u, RemoveFile(folder));   // a folder is not a file: left alone
   EXPECT_TRUE(IsFolder(folder));
 
-  std::string name = made("fio_rm_twice.bin");
+  std::string name = scratch / "fio_rm_twice.bin";
   ASSERT_TRUE(WriteBytes(name, "x"));
   EXPECT_EQ(0u, RemoveFile(name));
   EXPECT_EQ(0u, RemoveFile(name));
@@ -151,8 +151,8 @@ TEST(FileRemove, ANameThatCannotBeExaminedIsNoMissingFile) {
 }
 
 TEST(FileRemove, DevicesAndForbiddenCharactersNameNothingOfOurs) {
-  Leftovers made;
-  std::string folder = made("fio_rm_names");
+  TempDir scratch(TempDir::InCurrentFolder);
+  std::string folder = scratch / "fio_rm_names";
   ASSERT_TRUE(::CreateDirectoryA(folder.c_str(), nullptr));
   for (const std::string& name : {std::string("CON"), std::string("nul"), std::string("CONIN$"), std::string("LPT1.txt"),
                                   folder + "\\NUL.bmp", folder + "/com9 .log", folder + "\\a>b.txt",
@@ -164,8 +164,8 @@ TEST(FileRemove, DevicesAndForbiddenCharactersNameNothingOfOurs) {
 }
 
 TEST(FileRemove, FileInUseStaysWithNormalAttributes) {
-  Leftovers made;
-  std::string name = made("fio_rm_held.bin");
+  TempDir scratch(TempDir::InCurrentFolder);
+  std::string name = scratch / "fio_rm_held.bin";
   ASSERT_TRUE(WriteBytes(name, "x"));
   ASSERT_TRUE(::SetFileAttributesA(name.c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
   FileHolder holder;
@@ -176,10 +176,10 @@ TEST(FileRemove, FileInUseStaysWithNormalAttributes) {
 }
 
 TEST(FolderRemove, OnlyEmptyFoldersGo) {
-  Leftovers made;
-  std::string empty = made("fio_dir_empty");
-  std::string full = made("fio_dir_full");
-  std::string inside = made(full + "\\keep.txt");
+  TempDir scratch(TempDir::InCurrentFolder);
+  std::string empty = scratch / "fio_dir_empty";
+  std::string full = scratch / "fio_dir_full";
+  std::string inside = full + "\\keep.txt";
   ASSERT_TRUE(::CreateDirectoryA(empty.c_str(), nullptr));
   ASSERT_TRUE(::CreateDirectoryA(full.c_str(), nullptr));
   ASSERT_TRUE(WriteBytes(inside, "x"));
@@ -192,8 +192,8 @@ TEST(FolderRemove, OnlyEmptyFoldersGo) {
 }
 
 TEST(FolderRemove, FilesAndMissingPathsAreLeftAlone) {
-  Leftovers made;
-  std::string file = made("fio_dir_is_file.txt");
+  TempDir scratch(TempDir::InCurrentFolder);
+  std::string file = scratch / "fio_dir_is_file.txt";
   ASSERT_TRUE(WriteBytes(file, "x"));
   EXPECT_EQ(0u, RemoveFolder(file));
   EXPECT_TRUE(IsFile(file));

@@ -75,10 +75,10 @@ TEST(OwnFile, WhatIsPlantedAtThePathIsRefusedAndWhatItLeadsToStays) {
 }
 
 TEST(OwnFile, AnOrdinaryFileIsTakenByItsLongNameAndEmptiedOnlyWhenAsked) {
-  Leftovers made;
-  const std::string dir = made("C:\\" + Unique("Tarvo Own Logs"));
+  TempDir scratch;
+  const std::string dir = scratch / "Tarvo Own Logs";
   ASSERT_TRUE(::CreateDirectoryA(dir.c_str(), nullptr));
-  const std::string fresh = made(dir + "\\fresh run.log"), old = made(dir + "\\old.log");
+  const std::string fresh = dir + "\\fresh run.log", old = dir + "\\old.log";
   {
     TOwnFile f = OpenOwnFile(fresh);
     ASSERT_TRUE(f.Status.Opened()) << f.Status.Error;
@@ -120,8 +120,8 @@ TEST(OwnFile, WhereAHandleLiesIsToldBothWays) {
     EXPECT_FALSE(lies(plain.Get(), root + "\\other.txt"));
   }
   // The same path below another volume is another file.
-  Leftovers made;
-  const std::string onC = made("C:\\" + Unique("tvown") + ".txt");
+  TempDir scratch;
+  const std::string onC = scratch / "tvown.txt";
   ASSERT_TRUE(WriteBytes(onC, "c"));
   UniqueFile c = open(onC);
   EXPECT_TRUE(HandleLiesBelowVolumeAt(c.Get(), onC));

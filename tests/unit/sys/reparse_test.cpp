@@ -3,11 +3,11 @@
 // as a link (its handle is its target's): there every link in the way is refused.
 #include <gtest/gtest.h>
 #include <cstdlib>
+#include "removal/Pendingremoval.h"
 #include "setup/Uninstlist.h"
 #include "sys/Fileiofun.h"
 #include "sys/Nativefile.h"
 #include "sys/Pathutil.h"
-#include "sys/Pendingremoval.h"
 #include "sys/Reparse.h"
 #include "sys/Runlog.h"
 #include "sys/Sysutil.h"

@@ -1,4 +1,4 @@
-#include "sys/Pendingremoval.h"
+#include "removal/Pendingremoval.h"
 
 #include <windows.h>
 #include <vector>

@@ -9,6 +9,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include "sys/Commandargs.h"
 #include "sys/Exename.h"
 #include "sys/Handle.h"
 
@@ -22,8 +23,6 @@ struct TSelfRemovalOrder {
 // The command-line arguments after the program name, and back. Parsing accepts nothing else.
 std::string FormatSelfRemovalOrder(const TSelfRemovalOrder& order);
 bool ParseSelfRemovalOrder(const std::string& arguments, TSelfRemovalOrder& order);
-// True when the arguments start with the copy's switch, well formed or not.
-bool IsSelfRemovalSwitch(const std::string& arguments);
 
 // What becomes of the program's own file once the entry is gone.
 enum class TOwnFileFate {
@@ -82,6 +81,3 @@ bool HandlesSelfRemoval(const char* commandLine);
 // and deleted through one handle); then its folder when empty. 0 when the file was deleted,
 // otherwise the Windows error (kProgramFileReplaced for another file at its path).
 uint32_t RemoveOriginalProgram(const TSelfRemovalOrder& order, const std::string& self);
-
-// The arguments of a whole command line: what follows the program name.
-std::string CommandArguments(const char* commandLine);

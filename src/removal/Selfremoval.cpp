@@ -1,16 +1,16 @@
-#include "sys/Selfremoval.h"
+#include "removal/Selfremoval.h"
 
 #include <windows.h>
 #include <cstring>
 #include <initializer_list>
 #include <vector>
+#include "removal/Pendingremoval.h"
+#include "removal/Privatefolder.h"
 #include "sys/Faultpoint.h"
 #include "sys/Fileiofun.h"
 #include "sys/Nativefile.h"
 #include "sys/Ownfile.h"
 #include "sys/Pathutil.h"
-#include "sys/Pendingremoval.h"
-#include "sys/Privatefolder.h"
 #include "sys/Syslibrary.h"
 #include "sys/Sysutil.h"
 
@@ -23,7 +23,6 @@
 
 namespace {
 
-const char kSwitch[] = "/TVSELFREMOVE";
 const int kFieldCount = 9;
 const char kMaking[] = "the hand-over copy";
 const char kChecking[] = "the copy's removal of the original";
@@ -225,7 +224,7 @@ std::string FormatSelfRemovalOrder(const TSelfRemovalOrder& order) {
   const TFileIdentity& id = order.Identity;
   const unsigned long long fields[kFieldCount] = {order.Process, order.Go,   id.Volume,  id.IndexHigh, id.IndexLow,
                                                   id.SizeHigh,   id.SizeLow, id.WriteHigh, id.WriteLow};
-  std::string out = kSwitch;
+  std::string out = kSelfRemovalSwitch;
   for (int i = 0; i < kFieldCount; ++i) {
     out += i ? ',' : ' ';
     AppendHex(out, fields[i]);
@@ -233,14 +232,9 @@ std::string FormatSelfRemovalOrder(const TSelfRemovalOrder& order) {
   return out + " \"" + order.Original + "\"";
 }
 
-bool IsSelfRemovalSwitch(const std::string& arguments) {
-  size_t n = sizeof kSwitch - 1;
-  return arguments.compare(0, n, kSwitch) == 0 && (arguments.size() == n || arguments[n] == ' ');
-}
-
 bool ParseSelfRemovalOrder(const std::string& arguments, TSelfRemovalOrder& order) {
   if (!IsSelfRemovalSwitch(arguments)) return false;
-  size_t pos = sizeof kSwitch - 1;
+  size_t pos = sizeof kSelfRemovalSwitch - 1;
   unsigned long long fields[kFieldCount];
   for (int i = 0; i < kFieldCount; ++i) {
     if (pos >= arguments.size() || arguments[pos++] != (i ? ',' : ' ')) return false;
@@ -265,20 +259,6 @@ bool ParseSelfRemovalOrder(const std::string& arguments, TSelfRemovalOrder& orde
   id.WriteLow = static_cast<uint32_t>(fields[8]);
   order.Original = arguments.substr(pos + 2, close - pos - 2);
   return true;
-}
-
-std::string CommandArguments(const char* commandLine) {
-  std::string line = commandLine ? commandLine : "";
-  size_t pos = 0;
-  if (!line.empty() && line[0] == '"') {
-    size_t close = line.find('"', 1);
-    pos = close == std::string::npos ? line.size() : close + 1;
-  } else {
-    pos = line.find_first_of(" \t");
-    if (pos == std::string::npos) pos = line.size();
-  }
-  pos = line.find_first_not_of(" \t", pos);
-  return pos == std::string::npos ? std::string() : line.substr(pos);
 }
 
 THandOver::~THandOver() = default;

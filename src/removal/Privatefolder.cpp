@@ -1,4 +1,4 @@
-#include "sys/Privatefolder.h"
+#include "removal/Privatefolder.h"
 
 #include <windows.h>
 #include <new>
@@ -93,7 +93,7 @@ std::vector<BYTE> TokenInfo(const Security& s, HANDLE token, TOKEN_INFORMATION_C
 // The DACL of the new folder: full access for each SID, passed on to what it will hold.
 class FolderAcl {
 public:
-  bool Build(const Security& s, const std::vector<PSID>& sids) {
+  bool GrantAll(const Security& s, const std::vector<PSID>& sids) {
     DWORD size = sizeof(ACL);
     for (PSID sid : sids) size += sizeof(ACCESS_ALLOWED_ACE) - sizeof(DWORD) + s.lengthSid(sid);
     buffer_.assign(size, 0);
@@ -134,7 +134,7 @@ bool BuildAcl(const Security& s, FolderAcl& acl) {
     if ((groups->Groups[i].Attributes & SE_GROUP_ENABLED) && s.equalSid(groups->Groups[i].Sid, admins.Get()))
       admin = true;
   if (!admin) sids.push_back(reinterpret_cast<const TOKEN_USER*>(userInfo.data())->User.Sid);
-  return acl.Build(s, sids);
+  return acl.GrantAll(s, sids);
 }
 
 // A name hard to guess in advance; one that is taken is skipped, never reused.
