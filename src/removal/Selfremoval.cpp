@@ -346,8 +346,12 @@ bool THandOver::MoveBesideCopy() {
   const std::string moved = MovedOriginalName(copy_);
   if (MoveOpenFile(SystemNativeCalls(), held, moved) != 0) return false;
   uint32_t why = 0;
-  if (ScheduleFileRemoval(moved, std::string(), &why, false) && ScheduleFolderRemoval(folder_, std::string(), &why))
+  if (ScheduleFileRemoval(moved, std::string(), &why, false) && ScheduleFolderRemoval(folder_, std::string(), &why)) {
+    // Started from its own folder (as a double click in it does), the program's current folder
+    // would keep that folder from going now: this process has nothing more to find there.
+    SYS_ZERO(kMaking, SetCurrentDirectoryA, (folder_.c_str()));
     return true;
+  }
   // Not listed: back where the copy looks for it first. If even that fails, the copy finds it here.
   return MoveOpenFile(SystemNativeCalls(), held, original_) != 0;
 }

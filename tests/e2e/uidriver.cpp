@@ -179,8 +179,10 @@ bool Start(const std::string& path, HANDLE* started, DWORD* startedPid, const st
   PROCESS_INFORMATION pi = {};
   std::vector<char> line(cmd.begin(), cmd.end());
   line.push_back(0);
-  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, job ? CREATE_SUSPENDED : 0, nullptr, nullptr, &si,
-                      &pi))
+  // E2E_START_IN: the folder the program starts in (a double click in a folder starts it there).
+  const char* in = std::getenv("E2E_START_IN");
+  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, job ? CREATE_SUSPENDED : 0, nullptr,
+                      in && *in ? in : nullptr, &si, &pi))
     return Fail("cannot start " + cmd + " (" + std::to_string(GetLastError()) + ")");
   if (job && (!AssignProcessToJobObject(job, pi.hProcess) || ResumeThread(pi.hThread) == static_cast<DWORD>(-1)))
     return Fail("cannot run " + cmd + " in the job (" + std::to_string(GetLastError()) + ")");

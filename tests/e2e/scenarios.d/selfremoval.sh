@@ -37,7 +37,8 @@ scenario_self_complete() {
   # go without a restart; only the copy waits for the restart, which takes it too.
   need_uninstaller; begin
   install --uninstaller "$E2E_UNINSTALL" "${catalogs[@]}"
-  drive form click uninstall box
+  # Started in its own folder, as a double click there starts it: that folder must go all the same.
+  E2E_START_IN=$installdir drive form click uninstall box
   saw "box Uninstall Compelete !"
   if [ "$(copies | wc -l)" -eq 1 ] && [ -f "$(copies)/Uninstall.EXE" ]; then
     ok "the copy waits in a private temporary folder"
