@@ -41,6 +41,12 @@ const char* const kLanguageCodes[] = {"CHT", "CHS", "JPN", "KOR", "FRA", "ESN",
 // folder's removal so the folder can go; the window's own requests then find them listed.
 const char* const kArchiveLibraries[] = {"dzips32.dll", "dunzips32.dll"};
 
+// The run ends with `failure`, the uninstall entry left with its working uninstaller; the log says why.
+TRunResult KeepEntry(const std::string& name, uint32_t failure, const char* why) {
+  RunlogAction("Remove registry key", "HKLM\\" + UninstallKeyPath(name), TLogOutcome::LeftAlone, 0, why);
+  return static_cast<TRunResult>(failure);
+}
+
 // Why the program's own file was not handed to a copy, for the log.
 const char* WhyNotHandedOver(const THandOver& handOver, uint32_t error) {
   if (error == kProgramFileReplaced) return "the file at its path is not the program that runs";
@@ -168,11 +174,8 @@ TRunResult TclTarvolinkUninstall::FinishRun() {
   const std::string name = KeyName();
   const uint32_t key = RemoveMachineKeyLogged(ProductKeyPath(name), &DeleteProductKey, name);
   if (failure == 0) failure = key;
-  if (failure != 0) {
-    RunlogAction("Remove registry key", "HKLM\\" + UninstallKeyPath(name), TLogOutcome::LeftAlone, 0,
-                 "what failed is still there: the entry keeps its uninstaller, to be run again");
-    return static_cast<int32_t>(failure);
-  }
+  if (failure != 0)
+    return KeepEntry(name, failure, "what failed is still there: the entry keeps its uninstaller, to be run again");
   // Made and started before the entry goes, told to go on once it has: after that, nothing but the
   // own file and folder can be left by a failure.
   THandOver handOver;
@@ -182,9 +185,7 @@ TRunResult TclTarvolinkUninstall::FinishRun() {
   // for a run again.
   if (prepared != 0 && !handOver.JobRefused() && !IsNtMachine()) {
     RunlogAction(kDeleteFile, own, TLogOutcome::NotHandedOver, prepared, WhyNotHandedOver(handOver, prepared));
-    RunlogAction("Remove registry key", "HKLM\\" + UninstallKeyPath(name), TLogOutcome::LeftAlone, 0,
-                 "the uninstaller could not be handed over: the entry keeps it, to be run again");
-    return static_cast<int32_t>(prepared);
+    return KeepEntry(name, prepared, "the uninstaller could not be handed over: the entry keeps it, to be run again");
   }
   if (const uint32_t entry = RemoveMachineKeyLogged(UninstallKeyPath(name), &DeleteUninstallKey, name))
     return static_cast<int32_t>(entry);
@@ -201,7 +202,7 @@ TRunResult TclTarvolinkUninstall::HandOverOwnProgram(THandOver& handOver, const 
   OwnProgram = handedOver ? TOwnProgram::Goes : fate == TOwnFileFate::Stays ? TOwnProgram::Stays
                                                                               : TOwnProgram::WaitsForRestart;
   uint32_t error = fate == TOwnFileFate::Stays ? why : 0;
-  if (fate == TOwnFileFate::MovedAside || handOver.MovedBesideCopy()) {
+  if (handOver.LeftItsFolder()) {
     if (fate == TOwnFileFate::MovedAside)
       RunlogAction(kDeleteFile, own, TLogOutcome::Scheduled, 0, "moved into the copy's place in the temporary folder");
     // No longer in the installation folder: that goes now, or with the rest that waits for the restart.

@@ -48,6 +48,14 @@ bool MayAnswerAgain(uint32_t error) {
 // FILE_SHARE_DELETE is refused by the 9x family.
 DWORD ShareAll() { return FILE_SHARE_READ | FILE_SHARE_WRITE | (OnNt() ? FILE_SHARE_DELETE : 0); }
 
+// A wait that the system refused once is asked again.
+DWORD WaitAskingAgain(HANDLE handle, DWORD milliseconds) {
+  DWORD waited = WAIT_FAILED;
+  for (int attempt = 0; attempt < 3 && waited == WAIT_FAILED; ++attempt)
+    waited = SYS_ONES("the copy's wait", WaitForSingleObject, (handle, milliseconds));
+  return waited;
+}
+
 // The folder that holds the installation folder, trusted as the system finds it ("C:\\" for a
 // folder at a drive's root).
 std::string FolderAbove(const std::string& folder) {
@@ -358,14 +366,14 @@ bool THandOver::MoveBesideCopy() {
 
 TOwnFileFate THandOver::Commit(uint32_t& why) {
   if (started_) {
-    movedBesideCopy_ = OnNt() && MoveBesideCopy();
+    leftItsFolder_ = OnNt() && MoveBesideCopy();
     if (SYS_ZERO("the copy's go", SetEvent, (go_.Get()))) {
       why = 0;
       return TOwnFileFate::HandedOver;
     }
     why = LastErrorOr(ERROR_INVALID_HANDLE);
     // Beside the copy, and listed: it waits there for the restart.
-    if (movedBesideCopy_) return TOwnFileFate::MovedAside;
+    if (leftItsFolder_) return TOwnFileFate::MovedAside;
   } else {
     why = prepared_;
   }
@@ -374,7 +382,10 @@ TOwnFileFate THandOver::Commit(uint32_t& why) {
   // that its folder can go now and a new installation there is never touched by the restart.
   if (jobRefused_ && !copy_.empty()) {
     HANDLE held = static_cast<HANDLE>(HeldProgramFile());
-    if (held && MoveOpenFile(SystemNativeCalls(), held, copy_) == 0) return TOwnFileFate::MovedAside;
+    if (held && MoveOpenFile(SystemNativeCalls(), held, copy_) == 0) {
+      leftItsFolder_ = true;
+      return TOwnFileFate::MovedAside;
+    }
   }
   if (!original_.empty() && ScheduleFileRemoval(original_)) return TOwnFileFate::WaitsForRestart;
   return TOwnFileFate::Stays;
@@ -406,24 +417,18 @@ bool HandlesSelfRemoval(const char* commandLine) {
   TSelfRemovalOrder order;
   if (!ParseSelfRemovalOrder(arguments, order)) return true;
   UniqueKernelHandle original(reinterpret_cast<HANDLE>(order.Process)), go(reinterpret_cast<HANDLE>(order.Go));
-  // No handle from an original: not started by one, so nothing to do. A wait that the system
-  // refused once is asked again.
-  DWORD waited = WAIT_FAILED;
-  for (int attempt = 0; attempt < 3 && waited == WAIT_FAILED; ++attempt)
-    waited = SYS_ONES("the copy's wait", WaitForSingleObject, (original.Get(), INFINITE));
+  // No handle from an original: not started by one, so nothing to do.
+  const DWORD waited = WaitAskingAgain(original.Get(), INFINITE);
   original.Reset();
   if (waited != WAIT_OBJECT_0) return true;
   // Told only once the uninstall entry was gone: until then the program must stay for a later run.
-  DWORD told = WAIT_FAILED;
-  for (int attempt = 0; attempt < 3 && told == WAIT_FAILED; ++attempt)
-    told = SYS_ONES("the copy's wait", WaitForSingleObject, (go.Get(), 0));
-  if (told != WAIT_OBJECT_0) return true;
+  if (WaitAskingAgain(go.Get(), 0) != WAIT_OBJECT_0) return true;
   std::string self = ExeFileName();
   // Moved beside this copy by the original: already listed for the restart with this folder.
   TSelfRemovalOrder beside = order;
   beside.Original = MovedOriginalName(self);
   const bool moved = OnNt() && !self.empty() &&
-                     SYS_ONES("the copy's removal of the original", GetFileAttributesA, (beside.Original.c_str())) !=
+                     SYS_ONES(kChecking, GetFileAttributesA, (beside.Original.c_str())) !=
                          INVALID_FILE_ATTRIBUTES;
   // The system may let go of an ended program's file a moment after the process ends, and a place
   // that could not be looked at once may answer the next time; what is no longer the program, or

@@ -52,8 +52,9 @@ public:
   // it is. `why` gets the error that kept the copy from doing it (0 when it does).
   TOwnFileFate Commit(uint32_t& why);
   const std::string& CopyPath() const { return copy_; }
-  // Handed over from beside the copy (NT family): the installation folder no longer holds it.
-  bool MovedBesideCopy() const { return movedBesideCopy_; }
+  // The program's own file has left the installation folder (NT family): moved beside the copy,
+  // or into its place.
+  bool LeftItsFolder() const { return leftItsFolder_; }
 
 private:
   uint32_t MakeCopy(TSelfRemovalOrder& order);
@@ -64,7 +65,7 @@ private:
   uint32_t prepared_ = ERROR_INVALID_FUNCTION;   // Prepare's answer: not called yet
   bool started_ = false;
   bool jobRefused_ = false;
-  bool movedBesideCopy_ = false;
+  bool leftItsFolder_ = false;
 };
 
 // Where the original's file waits beside the copy once moved there (the copy's own name and a
