@@ -2,6 +2,7 @@
 
 #include "msg/Builtintext.h"
 #include "msg/Msgids.h"
+#include "product/Tarvolinkfilename.h"
 #include "product/Tarvolinkuninstall.h"
 #include "sys/Runlog.h"
 
@@ -41,7 +42,7 @@ TRunResult TUninstallRun::Run(TMessagePump pump, void* pumpContext) {
   driver_->UseMessagePump(pump, pumpContext);
   int32_t result = driver_->BuildPlan();
   // Asked for again: the plan has them already, before the folder, so the list drops these two.
-  for (const char* library : {"dzips32.dll", "dunzips32.dll"})
+  for (const char* library : kArchiveLibraries)
     if (result == 0) result = driver_->AddFile(library);
   if (result == 0) result = driver_->ExecutePlan();
   LogRunEnd(result);

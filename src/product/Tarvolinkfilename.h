@@ -3,6 +3,10 @@
 #pragma once
 #include <string>
 
+// The archive libraries that the run asks for after the plan. Planned before the installation
+// folder's removal so the folder can go; the run's own requests then find them listed.
+inline const char* const kArchiveLibraries[] = {"dzips32.dll", "dunzips32.dll"};
+
 std::string AppFilePath(const std::string& fileName);   // beside the running program
 std::string MessageFileName(const std::string& code);   // "SetupMsg." + code
 std::string InfoFileName(const std::string& code);      // "Info" + code + ".Ini"

@@ -37,9 +37,6 @@ const struct {
     {TNamedStep::InfoFile, kInfoFile}};
 const char* const kLanguageCodes[] = {"CHT", "CHS", "JPN", "KOR", "FRA", "ESN",
                                       "DEU", "ITA", "PTG", "TRK", "ENG"};
-// The archive libraries that the window asks for after the plan. Planned before the installation
-// folder's removal so the folder can go; the window's own requests then find them listed.
-const char* const kArchiveLibraries[] = {"dzips32.dll", "dunzips32.dll"};
 
 // The run ends with `failure`, the uninstall entry left with its working uninstaller; the log says why.
 TRunResult KeepEntry(const std::string& name, uint32_t failure, const char* why) {
